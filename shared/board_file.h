@@ -19,7 +19,8 @@ namespace core {
 inline constexpr std::size_t kHeaderBytes = 14;
 inline constexpr std::size_t kCellRecordBytes = 6;
 inline constexpr std::size_t kCellsOffset = kHeaderBytes;
-inline constexpr std::size_t kBrickTableOffset = kHeaderBytes + kCellCount * kCellRecordBytes;  // 2414
+inline constexpr std::size_t kBrickTableOffset =
+    kHeaderBytes + kCellCount * kCellRecordBytes;                               // 2414
 inline constexpr std::size_t kBrickRecordBytes = 4 + kBrickPixelBytes + 2 + 2;  // 1358
 inline constexpr std::int16_t kBoardVersion = 1;
 
@@ -33,7 +34,7 @@ constexpr std::size_t BoardFileSize(std::size_t brickCount) {
 
 // Any failure to read, validate or write a board file. The message names the file.
 class BoardError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

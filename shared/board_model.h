@@ -14,8 +14,8 @@ inline constexpr int kRows = 20;
 inline constexpr int kCellCount = kColumns * kRows;
 inline constexpr int kCellWidth = 30;
 inline constexpr int kCellHeight = 15;
-inline constexpr int kBoardWidth = kColumns * kCellWidth;   // 600
-inline constexpr int kBoardHeight = kRows * kCellHeight;    // 300
+inline constexpr int kBoardWidth = kColumns * kCellWidth;              // 600
+inline constexpr int kBoardHeight = kRows * kCellHeight;               // 300
 inline constexpr int kBrickPixelBytes = kCellWidth * kCellHeight * 3;  // 1350
 
 // The first record of a board file; in memory it holds what was last written or read.
@@ -29,8 +29,8 @@ struct BoardHeader {
 };
 
 struct BoardCell {
-    VbBool Used = kFalse;          // a brick is shown only when this is exactly kTrue
-    std::int32_t BrickIndex = 0;   // kept when the cell is cleared
+    VbBool Used = kFalse;         // a brick is shown only when this is exactly kTrue
+    std::int32_t BrickIndex = 0;  // kept when the cell is cleared
 
     bool operator==(const BoardCell&) const = default;
 };
@@ -55,7 +55,7 @@ struct BrickRecord {
 // The 20 x 20 grid, indexed (column, row). Element 20 * row + column is the order of the cells
 // in the board file.
 class BoardCells {
-public:
+  public:
     BoardCell& operator()(int column, int row) { return cells_[Element(column, row)]; }
     const BoardCell& operator()(int column, int row) const { return cells_[Element(column, row)]; }
 
@@ -72,7 +72,7 @@ public:
 
     bool operator==(const BoardCells&) const = default;
 
-private:
+  private:
     std::array<BoardCell, kCellCount> cells_{};
 };
 

@@ -9,7 +9,8 @@ namespace core {
 
 // What an erased cell looks like.
 enum class ErasePattern {
-    GridLines,  // the editor's: black top row and left column (the cell's own grid lines), white rest
+    GridLines,  // the editor's: black top row and left column (the cell's own grid lines), white
+                // rest
     White,      // the game's: all 450 pixels white
 };
 

@@ -29,7 +29,9 @@ constexpr ColorRef Rgb32ToColorRef(Rgb32 p) {
 }
 
 // The colour split: each always 0..255, whatever the upper bits hold.
-constexpr std::int16_t RedOf(std::int32_t c) { return static_cast<std::int16_t>(c & 0xFF); }
+constexpr std::int16_t RedOf(std::int32_t c) {
+    return static_cast<std::int16_t>(c & 0xFF);
+}
 constexpr std::int16_t GreenOf(std::int32_t c) {
     return static_cast<std::int16_t>((c >> 8) & 0xFF);
 }

@@ -21,7 +21,7 @@ enum class BoxStyle { Outline, Filled };
 // picture, a background colour, and a presenter that Refresh hands the working image to. The
 // toolkit adapters install the presenter; the core never sees a window.
 class PictureBox {
-public:
+  public:
     using Presenter = std::function<void(const PictureBox&)>;
 
     PictureBox() = default;
@@ -78,7 +78,7 @@ public:
     }
     std::span<const Rgb32> Picture() const;  // empty without a background picture
 
-private:
+  private:
     bool Inside(std::int32_t x, std::int32_t y) const {
         return x >= 0 && y >= 0 && x < width_ && y < height_;
     }

@@ -10,6 +10,8 @@ using VbBool = std::int16_t;
 inline constexpr VbBool kTrue = -1;
 inline constexpr VbBool kFalse = 0;
 
-inline constexpr VbBool ToVbBool(bool b) { return b ? kTrue : kFalse; }
+inline constexpr VbBool ToVbBool(bool b) {
+    return b ? kTrue : kFalse;
+}
 
 }  // namespace core
