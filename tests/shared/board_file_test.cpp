@@ -281,6 +281,16 @@ TEST_F(BoardFileTest, OnlyRegularFilesAreRead) {
     EXPECT_EQ(board, before);
 }
 
+TEST_F(BoardFileTest, AHugeSparseFileIsReadOnlyAsFarAsItsHeaderAnnounces) {
+    Board board = MakeBoard(1);
+    board.Cells(0, 0) = {kTrue, 0};
+    SaveBoard(Path("sparse.brd"), board);
+    fs::resize_file(Path("sparse.brd"), std::uintmax_t{2} << 30);  // 2 GiB, mostly holes
+    Board loaded;
+    LoadBoard(Path("sparse.brd"), loaded);
+    EXPECT_EQ(loaded, board);
+}
+
 TEST_F(BoardFileTest, PathsWithSpacesAndNonAsciiCharacters) {
     Board board = MakeBoard(1);
     const fs::path p = Path("Level één – nuit.brd");
