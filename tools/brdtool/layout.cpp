@@ -1,0 +1,276 @@
+#include "tools/brdtool/layout.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "shared/brick_drawing.h"
+
+namespace brdtool {
+namespace {
+
+constexpr std::string_view kWhitespace = " \t\r\v\f";
+
+std::string_view Trim(std::string_view s) {
+    const auto first = s.find_first_not_of(kWhitespace);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = s.find_last_not_of(kWhitespace);
+    return s.substr(first, last - first + 1);
+}
+
+// A character as a message shows it: printable ones in quotes, the rest as a hex byte, so a
+// stray tab or a UTF-8 byte is visible.
+std::string Quoted(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x21 && byte < 0x7F) {
+        return std::string{'\'', c, '\''};
+    }
+    if (c == ' ') {
+        return "a space";
+    }
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "byte 0x%02X", byte);
+    return buffer;
+}
+
+std::string CodeRange(int brickCount) {
+    if (brickCount <= 0) {
+        return "no codes";
+    }
+    const int last = std::min(brickCount, kBrickCodeCount) - 1;
+    std::string range = "codes 0";
+    if (last > 0) {
+        range += '-';
+        range += BrickCode(std::min(last, 9));
+    }
+    if (last >= 10) {
+        range += ", a";
+        range += '-';
+        range += BrickCode(std::min(last, 35));
+    }
+    if (last >= 36) {
+        range += ", A";
+        range += '-';
+        range += BrickCode(last);
+    }
+    return range;
+}
+
+class Reporter {
+  public:
+    explicit Reporter(std::string_view name) : name_(name) {}
+
+    [[noreturn]] void Fail(int line, const std::string& what) const {
+        throw LayoutError(name_ + ": line " + std::to_string(line) + ": " + what);
+    }
+    [[noreturn]] void Fail(int line, int column, const std::string& what) const {
+        throw LayoutError(name_ + ": line " + std::to_string(line) + ", column " +
+                          std::to_string(column) + ": " + what);
+    }
+    [[noreturn]] void Fail(const std::string& what) const {
+        throw LayoutError(name_ + ": " + what);
+    }
+
+  private:
+    std::string name_;
+};
+
+void ParseFlagLine(std::string_view key, std::string_view value, int line, const Reporter& report,
+                   Layout& layout) {
+    std::string lower;
+    for (char c : key) {
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    std::vector<FlagMark>* marks = nullptr;
+    if (lower == "unbreakable") {
+        marks = &layout.Unbreakable;
+    } else if (lower == "explosive") {
+        marks = &layout.Explosive;
+    } else {
+        report.Fail(line, "unknown setting \"" + std::string(key) +
+                              "\"; a layout knows \"unbreakable:\" and \"explosive:\"");
+    }
+
+    std::size_t pos = 0;
+    while (pos < value.size()) {
+        const auto start = value.find_first_not_of(" \t\r\v\f,", pos);
+        if (start == std::string_view::npos) {
+            break;
+        }
+        auto end = value.find_first_of(" \t\r\v\f,", start);
+        if (end == std::string_view::npos) {
+            end = value.size();
+        }
+        const std::string_view token = value.substr(start, end - start);
+        if (token.size() != 1 || BrickIndexOfCode(token[0]) < 0) {
+            report.Fail(line, "\"" + std::string(token) +
+                                  "\" is not a brick code (one character: 0-9, a-z, A-Z)");
+        }
+        marks->push_back({BrickIndexOfCode(token[0]), line});
+        pos = end;
+    }
+}
+
+}  // namespace
+
+char BrickCode(std::int32_t index) {
+    if (index >= 0 && index <= 9) {
+        return static_cast<char>('0' + index);
+    }
+    if (index >= 10 && index <= 35) {
+        return static_cast<char>('a' + (index - 10));
+    }
+    if (index >= 36 && index <= 61) {
+        return static_cast<char>('A' + (index - 36));
+    }
+    return '\0';
+}
+
+int BrickIndexOfCode(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A' + 36;
+    }
+    return -1;
+}
+
+Layout ParseLayout(std::istream& in, std::string_view name) {
+    const Reporter report(name);
+    Layout layout;
+    layout.Name = name;
+    int row = 0;
+    int lineNo = 0;
+    std::string text;
+    while (std::getline(in, text)) {
+        ++lineNo;
+        std::string_view line = text;
+        if (const auto hash = line.find('#'); hash != std::string_view::npos) {
+            line = line.substr(0, hash);
+        }
+        const std::string_view content = Trim(line);
+        if (content.empty()) {
+            continue;
+        }
+        if (const auto colon = content.find(':'); colon != std::string_view::npos) {
+            ParseFlagLine(Trim(content.substr(0, colon)), content.substr(colon + 1), lineNo, report,
+                          layout);
+            continue;
+        }
+
+        if (row == core::kRows) {
+            report.Fail(lineNo, "more than 20 grid rows; a layout has exactly 20");
+        }
+        // Columns in messages count characters of the line as it stands in the file.
+        const int firstColumn = static_cast<int>(content.data() - text.data()) + 1;
+        for (std::size_t i = 0; i < content.size(); ++i) {
+            const char c = content[i];
+            if (c != kEmptyCellCode && BrickIndexOfCode(c) < 0) {
+                report.Fail(lineNo, firstColumn + static_cast<int>(i),
+                            Quoted(c) + " is neither '.' (empty) nor a brick code (0-9, a-z, A-Z)");
+            }
+        }
+        if (content.size() != static_cast<std::size_t>(core::kColumns)) {
+            report.Fail(lineNo, "grid row " + std::to_string(row + 1) + " has " +
+                                    std::to_string(content.size()) +
+                                    " cells; every row needs exactly 20");
+        }
+        for (int column = 0; column < core::kColumns; ++column) {
+            const char c = content[static_cast<std::size_t>(column)];
+            LayoutCell& cell = layout.Cells[core::BoardCells::Element(column, row)];
+            cell.Brick = c == kEmptyCellCode ? -1 : BrickIndexOfCode(c);
+            cell.Line = lineNo;
+            cell.Column = firstColumn + column;
+        }
+        ++row;
+    }
+    if (in.bad()) {
+        report.Fail("could not be read");
+    }
+    layout.LastLine = lineNo;
+    if (row == 0) {
+        report.Fail("no grid rows; a layout needs 20 rows of 20 cells");
+    }
+    if (row < core::kRows) {
+        report.Fail(lineNo, "the layout ends after " + std::to_string(row) +
+                                " grid rows; it needs exactly 20");
+    }
+    return layout;
+}
+
+core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet) {
+    if (sheet.Height() != core::kCellHeight || sheet.Width() <= 0 ||
+        sheet.Width() % core::kCellWidth != 0) {
+        throw std::invalid_argument("Invalid file size. Must be n*30 width and 15 height");
+    }
+    const int brickCount = sheet.Width() / core::kCellWidth;
+    const Reporter report(layout.Name);
+    const auto notOnSheet = [&](int brick) {
+        return "brick " + Quoted(BrickCode(brick)) + " (index " + std::to_string(brick) +
+               ") is not on the sheet, which holds " + std::to_string(brickCount) +
+               (brickCount == 1 ? " brick (code 0)" : " bricks (" + CodeRange(brickCount) + ")");
+    };
+
+    core::Board board;
+    board.Bricks.resize(static_cast<std::size_t>(brickCount));
+    for (int i = 0; i < brickCount; ++i) {
+        core::BrickRecord& brick = board.Bricks[static_cast<std::size_t>(i)];
+        brick.Index = i;
+        brick.Pixels = core::ReadBrickPixels(sheet, i);
+    }
+
+    // Line of the first mark of each flag per brick, 0 when unmarked.
+    std::vector<int> unbreakableLine(static_cast<std::size_t>(brickCount), 0);
+    std::vector<int> explosiveLine(static_cast<std::size_t>(brickCount), 0);
+    const auto mark = [&](const std::vector<FlagMark>& marks, std::vector<int>& lines) {
+        for (const FlagMark& m : marks) {
+            if (m.Brick >= brickCount) {
+                report.Fail(m.Line, notOnSheet(m.Brick));
+            }
+            int& line = lines[static_cast<std::size_t>(m.Brick)];
+            if (line == 0) {
+                line = m.Line;
+            }
+        }
+    };
+    mark(layout.Unbreakable, unbreakableLine);
+    mark(layout.Explosive, explosiveLine);
+
+    // The editor's options give a brick at most one of the two flags; a built board keeps to
+    // that, and the later of two conflicting marks is the one reported.
+    for (int i = 0; i < brickCount; ++i) {
+        const int u = unbreakableLine[static_cast<std::size_t>(i)];
+        const int e = explosiveLine[static_cast<std::size_t>(i)];
+        if (u != 0 && e != 0) {
+            const bool explosiveLater = e >= u;
+            report.Fail(std::max(u, e), "brick " + Quoted(BrickCode(i)) + " is already marked " +
+                                            (explosiveLater ? "unbreakable" : "explosive") +
+                                            " on line " + std::to_string(std::min(u, e)) +
+                                            "; a brick is either explosive or unbreakable");
+        }
+        core::BrickRecord& brick = board.Bricks[static_cast<std::size_t>(i)];
+        brick.Unbreakable = core::ToVbBool(u != 0);
+        brick.Explosive = core::ToVbBool(e != 0);
+    }
+
+    for (int row = 0; row < core::kRows; ++row) {
+        for (int column = 0; column < core::kColumns; ++column) {
+            const LayoutCell& cell = layout.Cells[core::BoardCells::Element(column, row)];
+            if (cell.Brick < 0) {
+                continue;
+            }
+            if (cell.Brick >= brickCount) {
+                report.Fail(cell.Line, cell.Column, notOnSheet(cell.Brick));
+            }
+            board.Cells(column, row) = {core::kTrue, cell.Brick};
+        }
+    }
+    return board;
+}
+
+}  // namespace brdtool
