@@ -87,7 +87,7 @@ void WriteInfo(const core::Board& board, std::uintmax_t fileSize, std::string_vi
         << "  BrickTableOffset  " << board.Header.BrickTableOffset << '\n'
         << "  LastBrickIndex    " << board.Header.LastBrickIndex << '\n';
 
-    out << "\nBricks: " << brickCount << '\n';
+    out << "\nBricks: " << brickCount << " (index, code in a layout, flags)\n";
     for (std::size_t i = 0; i < brickCount; ++i) {
         const core::BrickRecord& brick = board.Bricks[i];
         const char code = BrickCode(static_cast<std::int32_t>(i));
@@ -133,9 +133,9 @@ void WriteInfo(const core::Board& board, std::uintmax_t fileSize, std::string_vi
         }
     }
 
-    out << "\nUsed cells: " << used << " of " << core::kCellCount
-        << " (column, row from 0; '.' empty, a brick code as in a layout, '*' a brick without a"
-           " code,\n'!' a brick beyond the table, '?' a Used value other than 0 and -1)\n";
+    out << "\nUsed cells: " << used << " of " << core::kCellCount << '\n'
+        << "  '.' empty, 0-9 a-z A-Z a brick's code, '*' a brick without a code,\n"
+        << "  '!' a brick beyond the table, '?' a Used value other than 0 and -1\n\n";
     out << "    ";
     for (int column = 0; column < core::kColumns; ++column) {
         out << (column / 10 == 0 ? ' ' : static_cast<char>('0' + column / 10));
