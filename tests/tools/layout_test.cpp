@@ -48,7 +48,9 @@ TEST(BrickCodes, RoundTripEveryIndexAndRejectEverythingElse) {
 }
 
 TEST(ParseLayout, ReadsCellsFlagsCommentsAndLineEndings) {
-    std::string text = "# a comment line\r\n\r\nunbreakable: 1, 2\r\nExplosive:a\r\n";
+    std::string text =
+        "\xEF\xBB\xBF# a comment line after a byte order mark\r\n\r\nunbreakable: 1, "
+        "2\r\nExplosive:a\r\n";
     for (int row = 0; row < 20; ++row) {
         std::string line(20, '.');
         if (row == 0) {

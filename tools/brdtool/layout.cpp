@@ -150,6 +150,10 @@ Layout ParseLayout(std::istream& in, std::string_view name) {
     while (std::getline(in, text)) {
         ++lineNo;
         std::string_view line = text;
+        // Some Windows editors start a UTF-8 file with a byte order mark.
+        if (lineNo == 1 && line.starts_with("\xEF\xBB\xBF")) {
+            line.remove_prefix(3);
+        }
         if (const auto hash = line.find('#'); hash != std::string_view::npos) {
             line = line.substr(0, hash);
         }
@@ -166,8 +170,8 @@ Layout ParseLayout(std::istream& in, std::string_view name) {
         if (row == core::kRows) {
             report.Fail(lineNo, "more than 20 grid rows; a layout has exactly 20");
         }
-        // Columns in messages count characters of the line as it stands in the file.
-        const int firstColumn = static_cast<int>(content.data() - text.data()) + 1;
+        // Columns in messages count from the start of the line in the file, 1-based.
+        const int firstColumn = static_cast<int>(content.data() - line.data()) + 1;
         for (std::size_t i = 0; i < content.size(); ++i) {
             const char c = content[i];
             if (c != kEmptyCellCode && BrickIndexOfCode(c) < 0) {
