@@ -1,0 +1,74 @@
+#include "editor/brick_sheet.h"
+
+#include "shared/board_file.h"
+#include "shared/brick_drawing.h"
+#include "shared/rounding.h"
+
+namespace editor {
+
+namespace {
+
+// Sheet widths are whole pixels far inside 32 bits; the rounding only mirrors how the size is
+// read. A width too large for 32 bits is reported as too many bricks.
+bool WidthInBricks(float scaleWidth, std::int64_t& bricks) {
+    const double width = core::RoundHalfEven(static_cast<double>(scaleWidth));
+    if (!(width >= 0.0) || width > 4.0e18) {
+        return false;
+    }
+    const auto pixels = static_cast<std::int64_t>(width);
+    if (pixels % core::kCellWidth != 0) {
+        return false;
+    }
+    bricks = pixels / core::kCellWidth;
+    return true;
+}
+
+}  // namespace
+
+SheetCheck CheckSheet(float scaleWidth, float scaleHeight) {
+    std::int64_t bricks = 0;
+    if (!WidthInBricks(scaleWidth, bricks) || bricks < 1 ||
+        scaleHeight != static_cast<float>(core::kCellHeight)) {
+        return SheetCheck::WrongSize;
+    }
+    if (bricks > static_cast<std::int64_t>(core::kMaxBricks)) {
+        return SheetCheck::TooManyBricks;
+    }
+    return SheetCheck::Accepted;
+}
+
+std::string SheetCheckMessage(SheetCheck check, float scaleWidth) {
+    switch (check) {
+        case SheetCheck::Accepted:
+            return {};
+        case SheetCheck::WrongSize:
+            return kInvalidSheetSizeMessage;
+        case SheetCheck::TooManyBricks: {
+            std::int64_t bricks = 0;
+            WidthInBricks(scaleWidth, bricks);
+            return "Too many bricks: the sheet holds " + std::to_string(bricks) +
+                   " bricks, a board can hold at most " + std::to_string(core::kMaxBricks) + ".";
+        }
+    }
+    return {};
+}
+
+core::BrickTable BuildBrickTable(const core::PictureBox& sheet) {
+    const std::int32_t last =
+        core::RoundToInt32(static_cast<double>(sheet.ScaleWidth()) / core::kCellWidth) - 1;
+    core::BrickTable table(static_cast<std::size_t>(last + 1));
+    for (std::int32_t i = 0; i <= last; ++i) {
+        core::BrickRecord& record = table[static_cast<std::size_t>(i)];
+        record.Index = i;
+        record.Pixels = core::ReadBrickPixels(sheet, i);
+        record.Explosive = core::kFalse;
+        record.Unbreakable = core::kFalse;
+    }
+    return table;
+}
+
+std::string PaletteItemText(std::int32_t index) {
+    return "Brick " + std::to_string(index + 1);
+}
+
+}  // namespace editor

@@ -1,0 +1,123 @@
+#include "editor/painting.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "shared/brick_drawing.h"
+#include "shared/colour.h"
+#include "shared/rounding.h"
+
+namespace editor {
+
+namespace {
+
+// Floors one coordinate to a cell index and clamps it. The coordinate is first limited to a band
+// just outside the board: every value beyond it lands on the same edge cell anyway, and the
+// 16-bit rounding helper is never handed a value it cannot represent.
+std::int32_t CellIndex(double position, int cellSize, int cellCount) {
+    if (std::isnan(position)) {
+        position = 0.0;
+    }
+    const double limit = static_cast<double>((cellCount + 1) * cellSize);
+    position = std::clamp(position, -static_cast<double>(cellSize), limit);
+    std::int32_t index = core::FloorOrCeiling(position / cellSize, core::kFalse);
+    if (index > cellCount - 1) {
+        index = cellCount - 1;
+    }
+    if (index < 0) {
+        index = 0;
+    }
+    return index;
+}
+
+}  // namespace
+
+GridCell CellUnderPointer(double x, double y) {
+    return {CellIndex(x, core::kCellWidth, core::kColumns),
+            CellIndex(y, core::kCellHeight, core::kRows)};
+}
+
+std::string CellCaption(GridCell cell) {
+    return std::to_string(cell.Column + 1) + "," + std::to_string(cell.Row + 1);
+}
+
+void DrawGrid(core::PictureBox& box) {
+    const std::int32_t width = core::RoundToInt32(box.ScaleWidth());
+    const std::int32_t height = core::RoundToInt32(box.ScaleHeight());
+    for (std::int32_t x = 0; x <= width; ++x) {
+        if (x % core::kCellWidth != 0) {
+            continue;
+        }
+        for (std::int32_t y = 0; y <= height; ++y) {
+            box.SetPixelV(x, y, core::kBlack);
+        }
+    }
+    for (std::int32_t y = 0; y <= height; ++y) {
+        if (y % core::kCellHeight != 0) {
+            continue;
+        }
+        for (std::int32_t x = 0; x <= width; ++x) {
+            box.SetPixelV(x, y, core::kBlack);
+        }
+    }
+}
+
+void DrawMissingBrick(core::PictureBox& box, std::int32_t x0, std::int32_t y0) {
+    core::DrawBrick(box, x0, y0, {}, 0, core::kTrue, core::ErasePattern::GridLines);
+    const core::ColorRef red = core::MakeColorRef(255, 0, 0);
+    // Both diagonals of the cell's inner 29 x 14 pixels.
+    constexpr int kSpan = core::kCellWidth - 2;   // 28 steps across
+    constexpr int kRise = core::kCellHeight - 2;  // 13 steps down
+    for (int step = 0; step <= kSpan; ++step) {
+        const int dy = (step * kRise + kSpan / 2) / kSpan;
+        box.SetPixelV(x0 + 1 + step, y0 + 1 + dy, red);
+        box.SetPixelV(x0 + 1 + step, y0 + 1 + kRise - dy, red);
+    }
+}
+
+void RedrawBoard(core::PictureBox& box, const core::Board& board) {
+    DrawGrid(box);
+    for (int column = 0; column < core::kColumns; ++column) {
+        for (int row = 0; row < core::kRows; ++row) {
+            const core::BoardCell& cell = board.Cells(column, row);
+            if (cell.Used != core::kTrue) {
+                continue;
+            }
+            const std::int32_t x0 = core::kCellWidth * column;
+            const std::int32_t y0 = core::kCellHeight * row;
+            if (!core::DrawBrick(box, x0, y0, board.Bricks, cell.BrickIndex, core::kFalse,
+                                 core::ErasePattern::GridLines)) {
+                DrawMissingBrick(box, x0, y0);
+            }
+        }
+    }
+}
+
+bool ApplyPaintingRule(core::Board& board, core::PictureBox& view, GridCell cell,
+                       std::int16_t button, std::int32_t selected) {
+    if (!core::BoardCells::InGrid(cell.Column, cell.Row)) {
+        return false;
+    }
+    core::BoardCell& target = board.Cells(cell.Column, cell.Row);
+    const std::int32_t x0 = core::kCellWidth * cell.Column;
+    const std::int32_t y0 = core::kCellHeight * cell.Row;
+    if (button == kLeftButton) {
+        if (board.FindBrick(selected) == nullptr) {
+            return false;
+        }
+        target.Used = core::kTrue;
+        target.BrickIndex = selected;
+        core::DrawBrick(view, x0, y0, board.Bricks, selected, core::kFalse,
+                        core::ErasePattern::GridLines);
+        return true;
+    }
+    if (button == kRightButton) {
+        target.Used = core::kFalse;
+        core::DrawBrick(view, x0, y0, board.Bricks, selected, core::kTrue,
+                        core::ErasePattern::GridLines);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace editor

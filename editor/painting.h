@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "shared/board_model.h"
+#include "shared/picture_box.h"
+
+namespace editor {
+
+// Mouse button values as the window's handlers receive them: the sum of every button held.
+inline constexpr std::int16_t kLeftButton = 1;
+inline constexpr std::int16_t kRightButton = 2;
+inline constexpr std::int16_t kMiddleButton = 4;
+
+// The board view is one pixel wider and higher than the cells so that the closing grid lines
+// at x = 600 and y = 300 show.
+inline constexpr int kViewWidth = core::kBoardWidth + 1;
+inline constexpr int kViewHeight = core::kBoardHeight + 1;
+
+struct GridCell {
+    std::int32_t Column = 0;
+    std::int32_t Row = 0;
+
+    bool operator==(const GridCell&) const = default;
+};
+
+// The cell under a board-view position, each index floored and clamped to 0 .. 19, so that a
+// pointer held beyond an edge stays on the edge cell.
+GridCell CellUnderPointer(double x, double y);
+
+// The caption read-out: 1-based column and row, "1,1" for the top-left cell.
+std::string CellCaption(GridCell cell);
+
+// Black lines at every x that is a multiple of 30 and every y that is a multiple of 15, over
+// whatever the image holds.
+void DrawGrid(core::PictureBox& box);
+
+// What a used cell shows when its brick lies outside the table: the cell's own grid lines on
+// white, crossed out in red, so the user sees that the cell needs a brick.
+void DrawMissingBrick(core::PictureBox& box, std::int32_t x0, std::int32_t y0);
+
+// The grid, then every cell whose Used is exactly true. Neither clears nor refreshes.
+void RedrawBoard(core::PictureBox& box, const core::Board& board);
+
+// What a press or a move with `button` does to `cell`: the left button alone puts brick
+// `selected` into the cell and draws it, the right button alone empties the cell (keeping its
+// BrickIndex) and draws the erase pattern, anything else changes nothing. Without a selected
+// brick that exists the left button changes nothing either. Returns whether the cell changed.
+bool ApplyPaintingRule(core::Board& board, core::PictureBox& view, GridCell cell,
+                       std::int16_t button, std::int32_t selected);
+
+}  // namespace editor

@@ -1,0 +1,23 @@
+#include "editor/dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace editor {
+namespace {
+
+TEST(ToQtFilter, ShowsEachEntryAsDescriptionWithItsPatterns) {
+    EXPECT_EQ(ToQtFilter("Bitmaps (*.bmp)|*.bmp"), "Bitmaps (*.bmp)");
+    EXPECT_EQ(ToQtFilter("Vantor Boards (*.brd)|*.brd"), "Vantor Boards (*.brd)");
+    EXPECT_EQ(ToQtFilter("Pictures|*.bmp;*.png|All files|*.*"),
+              "Pictures (*.bmp *.png);;All files (*.*)");
+    EXPECT_EQ(ToQtFilter("Bitmaps (*.bmp)|*.bmp|Boards|*.brd"), "Bitmaps (*.bmp);;Boards (*.brd)");
+}
+
+TEST(ToQtFilter, ToleratesIncompleteFilters) {
+    EXPECT_EQ(ToQtFilter(""), "");
+    EXPECT_EQ(ToQtFilter("Bitmaps"), "Bitmaps");
+    EXPECT_EQ(ToQtFilter("|*.bmp"), "(*.bmp)");
+}
+
+}  // namespace
+}  // namespace editor

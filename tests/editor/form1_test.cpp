@@ -1,0 +1,768 @@
+#include "editor/form1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "editor/painting.h"
+#include "editor/picture_view.h"
+#include "shared/board_file.h"
+#include "shared/colour.h"
+#include "tests/editor/bmp_writer.h"
+#include "tests/editor/scripted_dialogs.h"
+
+namespace editor {
+namespace {
+
+using testing::BmpEncoding;
+using testing::ScriptedDialogs;
+
+constexpr const char* kBitmapFilter = "Bitmaps (*.bmp)|*.bmp";
+constexpr const char* kBoardFilter = "Vantor Boards (*.brd)|*.brd";
+// The board view's top-left corner in the window.
+constexpr int kViewLeft = 8;
+constexpr int kViewTop = 8;
+
+// Twelve colours, black, white and 0x20 bytes among them, so that even a 4-bit sheet holds them.
+constexpr std::array<std::uint32_t, 12> kSheetColours = {
+    0x000000, 0xFFFFFF, 0x202020, 0xFF0000, 0x00FF00, 0x0000FF,
+    0x563412, 0x123456, 0xFEDCBA, 0x808080, 0x01FF7F, 0x7F00FE,
+};
+
+// Pixel (x, y) of every test sheet, 0x00RRGGBB. Neighbouring pixels, rows and bricks differ.
+std::uint32_t SheetColour(int x, int y) {
+    return kSheetColours[static_cast<std::size_t>((x + 2 * y + 5 * (x / 30)) % 12)];
+}
+
+core::BrickPixels ExpectedPixels(int brick) {
+    core::BrickPixels pixels{};
+    for (int row = 0; row < 15; ++row) {
+        for (int col = 0; col < 30; ++col) {
+            const std::uint32_t c = SheetColour(30 * brick + col, row);
+            const std::size_t at = core::PixelOffset(col, row);
+            pixels[at] = static_cast<std::uint8_t>(c >> 16);
+            pixels[at + 1] = static_cast<std::uint8_t>(c >> 8);
+            pixels[at + 2] = static_cast<std::uint8_t>(c);
+        }
+    }
+    return pixels;
+}
+
+// A brick of one colour, for boards made without a sheet.
+core::BrickRecord SolidBrick(std::int32_t index, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    core::BrickRecord brick;
+    brick.Index = index;
+    for (std::size_t at = 0; at < brick.Pixels.size(); at += 3) {
+        brick.Pixels[at] = r;
+        brick.Pixels[at + 1] = g;
+        brick.Pixels[at + 2] = b;
+    }
+    return brick;
+}
+
+std::vector<core::Rgb32> Pixels(const core::PictureBox& box) {
+    return {box.Image().begin(), box.Image().end()};
+}
+
+// Everything the user can see or the editor holds.
+struct Snapshot {
+    core::Board board;
+    std::int32_t cursorCol = 0;
+    std::int32_t cursorRow = 0;
+    core::VbBool bricksLoaded = 0;
+    QStringList items;
+    int listIndex = -1;
+    std::array<bool, 3> options{};
+    std::vector<core::Rgb32> view;
+    std::vector<core::Rgb32> preview;
+    std::vector<core::Rgb32> sheet;
+    QString caption;
+
+    bool operator==(const Snapshot&) const = default;
+};
+
+class Form1Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        form_ = std::make_unique<Form1>(board_, dialogs_);
+        form_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+    }
+
+    void TearDown() override {
+        EXPECT_TRUE(dialogs_.Exhausted()) << "a scripted answer was never asked for";
+    }
+
+    std::string Path(const char* name) const { return dir_.filePath(name).toStdString(); }
+
+    PictureView& View() { return *form_->findChild<PictureView*>(QStringLiteral("PicDisp")); }
+    PictureView& Preview() { return *form_->findChild<PictureView*>(QStringLiteral("PicBrick")); }
+    QComboBox& Palette() { return *form_->findChild<QComboBox*>(QStringLiteral("cmdBricks")); }
+    QRadioButton& Option(int index) {
+        return *form_->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(index));
+    }
+    QPushButton& Button(const char* name) {
+        return *form_->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    void Click(const char* name) { QTest::mouseClick(&Button(name), Qt::LeftButton); }
+    void ClickOption(int index) { QTest::mouseClick(&Option(index), Qt::LeftButton); }
+    QWindow* Window() { return form_->windowHandle(); }
+    std::string Caption() const { return form_->windowTitle().toStdString(); }
+
+    // Mouse events as the window system delivers them, in board-view pixels (the window routes
+    // them, so a held button keeps the view receiving movements from outside it).
+    QPoint InWindow(int x, int y) const { return {kViewLeft + x, kViewTop + y}; }
+    void WindowMove(int x, int y) { QTest::mouseMove(Window(), InWindow(x, y)); }
+    void WindowPress(Qt::MouseButton button, int x, int y) {
+        QTest::mousePress(Window(), button, {}, InWindow(x, y));
+    }
+    void WindowRelease(Qt::MouseButton button, int x, int y) {
+        QTest::mouseRelease(Window(), button, {}, InWindow(x, y));
+    }
+
+    // A movement straight to the view, for fractional positions and any button state.
+    void SendMove(double x, double y, Qt::MouseButtons buttons = Qt::NoButton) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(x, y), View().mapToGlobal(QPointF(x, y)),
+                          Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&View(), &event);
+    }
+    void SendPress(Qt::MouseButton button, Qt::MouseButtons held, double x, double y) {
+        QMouseEvent event(QEvent::MouseButtonPress, QPointF(x, y),
+                          View().mapToGlobal(QPointF(x, y)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(&View(), &event);
+    }
+
+    std::string WriteSheet(const char* name, int bricks, BmpEncoding encoding = BmpEncoding::Rgb24,
+                           int height = 15, int width = -1) {
+        const std::string path = Path(name);
+        EXPECT_TRUE(testing::WriteBmp(path, width < 0 ? 30 * bricks : width, height, encoding,
+                                      SheetColour));
+        return path;
+    }
+
+    void ImportSheet(const std::string& path) {
+        dialogs_.Choose(path);
+        Click("cmdLoadBricks");
+    }
+
+    void LoadBoardFile(const std::string& path) {
+        dialogs_.Choose(path);
+        Click("cmdLoadBoard");
+    }
+
+    void SaveBoardFile(const std::string& path) {
+        dialogs_.Choose(path);
+        Click("cmdSaveBoard");
+    }
+
+    void WriteBoardFile(const std::string& path, core::Board board) {
+        core::SaveBoard(path, board);
+    }
+
+    Snapshot Take() {
+        Snapshot s;
+        s.board = board_;
+        s.cursorCol = form_->State().CursorCol;
+        s.cursorRow = form_->State().CursorRow;
+        s.bricksLoaded = form_->State().BricksLoaded;
+        for (int i = 0; i < Palette().count(); ++i) {
+            s.items.append(Palette().itemText(i));
+        }
+        s.listIndex = Palette().currentIndex();
+        for (int i = 0; i < 3; ++i) {
+            s.options[static_cast<std::size_t>(i)] = Option(i).isChecked();
+        }
+        s.view = Pixels(View().Picture());
+        s.preview = Pixels(Preview().Picture());
+        s.sheet = Pixels(form_->SheetPicture());
+        s.caption = form_->windowTitle();
+        return s;
+    }
+
+    // A working editor with something in every part: a three-brick sheet, brick 2 selected and
+    // marked unbreakable, and two painted cells.
+    void MakeBusyEditor() {
+        ImportSheet(WriteSheet("busy.bmp", 3));
+        Palette().setCurrentIndex(2);
+        emit Palette().activated(2);
+        ClickOption(2);
+        WindowPress(Qt::LeftButton, 45, 20);
+        WindowRelease(Qt::LeftButton, 45, 20);
+        WindowPress(Qt::LeftButton, 95, 50);
+        WindowRelease(Qt::LeftButton, 95, 50);
+        ASSERT_EQ(board_.Cells(1, 1), (core::BoardCell{core::kTrue, 2}));
+        ASSERT_EQ(board_.Cells(3, 3), (core::BoardCell{core::kTrue, 2}));
+    }
+
+    core::ColorRef ViewPixel(int x, int y) { return View().Picture().GetPixel(x, y); }
+
+    QTemporaryDir dir_;
+    core::Board board_;
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<Form1> form_;
+};
+
+TEST_F(Form1Test, OpensWithTheLayoutCaptionAndEmptyState) {
+    EXPECT_EQ(Caption(), "Form1");
+    EXPECT_EQ(form_->size(), QSize(664, 585));
+    EXPECT_EQ(View().geometry(), QRect(8, 8, 601, 301));
+    EXPECT_EQ(View().Picture().Width(), 601);
+    EXPECT_EQ(View().Picture().Height(), 301);
+    EXPECT_EQ(Preview().geometry(), QRect(192, 312, 30, 15));
+    EXPECT_EQ(Palette().geometry(), QRect(104, 312, 81, 21));
+
+    const std::array<std::pair<const char*, const char*>, 3> buttons = {{
+        {"cmdLoadBricks", "Load Bricks"},
+        {"cmdSaveBoard", "Save Board"},
+        {"cmdLoadBoard", "Load Board"},
+    }};
+    const std::array<int, 3> buttonTops = {312, 368, 400};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        EXPECT_EQ(Button(buttons[i].first).text().toStdString(), buttons[i].second);
+        EXPECT_EQ(Button(buttons[i].first).geometry(), QRect(8, buttonTops[i], 89, 25));
+    }
+
+    // The palette cannot be typed into and shows "Bricks" until it has items.
+    EXPECT_FALSE(Palette().isEditable());
+    EXPECT_EQ(Palette().count(), 0);
+    EXPECT_EQ(Palette().currentIndex(), -1);
+    EXPECT_EQ(Palette().placeholderText(), "Bricks");
+
+    // None, Explosive, Unbreakable from top to bottom, none of them selected.
+    EXPECT_EQ(Option(0).text(), "None");
+    EXPECT_EQ(Option(1).text(), "Explosive");
+    EXPECT_EQ(Option(2).text(), "Unbreakable");
+    EXPECT_LT(Option(0).y(), Option(1).y());
+    EXPECT_LT(Option(1).y(), Option(2).y());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(Option(i).isChecked());
+    }
+
+    EXPECT_EQ(form_->State().CursorCol, 0);
+    EXPECT_EQ(form_->State().CursorRow, 0);
+    EXPECT_EQ(form_->State().BricksLoaded, core::kFalse);
+    for (const core::Rgb32 p : Preview().Picture().Image()) {
+        ASSERT_EQ(p, core::ColorRefToRgb32(core::kWhite));
+    }
+    // The grid, and what the screen shows is the view's image.
+    EXPECT_EQ(ViewPixel(600, 300), core::kBlack);
+    EXPECT_EQ(ViewPixel(300, 7), core::kBlack);
+    EXPECT_EQ(ViewPixel(301, 7), core::kWhite);
+    const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), QSize(601, 301));
+    EXPECT_EQ(shown.pixel(600, 300) & 0xFFFFFFu, 0x000000u);
+    EXPECT_EQ(shown.pixel(301, 7) & 0xFFFFFFu, 0xFFFFFFu);
+}
+
+TEST_F(Form1Test, CaptionShowsTheCellUnderThePointer) {
+    SendMove(29.9, 0);
+    EXPECT_EQ(Caption(), "1,1");
+    SendMove(30, 14.9);
+    EXPECT_EQ(Caption(), "2,1");
+    SendMove(600, 15);
+    EXPECT_EQ(Caption(), "20,2");
+    EXPECT_EQ(form_->State().CursorCol, 19);
+    EXPECT_EQ(form_->State().CursorRow, 1);
+    SendMove(599.9, 300);
+    EXPECT_EQ(Caption(), "20,20");
+    WindowMove(0, 1);  // through the window system as well
+    EXPECT_EQ(Caption(), "1,1");
+    WindowMove(45, 17);
+    EXPECT_EQ(Caption(), "2,2");
+}
+
+TEST_F(Form1Test, BeforeAnyBrickTableTheMouseOnlyMovesTheCaption) {
+    const Snapshot before = Take();
+    const int refreshes = View().RefreshCount();
+    WindowPress(Qt::LeftButton, 40, 20);
+    WindowMove(100, 60);
+    WindowRelease(Qt::LeftButton, 100, 60);
+    WindowPress(Qt::RightButton, 100, 60);
+    WindowMove(130, 60);
+    WindowRelease(Qt::RightButton, 130, 60);
+    SendMove(200, 100, Qt::LeftButton);
+    EXPECT_EQ(Caption(), "7,7");
+    Snapshot after = Take();
+    after.caption = before.caption;
+    after.cursorCol = before.cursorCol;
+    after.cursorRow = before.cursorRow;
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(View().RefreshCount(), refreshes);
+}
+
+TEST_F(Form1Test, LeftPaintsTheSelectedBrickAndADragPaintsEveryCellPassed) {
+    ImportSheet(WriteSheet("two.bmp", 2));
+    Palette().setCurrentIndex(1);
+    emit Palette().activated(1);
+
+    // A press with no movement before it acts on the stored cell, (0, 0) at start. (Qt itself
+    // always moves the pointer to a press first, so the press goes straight to the view.)
+    SendPress(Qt::LeftButton, Qt::LeftButton, 35, 20);
+    EXPECT_EQ(board_.Cells(0, 0), (core::BoardCell{core::kTrue, 1}));
+    EXPECT_EQ(board_.Cells(1, 1).Used, core::kFalse);
+    WindowPress(Qt::LeftButton, 35, 20);
+    EXPECT_EQ(board_.Cells(1, 1), (core::BoardCell{core::kTrue, 1}));
+    WindowMove(65, 20);
+    WindowMove(95, 35);
+    WindowRelease(Qt::LeftButton, 95, 35);
+    EXPECT_EQ(board_.Cells(1, 1), (core::BoardCell{core::kTrue, 1}));
+    EXPECT_EQ(board_.Cells(2, 1), (core::BoardCell{core::kTrue, 1}));
+    EXPECT_EQ(board_.Cells(3, 2), (core::BoardCell{core::kTrue, 1}));
+    // The cells show brick 2, pixel for pixel, and so does the screen.
+    const core::BrickPixels expected = ExpectedPixels(1);
+    for (int row = 0; row < 15; ++row) {
+        for (int col = 0; col < 30; ++col) {
+            const std::size_t at = core::PixelOffset(col, row);
+            ASSERT_EQ(ViewPixel(90 + col, 30 + row),
+                      core::MakeColorRef(expected[at], expected[at + 1], expected[at + 2]));
+        }
+    }
+    const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(91, 31) & 0xFFFFFFu, SheetColour(31, 1));
+
+    // Moving without a button changes nothing more.
+    const core::Board painted = board_;
+    WindowMove(200, 200);
+    EXPECT_EQ(board_, painted);
+}
+
+TEST_F(Form1Test, DragsBeyondEachEdgePaintTheEdgeCells) {
+    ImportSheet(WriteSheet("one.bmp", 1));
+    struct Drag {
+        QPoint start;
+        QPoint beyond;
+        core::BoardCell* edge;
+        const char* caption;
+    };
+    const std::array<Drag, 4> drags = {{
+        {{45, 100}, {-6, 100}, &board_.Cells(0, 6), "1,7"},       // left, still in the window
+        {{45, 100}, {45, -300}, &board_.Cells(1, 0), "2,1"},      // top, beyond the window
+        {{570, 100}, {1500, 100}, &board_.Cells(19, 6), "20,7"},  // right, beyond the window
+        {{45, 280}, {45, 500}, &board_.Cells(1, 19), "2,20"},     // bottom, inside the window
+    }};
+    for (const Drag& drag : drags) {
+        WindowMove(drag.start.x(), drag.start.y());
+        WindowPress(Qt::LeftButton, drag.start.x(), drag.start.y());
+        WindowMove(drag.beyond.x(), drag.beyond.y());
+        EXPECT_EQ(Caption(), drag.caption);
+        EXPECT_EQ(*drag.edge, (core::BoardCell{core::kTrue, 0})) << drag.caption;
+        WindowRelease(Qt::LeftButton, drag.beyond.x(), drag.beyond.y());
+    }
+    // After the release the view no longer follows the pointer outside it.
+    WindowMove(-6, 200);
+    EXPECT_EQ(Caption(), "2,20");
+}
+
+TEST_F(Form1Test, BothButtonsTogetherChangeNothingButStillRefresh) {
+    ImportSheet(WriteSheet("one.bmp", 1));
+    SendPress(Qt::LeftButton, Qt::LeftButton, 45, 20);
+    const Snapshot before = Take();
+    const int refreshes = View().RefreshCount();
+    SendMove(75, 20, Qt::LeftButton | Qt::RightButton);
+    SendPress(Qt::RightButton, Qt::LeftButton | Qt::RightButton, 45, 20);
+    SendMove(45, 20, Qt::MiddleButton);
+    EXPECT_EQ(View().RefreshCount(), refreshes + 3);
+    Snapshot after = Take();
+    EXPECT_EQ(after.board, before.board);
+    EXPECT_EQ(after.view, before.view);
+
+    // A movement without buttons refreshes too once a brick table exists.
+    SendMove(100, 100);
+    EXPECT_EQ(View().RefreshCount(), refreshes + 4);
+}
+
+TEST_F(Form1Test, RightErasesTheCellKeepingItsBrickIndex) {
+    ImportSheet(WriteSheet("two.bmp", 2));
+    Palette().setCurrentIndex(1);
+    emit Palette().activated(1);
+    WindowMove(100, 50);
+    WindowPress(Qt::LeftButton, 100, 50);
+    WindowRelease(Qt::LeftButton, 100, 50);
+    ASSERT_EQ(board_.Cells(3, 3), (core::BoardCell{core::kTrue, 1}));
+    WindowPress(Qt::RightButton, 100, 50);
+    WindowRelease(Qt::RightButton, 100, 50);
+    EXPECT_EQ(board_.Cells(3, 3), (core::BoardCell{core::kFalse, 1}));
+    for (int row = 0; row < 15; ++row) {
+        for (int col = 0; col < 30; ++col) {
+            ASSERT_EQ(ViewPixel(90 + col, 45 + row),
+                      (row == 0 || col == 0) ? core::kBlack : core::kWhite);
+        }
+    }
+}
+
+TEST_F(Form1Test, SheetsOfOneAndTenBricksFillTableAndPalette) {
+    ImportSheet(WriteSheet("one.bmp", 1));
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].Kind, "open");
+    EXPECT_EQ(dialogs_.shown[0].Title, "Load Bricks");
+    EXPECT_EQ(dialogs_.shown[0].FileName, "");
+    EXPECT_EQ(dialogs_.shown[0].Filter, kBitmapFilter);
+    ASSERT_EQ(board_.Bricks.size(), 1u);
+    EXPECT_EQ(board_.Bricks[0].Index, 0);
+    EXPECT_EQ(board_.Bricks[0].Pixels, ExpectedPixels(0));
+    EXPECT_EQ(Palette().count(), 1);
+    EXPECT_EQ(Palette().itemText(0), "Brick 1");
+    EXPECT_EQ(Palette().currentIndex(), 0);
+    EXPECT_EQ(form_->State().BricksLoaded, core::kTrue);
+    EXPECT_TRUE(Option(0).isChecked());
+    for (int y = 0; y < 15; ++y) {
+        for (int x = 0; x < 30; ++x) {
+            ASSERT_EQ(Preview().Picture().PixelAt(x, y), SheetColour(x, y));
+        }
+    }
+
+    ImportSheet(WriteSheet("ten.bmp", 10));
+    ASSERT_EQ(board_.Bricks.size(), 10u);
+    ASSERT_EQ(Palette().count(), 10);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(Palette().itemText(i).toStdString(), "Brick " + std::to_string(i + 1));
+        EXPECT_EQ(board_.Bricks[static_cast<std::size_t>(i)].Index, i);
+        EXPECT_EQ(board_.Bricks[static_cast<std::size_t>(i)].Pixels, ExpectedPixels(i)) << i;
+    }
+    EXPECT_EQ(Palette().currentIndex(), 0);
+
+    // Picking a brick previews it.
+    Palette().setCurrentIndex(7);
+    emit Palette().activated(7);
+    EXPECT_EQ(Preview().Picture().PixelAt(3, 4), SheetColour(7 * 30 + 3, 4));
+}
+
+TEST_F(Form1Test, RejectedSheetsChangeNothingAtAll) {
+    MakeBusyEditor();
+    WriteSheet("wide.bmp", 0, BmpEncoding::Rgb24, 15, 45);
+    WriteSheet("tall.bmp", 0, BmpEncoding::Rgb24, 16, 60);
+    {
+        std::ofstream junk(Path("junk.bmp"), std::ios::binary);
+        junk << "BM this is not a picture";
+    }
+    const Snapshot before = Take();
+
+    for (const char* name : {"wide.bmp", "tall.bmp"}) {
+        ImportSheet(Path(name));
+        ASSERT_EQ(dialogs_.messages.size(), 1u) << name;
+        EXPECT_EQ(dialogs_.messages[0].Text, "Invalid file size. Must be n*30 width and 15 height");
+        EXPECT_EQ(dialogs_.messages[0].Caption, "Brickwright");
+        dialogs_.messages.clear();
+        EXPECT_EQ(Take(), before) << name;
+    }
+    for (const char* name : {"junk.bmp", "missing.bmp"}) {
+        ImportSheet(Path(name));
+        ASSERT_EQ(dialogs_.messages.size(), 1u) << name;
+        EXPECT_NE(dialogs_.messages[0].Text.find(Path(name)), std::string::npos)
+            << dialogs_.messages[0].Text;
+        EXPECT_EQ(dialogs_.messages[0].Caption, "Brickwright");
+        dialogs_.messages.clear();
+        EXPECT_EQ(Take(), before) << name;
+    }
+}
+
+TEST_F(Form1Test, ASheetOfMoreBricksThanThePaletteCanHoldIsRejected) {
+    MakeBusyEditor();
+    const Snapshot before = Take();
+    // 32768 bricks of one colour: a 1-bit BMP, header and palette followed by zero bytes.
+    const std::string huge = Path("huge.bmp");
+    {
+        const std::uint32_t width = 30 * 32768;
+        const std::uint32_t rowBytes = width / 8;  // a multiple of 4 already
+        const std::uint32_t offset = 14 + 40 + 8;
+        std::vector<std::uint8_t> header;
+        const auto put = [&header](std::uint32_t v, int bytes) {
+            for (int i = 0; i < bytes; ++i) {
+                header.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+            }
+        };
+        header = {'B', 'M'};
+        put(offset + rowBytes * 15, 4);
+        put(0, 4);
+        put(offset, 4);
+        put(40, 4);
+        put(width, 4);
+        put(15, 4);
+        put(1, 2);  // planes
+        put(1, 2);  // bits per pixel
+        put(0, 4);  // no compression
+        put(rowBytes * 15, 4);
+        put(2835, 4);
+        put(2835, 4);
+        put(2, 4);  // colours used
+        put(0, 4);
+        put(0x00336699, 4);
+        put(0x00FFFFFF, 4);
+        std::ofstream out(huge, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(header.data()),
+                  static_cast<std::streamsize>(header.size()));
+    }
+    std::filesystem::resize_file(huge, 14 + 40 + 8 + 30 * 32768 / 8 * 15);
+    ImportSheet(huge);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].Text,
+              "Too many bricks: the sheet holds 32768 bricks, a board can hold at most 32767.");
+    EXPECT_EQ(Take(), before);
+}
+
+TEST_F(Form1Test, AFreshImportClearsEveryFlagButKeepsTheBoard) {
+    MakeBusyEditor();
+    const core::BoardCells cells = board_.Cells;
+    const std::vector<core::Rgb32> view = Pixels(View().Picture());
+    ImportSheet(WriteSheet("again.bmp", 2));
+    ASSERT_EQ(board_.Bricks.size(), 2u);
+    for (const core::BrickRecord& brick : board_.Bricks) {
+        EXPECT_EQ(brick.Explosive, core::kFalse);
+        EXPECT_EQ(brick.Unbreakable, core::kFalse);
+    }
+    EXPECT_TRUE(Option(0).isChecked());
+    EXPECT_FALSE(Option(2).isChecked());
+    EXPECT_EQ(Palette().currentIndex(), 0);
+    // The cells still refer to brick 3, which the new table lacks; nothing is redrawn.
+    EXPECT_EQ(board_.Cells, cells);
+    EXPECT_EQ(Pixels(View().Picture()), view);
+}
+
+TEST_F(Form1Test, OptionsRewriteBothFlagsOfTheSelectedBrick) {
+    ImportSheet(WriteSheet("two.bmp", 2));
+    ClickOption(1);
+    EXPECT_EQ(board_.Bricks[0].Explosive, core::kTrue);
+    EXPECT_EQ(board_.Bricks[0].Unbreakable, core::kFalse);
+    ClickOption(2);
+    EXPECT_EQ(board_.Bricks[0].Explosive, core::kFalse);
+    EXPECT_EQ(board_.Bricks[0].Unbreakable, core::kTrue);
+    EXPECT_EQ(board_.Bricks[1].Unbreakable, core::kFalse);
+
+    // Selecting brick 2 shows its flags; back on brick 1 "Unbreakable" shows again.
+    Palette().setCurrentIndex(1);
+    emit Palette().activated(1);
+    EXPECT_TRUE(Option(0).isChecked());
+    Palette().setCurrentIndex(0);
+    emit Palette().activated(0);
+    EXPECT_TRUE(Option(2).isChecked());
+    ClickOption(0);
+    EXPECT_EQ(board_.Bricks[0].Explosive, core::kFalse);
+    EXPECT_EQ(board_.Bricks[0].Unbreakable, core::kFalse);
+}
+
+TEST_F(Form1Test, OptionsBeforeAnyBricksSelectTheButtonOnly) {
+    ClickOption(1);
+    EXPECT_TRUE(Option(1).isChecked());
+    ClickOption(2);
+    EXPECT_TRUE(Option(2).isChecked());
+    EXPECT_TRUE(board_.Bricks.empty());
+    EXPECT_EQ(form_->State().BricksLoaded, core::kFalse);
+}
+
+TEST_F(Form1Test, EveryBmpEncodingOfASheetYieldsTheSamePixels) {
+    const std::array<std::pair<const char*, BmpEncoding>, 6> encodings = {{
+        {"rgb24.bmp", BmpEncoding::Rgb24},
+        {"rgb32.bmp", BmpEncoding::Rgb32},
+        {"indexed8.bmp", BmpEncoding::Indexed8},
+        {"indexed4.bmp", BmpEncoding::Indexed4},
+        {"rle8.bmp", BmpEncoding::Rle8},
+        {"topdown.bmp", BmpEncoding::TopDownRgb24},
+    }};
+    for (const auto& [name, encoding] : encodings) {
+        ImportSheet(WriteSheet(name, 2, encoding));
+        ASSERT_TRUE(dialogs_.messages.empty()) << name << ": " << dialogs_.messages[0].Text;
+        ASSERT_EQ(board_.Bricks.size(), 2u) << name;
+        EXPECT_EQ(board_.Bricks[0].Pixels, ExpectedPixels(0)) << name;
+        EXPECT_EQ(board_.Bricks[1].Pixels, ExpectedPixels(1)) << name;
+        board_.Bricks.clear();
+    }
+
+    // A picture in another format is read too, whatever its name says.
+    QImage png(60, 15, QImage::Format_RGB32);
+    for (int y = 0; y < 15; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            png.setPixel(x, y, 0xFF000000u | SheetColour(x, y));
+        }
+    }
+    ASSERT_TRUE(png.save(QString::fromStdString(Path("sheet.png")), "PNG"));
+    ImportSheet(Path("sheet.png"));
+    ASSERT_EQ(board_.Bricks.size(), 2u);
+    EXPECT_EQ(board_.Bricks[1].Pixels, ExpectedPixels(1));
+}
+
+TEST_F(Form1Test, SaveThenLoadGivesTheSameBoard) {
+    MakeBusyEditor();
+    Palette().setCurrentIndex(0);
+    emit Palette().activated(0);
+    ClickOption(1);
+    WindowPress(Qt::LeftButton, 595, 295);
+    WindowRelease(Qt::LeftButton, 595, 295);
+    WindowPress(Qt::RightButton, 95, 50);  // painted, then cleared: Used 0 keeps index 2
+    WindowRelease(Qt::RightButton, 95, 50);
+    const core::Board saved = board_;
+    const std::vector<core::Rgb32> view = Pixels(View().Picture());
+
+    SaveBoardFile(Path("board.brd"));
+    ASSERT_EQ(dialogs_.shown.back().Kind, "save");
+    EXPECT_EQ(dialogs_.shown.back().Title, "Save Board");
+    EXPECT_EQ(dialogs_.shown.back().FileName, "");
+    EXPECT_EQ(dialogs_.shown.back().Filter, kBoardFilter);
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_EQ(std::filesystem::file_size(Path("board.brd")), core::BoardFileSize(3));
+
+    // A second editor, started fresh, loads it.
+    core::Board other;
+    ScriptedDialogs otherDialogs;
+    Form1 second(other, otherDialogs);
+    otherDialogs.Choose(Path("board.brd"));
+    second.cmdLoadBoard_Click();
+    ASSERT_EQ(otherDialogs.shown.size(), 1u);
+    EXPECT_EQ(otherDialogs.shown[0].Title, "Load Board");
+    EXPECT_EQ(otherDialogs.shown[0].FileName, "");
+    EXPECT_EQ(otherDialogs.shown[0].Filter, kBoardFilter);
+    EXPECT_EQ(other.Cells, saved.Cells);
+    EXPECT_EQ(other.Bricks, saved.Bricks);
+    EXPECT_EQ(second.State().BricksLoaded, core::kTrue);
+    auto* palette = second.findChild<QComboBox*>(QStringLiteral("cmdBricks"));
+    ASSERT_EQ(palette->count(), 3);
+    EXPECT_EQ(palette->itemText(2), "Brick 3");
+    EXPECT_EQ(palette->currentIndex(), 0);
+    EXPECT_TRUE(second.findChild<QRadioButton*>(QStringLiteral("Option1_1"))->isChecked());
+    EXPECT_EQ(Pixels(second.findChild<PictureView*>(QStringLiteral("PicDisp"))->Picture()), view);
+
+    // A name without an extension is used as it is.
+    SaveBoardFile(Path("plain"));
+    EXPECT_TRUE(std::filesystem::exists(Path("plain")));
+    EXPECT_FALSE(std::filesystem::exists(Path("plain.brd")));
+}
+
+TEST_F(Form1Test, LoadingABoardFirstMakesPaintingPossibleAtOnce) {
+    core::Board file;
+    file.Bricks = {SolidBrick(0, 200, 10, 10), SolidBrick(1, 10, 200, 10)};
+    file.Bricks[0].Unbreakable = core::kTrue;
+    file.Cells(2, 2) = {core::kTrue, 1};
+    file.Cells(3, 2) = {core::kFalse, 1};
+    WriteBoardFile(Path("first.brd"), file);
+
+    LoadBoardFile(Path("first.brd"));
+    EXPECT_EQ(form_->State().BricksLoaded, core::kTrue);
+    EXPECT_TRUE(Option(2).isChecked());  // the first brick is unbreakable
+    EXPECT_EQ(ViewPixel(65, 35), core::MakeColorRef(10, 200, 10));
+    EXPECT_EQ(ViewPixel(95, 35), core::kWhite);
+    EXPECT_EQ(ViewPixel(90, 35), core::kBlack);
+    EXPECT_EQ(Preview().Picture().GetPixel(5, 5), core::MakeColorRef(200, 10, 10));
+
+    WindowMove(5, 5);
+    WindowPress(Qt::LeftButton, 5, 5);
+    WindowRelease(Qt::LeftButton, 5, 5);
+    EXPECT_EQ(board_.Cells(0, 0), (core::BoardCell{core::kTrue, 0}));
+    EXPECT_EQ(ViewPixel(10, 10), core::MakeColorRef(200, 10, 10));
+}
+
+TEST_F(Form1Test, ABrickWithBothFlagsShowsExplosiveUntilAnOptionIsClicked) {
+    core::Board file;
+    file.Bricks = {SolidBrick(0, 1, 2, 3)};
+    file.Bricks[0].Explosive = core::kTrue;
+    file.Bricks[0].Unbreakable = core::kTrue;
+    WriteBoardFile(Path("both.brd"), file);
+
+    LoadBoardFile(Path("both.brd"));
+    EXPECT_TRUE(Option(1).isChecked());
+    // Showing the flags does not rewrite them: a save now keeps both.
+    EXPECT_EQ(board_.Bricks[0].Explosive, core::kTrue);
+    EXPECT_EQ(board_.Bricks[0].Unbreakable, core::kTrue);
+    ClickOption(1);
+    EXPECT_EQ(board_.Bricks[0].Explosive, core::kTrue);
+    EXPECT_EQ(board_.Bricks[0].Unbreakable, core::kFalse);
+}
+
+TEST_F(Form1Test, ACellWithAMissingBrickIsMarkedAndKept) {
+    core::Board file;
+    file.Bricks = {SolidBrick(0, 1, 2, 3)};
+    file.Cells(4, 4) = {core::kTrue, 9};
+    WriteBoardFile(Path("missing.brd"), file);
+    LoadBoardFile(Path("missing.brd"));
+    EXPECT_EQ(board_.Cells(4, 4), (core::BoardCell{core::kTrue, 9}));
+    EXPECT_EQ(ViewPixel(121, 61), core::MakeColorRef(255, 0, 0));
+    EXPECT_EQ(ViewPixel(120, 65), core::kBlack);
+    EXPECT_EQ(ViewPixel(125, 70), core::kWhite);
+    // It saves back unchanged.
+    SaveBoardFile(Path("again.brd"));
+    core::Board reread;
+    core::LoadBoard(Path("again.brd"), reread);
+    EXPECT_EQ(reread.Cells(4, 4), (core::BoardCell{core::kTrue, 9}));
+}
+
+TEST_F(Form1Test, AFailedLoadShowsTheLoadersMessageAndChangesNothing) {
+    MakeBusyEditor();
+
+    core::Board valid;
+    valid.Bricks = {SolidBrick(0, 1, 2, 3), SolidBrick(1, 4, 5, 6)};
+    WriteBoardFile(Path("valid.brd"), valid);
+    const auto size = std::filesystem::file_size(Path("valid.brd"));
+    std::filesystem::copy_file(Path("valid.brd"), Path("short.brd"));
+    std::filesystem::resize_file(Path("short.brd"), size - 1);
+    std::filesystem::copy_file(Path("valid.brd"), Path("negative.brd"));
+    {
+        std::fstream f(Path("negative.brd"), std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(10);
+        const char minusOne[4] = {'\xFF', '\xFF', '\xFF', '\xFF'};
+        f.write(minusOne, 4);
+    }
+    const Snapshot before = Take();
+
+    for (const char* name : {"absent.brd", "short.brd", "negative.brd"}) {
+        std::string expected;
+        try {
+            core::Board scratch;
+            core::LoadBoard(Path(name), scratch);
+        } catch (const core::BoardError& e) {
+            expected = e.what();
+        }
+        ASSERT_FALSE(expected.empty()) << name;
+
+        LoadBoardFile(Path(name));
+        ASSERT_EQ(dialogs_.messages.size(), 1u) << name;
+        EXPECT_EQ(dialogs_.messages[0].Text, expected);
+        EXPECT_EQ(dialogs_.messages[0].Caption, "Brickwright");
+        dialogs_.messages.clear();
+        EXPECT_EQ(Take(), before) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("absent.brd")));  // reading never creates it
+}
+
+TEST_F(Form1Test, AFailedSaveShowsTheMessageAndChangesNothing) {
+    // Save does nothing, not even ask, before a brick table exists.
+    Click("cmdSaveBoard");
+    EXPECT_TRUE(dialogs_.shown.empty());
+
+    MakeBusyEditor();
+    const Snapshot before = Take();
+    const std::string target = Path("no-such-folder/board.brd");
+    SaveBoardFile(target);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].Caption, "Brickwright");
+    EXPECT_FALSE(dialogs_.messages[0].Text.empty());
+    EXPECT_EQ(Take(), before);
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+TEST_F(Form1Test, CancelledDialogsChangeNothing) {
+    MakeBusyEditor();
+    const Snapshot before = Take();
+    for (const char* button : {"cmdLoadBricks", "cmdLoadBoard", "cmdSaveBoard"}) {
+        dialogs_.Cancel();
+        Click(button);
+    }
+    EXPECT_EQ(dialogs_.shown.size(), 4u);
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_EQ(Take(), before);
+}
+
+}  // namespace
+}  // namespace editor
