@@ -1,0 +1,111 @@
+"""Small helpers for driving a real window under Xvfb: xdotool for the pointer and keys, and
+the X library (through ctypes) for what xdotool cannot do, closing a window the way a window
+manager does."""
+
+import contextlib
+import ctypes
+import ctypes.util
+import os
+import select
+import subprocess
+import time
+
+
+@contextlib.contextmanager
+def private_display(screen="1024x768x24", timeout=15):
+    """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. Xvfb
+    picks a free display number itself (-displayfd), so parallel tests never race for one."""
+    read_fd, write_fd = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
+        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    try:
+        ready, _, _ = select.select([read_fd], [], [], timeout)
+        number = os.read(read_fd, 64).decode().strip() if ready else ""
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        previous = os.environ.get("DISPLAY")
+        os.environ["DISPLAY"] = ":" + number
+        try:
+            yield os.environ["DISPLAY"]
+        finally:
+            if previous is None:
+                os.environ.pop("DISPLAY", None)
+            else:
+                os.environ["DISPLAY"] = previous
+    finally:
+        os.close(read_fd)
+        server.terminate()
+        try:
+            server.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            server.kill()
+            server.wait()
+
+
+def xdotool(*args, timeout=10):
+    result = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
+                            timeout=timeout, check=False)
+    if result.returncode != 0:
+        raise RuntimeError(f"xdotool {' '.join(map(str, args))} failed: {result.stderr.strip()}")
+    return result.stdout.strip()
+
+
+def find_window(title, timeout=20):
+    """The id of the visible window whose title is exactly `title`."""
+    out = xdotool("search", "--sync", "--onlyvisible", "--name", f"^{title}$", timeout=timeout)
+    return int(out.split()[0])
+
+
+def wait_for_title(window, expected, timeout=5.0):
+    """Waits until the window's title reads `expected`; returns the last title seen."""
+    deadline = time.monotonic() + timeout
+    title = None
+    while time.monotonic() < deadline:
+        title = xdotool("getwindowname", window)
+        if title == expected:
+            return title
+        time.sleep(0.05)
+    return title
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _Event(ctypes.Union):
+    _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def close_window(window):
+    """Asks the window to close with WM_DELETE_WINDOW, as the close button of a frame does."""
+    x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.POINTER(_Event)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+    display = x11.XOpenDisplay(None)
+    if not display:
+        raise RuntimeError("cannot open the X display")
+    try:
+        event = _Event()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = window
+        event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+        event.xclient.format = 32
+        event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+        event.xclient.data[1] = 0  # CurrentTime
+        if not x11.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
+            raise RuntimeError("XSendEvent failed")
+        x11.XFlush(display)
+    finally:
+        x11.XCloseDisplay(display)
