@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -77,7 +78,9 @@ Form1::Form1(core::Board& board, Dialogs& dialogs, QWidget* parent)
     for (std::size_t i = 0; i < kOptions.size(); ++i) {
         auto* option = new QRadioButton(QString::fromLatin1(kOptions[i].caption), this);
         option->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        option->setGeometry(232, kOptions[i].y, kOptions[i].width, 17);
+        // Never narrower than the caption needs in the desktop's font, so no caption is cut.
+        const int width = std::max(kOptions[i].width, option->sizeHint().width());
+        option->setGeometry(232, kOptions[i].y, width, 17);
         group->addButton(option, static_cast<int>(i));
         Option1[i] = option;
     }

@@ -247,6 +247,10 @@ TEST_F(Form1Test, OpensWithTheLayoutCaptionAndEmptyState) {
     EXPECT_EQ(Option(0).text(), "None");
     EXPECT_EQ(Option(1).text(), "Explosive");
     EXPECT_EQ(Option(2).text(), "Unbreakable");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Option(i).x(), 232);
+        EXPECT_GE(Option(i).width(), Option(i).sizeHint().width()) << "caption cut off";
+    }
     EXPECT_LT(Option(0).y(), Option(1).y());
     EXPECT_LT(Option(1).y(), Option(2).y());
     for (int i = 0; i < 3; ++i) {
