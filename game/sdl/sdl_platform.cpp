@@ -1,0 +1,323 @@
+#include "game/sdl/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstring>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace game {
+
+namespace {
+
+// The window's own colour around the playfield, and the bars around a scaled picture.
+constexpr Uint8 kFormGrey = 240;
+
+[[noreturn]] void Fail(const std::string& what) {
+    throw std::runtime_error(what + ": " + SDL_GetError());
+}
+
+std::int16_t ButtonOf(Uint8 sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT:
+            return kLeftButton;
+        case SDL_BUTTON_RIGHT:
+            return kRightButton;
+        case SDL_BUTTON_MIDDLE:
+            return kMiddleButton;
+        default:
+            return 0;
+    }
+}
+
+std::int16_t ButtonsOf(Uint32 sdlState) {
+    std::int16_t buttons = 0;
+    if ((sdlState & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0) {
+        buttons = static_cast<std::int16_t>(buttons | kLeftButton);
+    }
+    if ((sdlState & SDL_BUTTON(SDL_BUTTON_RIGHT)) != 0) {
+        buttons = static_cast<std::int16_t>(buttons | kRightButton);
+    }
+    if ((sdlState & SDL_BUTTON(SDL_BUTTON_MIDDLE)) != 0) {
+        buttons = static_cast<std::int16_t>(buttons | kMiddleButton);
+    }
+    return buttons;
+}
+
+// Virtual key codes of letters and digits are their upper-case characters; the game listens to
+// no other key.
+std::optional<std::int16_t> KeyCodeOf(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return static_cast<std::int16_t>('A' + (key - SDLK_a));
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return static_cast<std::int16_t>('0' + (key - SDLK_0));
+    }
+    return std::nullopt;
+}
+
+std::uint64_t Microseconds() {
+    // The performance counter is the monotonic clock: it counts from system start.
+    const Uint64 counter = SDL_GetPerformanceCounter();
+    const Uint64 frequency = SDL_GetPerformanceFrequency();
+    return counter / frequency * 1'000'000u + counter % frequency * 1'000'000u / frequency;
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform() {
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    // Every frame replaces the whole 600 x 480 picture, so there is nothing for a GPU to keep;
+    // SDL's own software renderer puts it on screen with one shared-memory copy. Where OpenGL
+    // is only emulated (a virtual display, a remote session) it costs a quarter of what the
+    // OpenGL renderer does. The environment variables of the same names still choose otherwise.
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        Fail("cannot start SDL");
+    }
+    window_ =
+        SDL_CreateWindow("Form1", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kClientWidth,
+                         kClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (window_ == nullptr) {
+        Fail("cannot open the window");
+    }
+    SDL_SetWindowMinimumSize(window_, kClientWidth, kClientHeight);
+    // No vsync: the game's speed is per frame, so its own 10 ms pacing must hold on any display.
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (renderer_ == nullptr) {
+        Fail("cannot draw into the window");
+    }
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                 kPlayfieldWidth, kPlayfieldHeight);
+    if (texture_ == nullptr) {
+        Fail("cannot create the playfield texture");
+    }
+    const std::vector<Uint32> white(static_cast<std::size_t>(kPlayfieldWidth) * kPlayfieldHeight,
+                                    0xFFFFFFu);
+    SDL_UpdateTexture(texture_, nullptr, white.data(), kPlayfieldWidth * 4);
+    // Keys only; no text input or input-method windows.
+    SDL_StopTextInput();
+}
+
+SdlPlatform::~SdlPlatform() {
+    if (texture_ != nullptr) {
+        SDL_DestroyTexture(texture_);
+    }
+    if (renderer_ != nullptr) {
+        SDL_DestroyRenderer(renderer_);
+    }
+    if (window_ != nullptr) {
+        SDL_DestroyWindow(window_);
+    }
+    SDL_Quit();
+}
+
+std::uint64_t SdlPlatform::TickCount() {
+    return Microseconds() / 1000u;
+}
+
+std::optional<InputEvent> SdlPlatform::PollEvent() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        if (std::optional<InputEvent> input = Translate(event)) {
+            return input;
+        }
+    }
+    return std::nullopt;
+}
+
+void SdlPlatform::WaitEvent(std::optional<std::uint64_t> untilTick) {
+    if (!untilTick) {
+        SDL_WaitEvent(nullptr);
+        return;
+    }
+    const std::uint64_t now = Microseconds();
+    const std::uint64_t until = *untilTick * 1000u;
+    if (now >= until) {
+        return;
+    }
+    const std::uint64_t remaining = until - now;
+    if (remaining >= 1000u) {
+        // Whole milliseconds, waking early for any event; the rest of the last millisecond is
+        // slept on the next call.
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(remaining / 1000u));
+    } else {
+        std::this_thread::sleep_for(std::chrono::microseconds(remaining));
+    }
+}
+
+void SdlPlatform::Show() {
+    SDL_ShowWindow(window_);
+    Render();
+}
+
+void SdlPlatform::SetCaption(std::string_view caption) {
+    SDL_SetWindowTitle(window_, std::string(caption).c_str());
+}
+
+void SdlPlatform::Present(const core::PictureBox& playfield) {
+    SDL_UpdateTexture(texture_, nullptr, playfield.Image().data(), playfield.Width() * 4);
+    Render();
+}
+
+void SdlPlatform::Render() {
+    const WindowLayout layout = CurrentLayout();
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    const SDL_Rect client{layout.offsetX, layout.offsetY, kClientWidth * layout.scale,
+                          kClientHeight * layout.scale};
+    SDL_SetRenderDrawColor(renderer_, kFormGrey, kFormGrey, kFormGrey, 255);
+    SDL_RenderFillRect(renderer_, &client);
+    const SDL_Rect playfield{layout.PlayfieldLeft(), layout.PlayfieldTop(), layout.PlayfieldWidth(),
+                             layout.PlayfieldHeight()};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &playfield);
+    SDL_RenderPresent(renderer_);
+}
+
+WindowLayout SdlPlatform::CurrentLayout() const {
+    int width = 0;
+    int height = 0;
+    SDL_GetRendererOutputSize(renderer_, &width, &height);
+    return ComputeLayout(width, height);
+}
+
+int SdlPlatform::ToPixelsX(int x) const {
+    int windowWidth = 0;
+    int pixelWidth = 0;
+    SDL_GetWindowSize(window_, &windowWidth, nullptr);
+    SDL_GetRendererOutputSize(renderer_, &pixelWidth, nullptr);
+    return windowWidth > 0 ? static_cast<int>(std::int64_t{x} * pixelWidth / windowWidth) : x;
+}
+
+int SdlPlatform::ToPixelsY(int y) const {
+    int windowHeight = 0;
+    int pixelHeight = 0;
+    SDL_GetWindowSize(window_, nullptr, &windowHeight);
+    SDL_GetRendererOutputSize(renderer_, nullptr, &pixelHeight);
+    return windowHeight > 0 ? static_cast<int>(std::int64_t{y} * pixelHeight / windowHeight) : y;
+}
+
+bool SdlPlatform::OverPlayfield(int x, int y) const {
+    const WindowLayout layout = CurrentLayout();
+    const float px = layout.ToPlayfieldX(ToPixelsX(x));
+    const float py = layout.ToPlayfieldY(ToPixelsY(y));
+    return px >= 0 && py >= 0 && px < static_cast<float>(kPlayfieldWidth) &&
+           py < static_cast<float>(kPlayfieldHeight);
+}
+
+std::int16_t SdlPlatform::ModifierState() const {
+    const SDL_Keymod mod = SDL_GetModState();
+    std::int16_t shift = 0;
+    if ((mod & KMOD_SHIFT) != 0) {
+        shift = static_cast<std::int16_t>(shift | kShiftMask);
+    }
+    if ((mod & KMOD_CTRL) != 0) {
+        shift = static_cast<std::int16_t>(shift | kCtrlMask);
+    }
+    if ((mod & KMOD_ALT) != 0) {
+        shift = static_cast<std::int16_t>(shift | kAltMask);
+    }
+    return shift;
+}
+
+std::optional<InputEvent> SdlPlatform::Translate(const SDL_Event& event) {
+    InputEvent input;
+    switch (event.type) {
+        case SDL_QUIT:  // also what SIGINT and SIGTERM arrive as
+            input.kind = InputEvent::Kind::QueryUnload;
+            return input;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                input.kind = InputEvent::Kind::QueryUnload;
+                return input;
+            }
+            // Resized, exposed, restored: paint the last frame again, at the new size.
+            Render();
+            return std::nullopt;
+        case SDL_MOUSEMOTION: {
+            // The playfield sees movements over it, and every movement while a button pressed
+            // on it is held, even outside the window.
+            if (capturedButtons_ == 0 && !OverPlayfield(event.motion.x, event.motion.y)) {
+                return std::nullopt;
+            }
+            const WindowLayout layout = CurrentLayout();
+            input.kind = InputEvent::Kind::MouseMove;
+            input.Button = ButtonsOf(event.motion.state);
+            input.Shift = ModifierState();
+            input.X = layout.ToPlayfieldX(ToPixelsX(event.motion.x));
+            input.Y = layout.ToPlayfieldY(ToPixelsY(event.motion.y));
+            return input;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const std::int16_t button = ButtonOf(event.button.button);
+            if (button == 0) {
+                return std::nullopt;
+            }
+            const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+            if (down) {
+                if (!OverPlayfield(event.button.x, event.button.y)) {
+                    return std::nullopt;
+                }
+                capturedButtons_ = static_cast<std::int16_t>(capturedButtons_ | button);
+                SDL_CaptureMouse(SDL_TRUE);
+            } else {
+                if ((capturedButtons_ & button) == 0) {
+                    return std::nullopt;
+                }
+                capturedButtons_ = static_cast<std::int16_t>(capturedButtons_ & ~button);
+                if (capturedButtons_ == 0) {
+                    SDL_CaptureMouse(SDL_FALSE);
+                }
+            }
+            const WindowLayout layout = CurrentLayout();
+            input.kind = down ? InputEvent::Kind::MouseDown : InputEvent::Kind::MouseUp;
+            input.Button = button;
+            input.Shift = ModifierState();
+            input.X = layout.ToPlayfieldX(ToPixelsX(event.button.x));
+            input.Y = layout.ToPlayfieldY(ToPixelsY(event.button.y));
+            return input;
+        }
+        case SDL_KEYDOWN: {
+            const std::optional<std::int16_t> code = KeyCodeOf(event.key.keysym.sym);
+            if (!code) {
+                return std::nullopt;
+            }
+            input.kind = InputEvent::Kind::KeyDown;
+            input.KeyCode = *code;
+            input.Shift = ModifierState();
+            return input;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+bool HasDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr) {
+        return std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
+    }
+    // SDL is not running (it failed to start): only try where a display server is named.
+    const char* hint = SDL_getenv("SDL_VIDEODRIVER");
+    if (hint != nullptr &&
+        (std::strcmp(hint, "dummy") == 0 || std::strcmp(hint, "offscreen") == 0)) {
+        return false;
+    }
+    return SDL_getenv("DISPLAY") != nullptr || SDL_getenv("WAYLAND_DISPLAY") != nullptr;
+}
+
+void ReportFatal(SDL_Window* window, std::string_view message) {
+    const std::string text(message);
+    std::cerr << "Vantor: " << text << std::endl;
+    if (HasDisplay()) {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Vantor", text.c_str(), window);
+    }
+}
+
+}  // namespace game

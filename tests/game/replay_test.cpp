@@ -1,0 +1,148 @@
+// The windowless replay: script parsing, the dump format, pause and repeatability.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/random.h"
+#include "game/replay.h"
+#include "tests/game/game_fakes.h"
+
+namespace game {
+namespace {
+
+using testing::MakeBoard;
+
+std::string RunScript(const core::Board& board, const std::string& script, std::uint64_t seed) {
+    SeededRandom random(seed);
+    Replay replay(board, random);
+    std::ostringstream out;
+    replay.Run(ParseReplayScript(script), out);
+    return out.str();
+}
+
+TEST(ReplayScript, ParsesEveryCommandWithCommentsAndBlankLines) {
+    const std::vector<ReplayCommand> script = ParseReplayScript(
+        "# a comment\n"
+        "move 40.5\n"
+        "\n"
+        "  release   # trailing comment\r\n"
+        "add\n"
+        "key p\n"
+        "frames 250\n"
+        "dump\n"
+        "move -1e2");
+    using K = ReplayCommand::Kind;
+    ASSERT_EQ(script.size(), 7u);
+    EXPECT_EQ(script[0], (ReplayCommand{K::Move, 40.5, 0, 0, 2}));
+    EXPECT_EQ(script[1], (ReplayCommand{K::Release, 0, 0, 0, 4}));
+    EXPECT_EQ(script[2], (ReplayCommand{K::Add, 0, 0, 0, 5}));
+    EXPECT_EQ(script[3], (ReplayCommand{K::Key, 0, 0, 80, 6}));
+    EXPECT_EQ(script[4], (ReplayCommand{K::Frames, 0, 250, 0, 7}));
+    EXPECT_EQ(script[5], (ReplayCommand{K::Dump, 0, 0, 0, 8}));
+    EXPECT_EQ(script[6], (ReplayCommand{K::Move, -100, 0, 0, 9}));
+}
+
+TEST(ReplayScript, ErrorsNameTheLine) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"frames 1\njump\n", "line 2: unknown command 'jump'"},
+        {"\n\nmove\n", "line 3: move takes exactly one argument"},
+        {"move x\n", "line 1: move needs a number, got 'x'"},
+        {"move nan\n", "line 1: move needs a number, got 'nan'"},
+        {"move 1e12\n", "line 1: move position 1e12 is out of range"},
+        {"frames -1\n", "line 1: frames needs a whole number from 0 to 1000000000000, got '-1'"},
+        {"frames 2.5\n", "line 1: frames needs a whole number from 0 to 1000000000000, got '2.5'"},
+        {"key\n", "line 1: key takes exactly one argument"},
+        {"key F1\n", "line 1: key needs one letter or digit, got 'F1'"},
+        {"dump now\n", "line 1: dump takes no argument"},
+        {"Move 3\n", "line 1: unknown command 'Move'"},
+    };
+    for (const auto& [script, message] : cases) {
+        try {
+            ParseReplayScript(script);
+            ADD_FAILURE() << "no error for " << script;
+        } catch (const ReplayError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
+}
+
+TEST(ReplayDump, ListsFrameBallsAndCells) {
+    const core::Board board = MakeBoard({{0, 0, 0}, {19, 0, 0}, {5, 19, 2}});
+    const std::string out = RunScript(board, "move 300\nframes 2\ndump\n", 1);
+    std::istringstream in(out);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "frame 2 balls 1");
+    std::getline(in, line);
+    SeededRandom random(1);
+    char expected[120];
+    std::snprintf(expected, sizeof expected, "ball 0 300 426.5 1.5 %.17g -1",
+                  static_cast<double>(random.Rnd()) * kAngleRange + kMinAngle);
+    EXPECT_EQ(line, expected);
+    std::getline(in, line);
+    EXPECT_EQ(line, "cells");
+    std::vector<std::string> rows;
+    while (std::getline(in, line)) {
+        rows.push_back(line);
+    }
+    ASSERT_EQ(rows.size(), 20u);
+    EXPECT_EQ(rows[0], "10000000000000000001");
+    EXPECT_EQ(rows[1], "00000000000000000000");
+    EXPECT_EQ(rows[19], "00000100000000000000");
+}
+
+TEST(ReplayDump, PrintsNineAndSeventeenSignificantDigits) {
+    SeededRandom random(5);
+    Replay replay(MakeBoard({}), random);
+    std::ostringstream out;
+    replay.Run(ParseReplayScript("move 123\nframes 1\nrelease\nframes 3\ndump\n"), out);
+    const BallState& b = replay.game().Balls[0];
+    char expected[160];
+    std::snprintf(expected, sizeof expected, "ball 0 %.9g %.9g %.9g %.17g 0\n",
+                  static_cast<double>(b.X), static_cast<double>(b.Y), static_cast<double>(b.Speed),
+                  b.Angle);
+    EXPECT_NE(out.str().find(expected), std::string::npos) << out.str();
+    // Values read back from the dump are the same bits.
+    std::istringstream in(out.str().substr(out.str().find("ball 0 ")));
+    std::string word;
+    int index = 0;
+    float x = 0, y = 0, speed = 0;
+    double angle = 0;
+    in >> word >> index >> x >> y >> speed >> angle;
+    EXPECT_EQ(x, b.X);
+    EXPECT_EQ(y, b.Y);
+    EXPECT_EQ(speed, b.Speed);
+    EXPECT_EQ(angle, b.Angle);
+}
+
+TEST(Replay, PausedFramesOnlyMoveTheClockAndInputStillActs) {
+    SeededRandom random(3);
+    Replay replay(MakeBoard({}), random);
+    std::ostringstream out;
+    replay.Run(ParseReplayScript("frames 3\nkey P\nframes 5\nadd\nmove 100\nkey P\nframes 2\n"),
+               out);
+    EXPECT_EQ(replay.frames(), 5u);
+    EXPECT_EQ(replay.platform().tick, 100u);
+    EXPECT_EQ(replay.game().Balls.size(), 101u);
+    EXPECT_EQ(replay.game().Balls[50].X, 100.0f);
+    EXPECT_EQ(replay.platform().caption, "Paused");
+}
+
+TEST(Replay, TheSameSeedRepeatsTheGameAndAnotherSeedDoesNot) {
+    const core::Board board = MakeBoard({{3, 3, 0}, {4, 3, 1}, {10, 6, 2}, {12, 2, 0}});
+    const std::string script =
+        "move 250\nadd\nrelease\nframes 400\nmove 480\nadd\nrelease\n"
+        "frames 600\ndump\n";
+    const std::string first = RunScript(board, script, 42);
+    EXPECT_EQ(first, RunScript(board, script, 42));
+    EXPECT_NE(first, RunScript(board, script, 43));
+    // Bricks were hit on the way.
+    EXPECT_NE(first.find("cells\n"), std::string::npos);
+    EXPECT_EQ(first.find("cells\n00010000"), std::string::npos) << first;
+}
+
+}  // namespace
+}  // namespace game
