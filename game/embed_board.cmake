@@ -6,8 +6,6 @@ if(INPUT)
   string(LENGTH "${hex}" hex_length)
   math(EXPR size "${hex_length} / 2")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-  # Sixteen bytes a line keep the generated file readable.
-  string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){16})" "\\1\n    " bytes "${bytes}")
   set(body "constexpr unsigned char kBoard[${size}] = {\n    ${bytes}\n};\n\n}  // namespace\n
 std::span<const std::byte> BuiltInBoard() {
     return std::as_bytes(std::span<const unsigned char>(kBoard));

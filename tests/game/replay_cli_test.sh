@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The vantor-replay command line: usage errors, script errors with their line, a repeatable
+# run with --seed, and the picture written by --png.
+# Usage: replay_cli_test.sh VANTOR_REPLAY BOARD_MAKER
+set -euo pipefail
+replay=$1
+make_board=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+python3 "$make_board" "$work/board.brd" >/dev/null
+printf 'move 300\nadd\nrelease\nframes 200\ndump\n' >"$work/play.txt"
+
+"$replay" --help | grep -q 'frames N' || fail "--help does not describe the script"
+
+set +e
+"$replay" "$work/board.brd" 2>"$work/err"; status=$?
+set -e
+[ "$status" -eq 2 ] || fail "one argument: status $status"
+grep -q 'expected BOARD.brd and SCRIPT' "$work/err" || fail "one argument: $(cat "$work/err")"
+
+set +e
+"$replay" "$work/board.brd" "$work/play.txt" --seed x 2>"$work/err"; status=$?
+set -e
+[ "$status" -eq 2 ] || fail "bad seed: status $status"
+
+printf 'move 3\n# fine so far\njump 4\n' >"$work/bad.txt"
+set +e
+"$replay" "$work/board.brd" "$work/bad.txt" >/dev/null 2>"$work/err"; status=$?
+set -e
+[ "$status" -eq 1 ] || fail "unknown command: status $status"
+grep -q "bad.txt: line 3: unknown command 'jump'" "$work/err" || fail "unknown command: $(cat "$work/err")"
+
+set +e
+"$replay" "$work/missing.brd" "$work/play.txt" >/dev/null 2>"$work/err"; status=$?
+set -e
+[ "$status" -eq 1 ] || fail "missing board: status $status"
+grep -q 'missing.brd' "$work/err" || fail "missing board: $(cat "$work/err")"
+[ ! -e "$work/missing.brd" ] || fail "reading a missing board created it"
+
+"$replay" "$work/board.brd" "$work/play.txt" --seed 9 --png "$work/out.png" >"$work/first.txt"
+"$replay" "$work/board.brd" - --seed 9 <"$work/play.txt" >"$work/second.txt"
+cmp -s "$work/first.txt" "$work/second.txt" || fail "the same seed gave different runs"
+head -1 "$work/first.txt" | grep -qx 'frame 200 balls [0-9]*' || fail "dump: $(head -1 "$work/first.txt")"
+[ "$(grep -c '^ball ' "$work/first.txt")" -ge 1 ] || fail "dump lists no balls"
+[ "$(sed -n '/^cells$/,$p' "$work/first.txt" | wc -l)" -eq 21 ] || fail "dump has not 20 rows of cells"
+
+python3 - "$work/out.png" <<'PY' || fail "the picture is not a 600 x 480 PNG"
+import struct, sys
+data = open(sys.argv[1], "rb").read(24)
+assert data[:8] == b"\x89PNG\r\n\x1a\n", data[:8]
+width, height = struct.unpack(">II", data[16:24])
+assert (width, height) == (600, 480), (width, height)
+PY
+echo "vantor-replay command line: all checks passed"

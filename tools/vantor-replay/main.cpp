@@ -1,0 +1,166 @@
+// vantor-replay BOARD.brd SCRIPT [--seed N] [--png OUT.png]
+// Plays the game without a window: the script's input, frames on a clock that advances 10 ms a
+// frame, and dumps of the balls and cells on standard output.
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "game/random.h"
+#include "game/replay.h"
+#include "shared/board_file.h"
+
+#ifndef VANTOR_VERSION
+#define VANTOR_VERSION "0"
+#endif
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char* const kDescription =
+    "Plays the game on BOARD.brd without a window, driven by SCRIPT, and prints what the\n"
+    "script's dump commands ask for.\n"
+    "\n"
+    "Script: one command a line; '#' starts a comment.\n"
+    "  move X     the mouse moves to playfield x = X (a real number), no button held\n"
+    "  release    left-button release: every waiting ball is released\n"
+    "  add        right-button release: 100 balls are added on the paddle\n"
+    "  key K      key K (a letter or digit) is pressed; P toggles the pause\n"
+    "  frames N   N frames, the tick counter advancing 10 ms each (only the clock while paused)\n"
+    "  dump       prints 'frame K balls N', one line 'ball I X Y SPEED ANGLE STUCK' per ball,\n"
+    "             then 'cells' and 20 lines of 20 digits, 1 for a used cell, row 0 first\n"
+    "\n"
+    "Exit status: 0 done, 1 the board, script or picture cannot be read or written,\n"
+    "2 the command line is wrong.";
+
+std::filesystem::path ToPath(const QString& s) {
+    return std::filesystem::path(QFile::encodeName(s).toStdString());
+}
+
+int UsageError(const std::string& what) {
+    std::cerr << "vantor-replay: " << what << "\nTry \"vantor-replay --help\".\n";
+    return kExitUsage;
+}
+
+std::string ReadScript(const std::filesystem::path& path) {
+    if (path == "-") {
+        return std::string(std::istreambuf_iterator<char>(std::cin), {});
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error(path.string() + ": cannot open the script");
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        throw std::runtime_error(path.string() + ": cannot read the script");
+    }
+    return text.str();
+}
+
+void WritePng(const core::PictureBox& picture, const QString& path) {
+    QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.Height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < picture.Width(); ++x) {
+            line[x] = 0xFF000000u | picture.PixelAt(x, y);
+        }
+    }
+    if (!image.save(path, "PNG")) {
+        throw std::runtime_error(ToPath(path).string() + ": cannot write the picture");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // QImage needs no window system; the application object only supplies the arguments.
+    const QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantor-replay"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTOR_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("BOARD.brd"), QStringLiteral("the board to play"));
+    parser.addPositionalArgument(QStringLiteral("SCRIPT"),
+                                 QStringLiteral("the script to run, or - for standard input"));
+    const QCommandLineOption seedOption(
+        QStringLiteral("seed"),
+        QStringLiteral("fix the random generator, so that every run gives the same angles"),
+        QStringLiteral("N"));
+    const QCommandLineOption pngOption(
+        QStringLiteral("png"), QStringLiteral("write the final 600 x 480 playfield as a PNG"),
+        QStringLiteral("OUT.png"));
+    parser.addOption(seedOption);
+    parser.addOption(pngOption);
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        return UsageError(parser.errorText().toStdString());
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::cout << parser.helpText().toStdString();
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::cout << "vantor-replay " << VANTOR_VERSION << "\n";
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        return UsageError("expected BOARD.brd and SCRIPT, got " +
+                          std::to_string(positional.size()) + " arguments");
+    }
+    std::unique_ptr<game::Random> random;
+    if (parser.isSet(seedOption)) {
+        bool ok = false;
+        const qulonglong seed = parser.value(seedOption).toULongLong(&ok);
+        if (!ok) {
+            return UsageError("--seed needs a whole number from 0 to 18446744073709551615, got '" +
+                              parser.value(seedOption).toStdString() + "'");
+        }
+        random = std::make_unique<game::SeededRandom>(seed);
+    } else {
+        random = std::make_unique<game::ClockRandom>();
+    }
+
+    const std::filesystem::path scriptPath = ToPath(positional[1]);
+    try {
+        core::Board board;
+        core::LoadBoard(ToPath(positional[0]), board);
+        std::vector<game::ReplayCommand> script;
+        try {
+            script = game::ParseReplayScript(ReadScript(scriptPath));
+        } catch (const game::ReplayError& e) {
+            throw std::runtime_error(scriptPath.string() + ": " + e.what());
+        }
+        game::Replay replay(board, *random);
+        replay.Run(script, std::cout);
+        std::cout.flush();
+        if (parser.isSet(pngOption)) {
+            WritePng(replay.game().PicDisp, parser.value(pngOption));
+        }
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::cerr << "vantor-replay: " << e.what() << "\n";
+        return kExitFailure;
+    }
+    return 0;
+}
