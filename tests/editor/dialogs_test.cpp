@@ -13,11 +13,5 @@ TEST(ToQtFilter, ShowsEachEntryAsDescriptionWithItsPatterns) {
     EXPECT_EQ(ToQtFilter("Bitmaps (*.bmp)|*.bmp|Boards|*.brd"), "Bitmaps (*.bmp);;Boards (*.brd)");
 }
 
-TEST(ToQtFilter, ToleratesIncompleteFilters) {
-    EXPECT_EQ(ToQtFilter(""), "");
-    EXPECT_EQ(ToQtFilter("Bitmaps"), "Bitmaps");
-    EXPECT_EQ(ToQtFilter("|*.bmp"), "(*.bmp)");
-}
-
 }  // namespace
 }  // namespace editor
