@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -60,7 +59,9 @@ int UsageError(const std::string& what) {
 
 std::string ReadScript(const std::filesystem::path& path) {
     if (path == "-") {
-        return std::string(std::istreambuf_iterator<char>(std::cin), {});
+        std::ostringstream text;
+        text << std::cin.rdbuf();
+        return text.str();
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
