@@ -284,13 +284,7 @@ void Form1::cmdSaveBoard_Click() {
             return;
         }
         // A failed save changes nothing in the editor, not even the header it would have written.
-        const core::BoardHeader before = board_.Header;
-        try {
-            core::SaveBoard(CDLoad.FileName, board_);
-        } catch (...) {
-            board_.Header = before;
-            throw;
-        }
+        core::SaveBoard(CDLoad.FileName, board_);
     });
 }
 

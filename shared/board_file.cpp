@@ -260,8 +260,12 @@ void LoadBoard(const std::filesystem::path& path, Board& board) {
 
 void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunction& write) {
     const std::string name = path.string();
+    // The board's header changes only once the file is saved: a failed save changes nothing.
+    const BoardHeader before = board.Header;
     PrepareHeaderForSave(board);
+    const BoardHeader saved = board.Header;
     const std::vector<std::byte> bytes = EncodeBoard(board);
+    board.Header = before;
 
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
@@ -274,7 +278,10 @@ void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunct
 
     // Write beside the target and rename over it, so that readers see either the old file or
     // the whole new one, and a failure part-way leaves the old file untouched.
-    std::string tempName = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string leaf = ".";  // appended piecewise: GCC 12 misreports "." + string (-Wrestrict)
+    leaf += path.filename().string();
+    leaf += ".XXXXXX";
+    std::string tempName = (folder / leaf).string();
     FileDescriptor fd(::mkostemp(tempName.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
         FailErrno(name, "cannot save: cannot create a file in " + folder.string(), errno);
@@ -317,6 +324,7 @@ void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunct
     if (::rename(tempName.c_str(), path.c_str()) != 0) {
         failAndClean("cannot save", errno);
     }
+    board.Header = saved;
 }
 
 }  // namespace core

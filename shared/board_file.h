@@ -64,7 +64,8 @@ using WriteFunction = std::function<long(int fd, const void* data, std::size_t s
 
 // Writes board to path: header prepared as above, the whole file written to a temporary file
 // beside the target and renamed over it, so the result is exactly BoardFileSize(n) bytes and a
-// failed save leaves any existing file untouched and no temporary file behind.
+// failed save leaves any existing file untouched and no temporary file behind. board's header
+// becomes the saved one only when the save succeeded.
 void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunction& write = {});
 
 }  // namespace core

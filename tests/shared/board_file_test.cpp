@@ -322,6 +322,7 @@ TEST_F(BoardFileTest, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
                     HasSubstr("keep.brd: cannot save: write failed: No space left on device")));
     EXPECT_EQ(ReadFile(Path("keep.brd")), oldBytes);
     EXPECT_EQ(FilesInDir(), std::vector<std::string>{"keep.brd"});
+    EXPECT_EQ(board.Header, BoardHeader{});  // the header changes only with a saved file
 
     // A write that makes no progress must not loop forever.
     auto stuck = [](int, const void*, std::size_t) -> long { return 0; };
