@@ -236,8 +236,26 @@ std::optional<InputEvent> SdlPlatform::Translate(const SDL_Event& event) {
                 input.kind = InputEvent::Kind::QueryUnload;
                 return input;
             }
-            // Resized, exposed, restored: paint the last frame again, at the new size.
-            Render();
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_MAXIMIZED:
+                case SDL_WINDOWEVENT_RESTORED:
+                    // Paint the last frame again, at the window's new size.
+                    Render();
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    // A release the window will never see (another window took the mouse)
+                    // must not leave the pointer captured.
+                    if (capturedButtons_ != 0) {
+                        capturedButtons_ = 0;
+                        SDL_CaptureMouse(SDL_FALSE);
+                    }
+                    break;
+                default:
+                    break;
+            }
             return std::nullopt;
         case SDL_MOUSEMOTION: {
             // The playfield sees movements over it, and every movement while a button pressed
