@@ -70,6 +70,45 @@ def wait_for_title(window, expected, timeout=5.0):
     return title
 
 
+def window_geometry(window):
+    """(x, y, width, height) of the window on the screen."""
+    fields = dict(line.split("=", 1) for line in
+                  xdotool("getwindowgeometry", "--shell", window).splitlines() if "=" in line)
+    return int(fields["X"]), int(fields["Y"]), int(fields["WIDTH"]), int(fields["HEIGHT"])
+
+
+class Shot:
+    """The pixels of one capture, as 8-bit red, green, blue, row by row."""
+
+    def __init__(self, width, height, raw):
+        self.width, self.height, self.raw = width, height, raw
+
+    def pixel(self, x, y):
+        at = 3 * (y * self.width + x)
+        return tuple(self.raw[at:at + 3])
+
+    def region(self, x, y, width, height):
+        """The bytes of a rectangle, row by row, in the same layout as the capture."""
+        return b"".join(self.raw[3 * (row * self.width + x):3 * (row * self.width + x + width)]
+                        for row in range(y, y + height))
+
+    def save_png(self, path, timeout=20):
+        subprocess.run(["convert", "-size", f"{self.width}x{self.height}", "-depth", "8",
+                        "rgb:-", path], input=self.raw, timeout=timeout, check=True)
+
+
+def screenshot(window, timeout=20):
+    """The window's pixels, cut from the root window so that a window that has gone cannot
+    hang the capture (importing a vanished window waits for ever)."""
+    x, y, width, height = window_geometry(window)
+    raw = subprocess.run(
+        ["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "-depth", "8",
+         "rgb:-"], capture_output=True, timeout=timeout, check=True).stdout
+    if len(raw) != width * height * 3:
+        raise RuntimeError(f"screenshot of {len(raw)} bytes for {width} x {height}")
+    return Shot(width, height, raw)
+
+
 class _ClientMessage(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
                 ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),

@@ -80,18 +80,11 @@ def headless_checks(folder):
 
 
 def screenshot(window):
-    """The window's pixels as rows of (r, g, b), taken from the root window so that a window
-    that has gone cannot hang the capture."""
-    geometry = dict(line.split("=") for line in
-                    x11.xdotool("getwindowgeometry", "--shell", window).splitlines())
-    x, y = int(geometry["X"]), int(geometry["Y"])
-    width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"])
-    raw = subprocess.run(
-        ["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "-depth", "8",
-         "rgb:-"], capture_output=True, timeout=20, check=True).stdout
-    if len(raw) != width * height * 3:
-        fail(f"screenshot of {len(raw)} bytes for {width} x {height}")
-    return lambda px, py: tuple(raw[3 * (py * width + px):3 * (py * width + px) + 3])
+    """The window's pixels as a function of (x, y) giving (r, g, b)."""
+    try:
+        return x11.screenshot(window).pixel
+    except RuntimeError as e:
+        fail(str(e))
 
 
 def playfield_pixel(pixel, x, y):
