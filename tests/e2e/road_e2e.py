@@ -550,6 +550,8 @@ def main():
     parser.add_argument("--sheet", required=True)
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
+    for name in ("editor", "game", "sheet", "artifacts"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
 
     # Ended from outside (ctest's time limit): still stop the programs and the X server.
     signal.signal(signal.SIGTERM, lambda signum, frame: sys.exit("terminated"))
