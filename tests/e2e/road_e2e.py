@@ -8,8 +8,8 @@ The file is checked byte by byte with its own small reader. Then that Vantor sta
 exactly the painted bricks, takes a hundred balls, releases them, and the breakable bricks must
 go while the unbreakable one stays. Both programs must end with status 0 when closed.
 
-Every step has a name and a time limit. When one fails, the step is named, and the screenshots
-taken so far, one of the whole screen at the moment of failure, both programs' output and the
+Every step has a name and a time limit. When one fails, the step is named, and the last few
+screenshots, one of the whole screen at the moment of failure, both programs' output and the
 saved board go to the artifacts folder.
 
 Usage: road_e2e.py --editor BRICKWRIGHT --game VANTOR --sheet BRICKS.BMP --artifacts DIR
@@ -18,7 +18,6 @@ Usage: road_e2e.py --editor BRICKWRIGHT --game VANTOR --sheet BRICKS.BMP --artif
 import argparse
 import contextlib
 import os
-import re
 import shutil
 import signal
 import struct
@@ -242,7 +241,7 @@ class Road:
             seen = shot.region(VIEW[0] + CELL_W * column, VIEW[1] + CELL_H * row, CELL_W, CELL_H)
             if seen != pixels:
                 wrong.append((column, row))
-        return f"cells {wrong} do not show what was painted" if wrong else None
+        return f"cells {wrong[:20]} do not show what they should" if wrong else None
 
     def preview_shows(self, window, brick):
         shot = self.shoot(window, f"preview-{brick}")
@@ -488,13 +487,15 @@ class Road:
                         cleared.add(cell)
                 if len(cleared) == len(self.breakable) or time.monotonic() > deadline:
                     break
-                # Keep steering, as a player does, so balls come back up.
+                # Keep playing, as a player does: steer so balls come back up, and release the
+                # ball that waits on the paddle once every other one is lost.
                 x11.xdotool("mousemove", "--window", window,
                             PLAYFIELD[0] + sweep[turn % len(sweep)], PLAYFIELD[1] + POINTER_Y)
+                x11.xdotool("click", 1)
                 turn += 1
                 time.sleep(0.3)
             print(f"   {len(cleared)} of {len(self.breakable)} breakable bricks cleared")
-            if len(cleared) < 0.8 * len(self.breakable):
+            if len(cleared) < len(self.breakable):
                 left = sorted(set(self.breakable) - cleared)
                 raise StepFailed(f"only {len(cleared)} of {len(self.breakable)} breakable "
                                  f"bricks were cleared in 60 s; still there: {left}")
