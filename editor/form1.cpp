@@ -284,7 +284,7 @@ void Form1::cmdSaveBoard_Click() {
             return;
         }
         // A failed save changes nothing in the editor, not even the header it would have written.
-        core::SaveBoard(CDLoad.FileName, board_);
+        core::SaveBoard(CDLoad.FileName, board_, boardWriter_);
     });
 }
 

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include <QWidget>
 
 #include "editor/dialogs.h"
+#include "shared/board_file.h"
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
 #include "shared/vb_types.h"
@@ -41,6 +43,10 @@ class Form1 : public QWidget {
 
     const WindowState& State() const { return state_; }
     const core::PictureBox& SheetPicture() const { return PicBricks; }
+
+    // The write call Save Board uses; empty means the system's write(2). Tests install one that
+    // fails part-way, as a full or failing disk does.
+    void SetBoardWriter(core::WriteFunction write) { boardWriter_ = std::move(write); }
 
     // Handlers, called by the window system through the controls' signals and events.
     void Form_Load();
@@ -77,6 +83,7 @@ class Form1 : public QWidget {
     QPushButton* cmdSaveBoard;
     QPushButton* cmdLoadBoard;
     CommonDialog CDLoad;
+    core::WriteFunction boardWriter_;
     core::PictureBox PicBricks;  // the last accepted sheet, hidden
 };
 
