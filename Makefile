@@ -3,15 +3,20 @@
 #   make editor  build and start the board editor
 #   make test    build the test configuration (warnings as errors, ASan + UBSan) and run every test
 #   make bench   build optimised and run the benchmarks
+#   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
+#   make soak    build optimised and play 200 000 frames with up to 50 000 balls, headless
 #   make format  reformat every source file
 
 JOBS      ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 TEST_DIR  := build/test
 REL_DIR   := build/release
+FUZZ_DIR  := build/fuzz
+SOAK_DIR  := build/soak
+FUZZ_SECONDS ?= 60
 SOURCES    = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: deps run editor test bench format format-check release test-build
+.PHONY: deps run editor test bench format format-check release test-build fuzz soak
 
 deps:
 	@scripts/install-deps.sh
@@ -32,8 +37,19 @@ test-build: deps
 	    -DVANTOR_SANITIZE=ON -DVANTOR_WERROR=ON >/dev/null
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 
+# After the tests, each fuzz target runs briefly from the inputs collected so far.
 test: test-build format-check
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+	@FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ_DIR) fuzz/run.sh 20
+
+fuzz: deps
+	@FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ_DIR) fuzz/run.sh $(FUZZ_SECONDS)
+
+soak: deps
+	@cmake -S . -B $(SOAK_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
+	    -DVANTOR_TESTS=ON -DVANTOR_EDITOR=OFF -DVANTOR_TOOLS=OFF >/dev/null
+	@cmake --build $(SOAK_DIR) -j $(JOBS) --target reliability_soak_tests
+	VANTOR_SOAK=full $(SOAK_DIR)/tests/reliability/reliability_soak_tests
 
 bench: release
 	@for b in $(REL_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.2 || exit 1; done

@@ -10,6 +10,7 @@
 
 #include "editor/brick_sheet.h"
 #include "editor/load_picture.h"
+#include "fuzz/outcome_feedback.h"
 #include "fuzz/targets.h"
 #include "shared/board_file.h"
 #include "shared/brick_drawing.h"
@@ -22,6 +23,41 @@ namespace {
 // Qt's decoders warn on stderr about every damaged picture; thousands of inputs a second make
 // that noise, not information.
 void Quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+int FormatNumber(const QByteArray& format) {
+    static const char* const kKnown[] = {"bmp", "png", "gif", "jpeg", "ico",
+                                         "ppm", "pbm", "pgm", "xbm",  "xpm"};
+    if (format.isEmpty()) {
+        return 0;
+    }
+    for (int i = 0; i < 10; ++i) {
+        if (format == kKnown[i] || (i == 3 && format == "jpg") || (i == 4 && format == "cur")) {
+            return i + 1;
+        }
+    }
+    return kFormats - 1;
+}
+
+int BitLength(int value) {
+    int bits = 0;
+    for (auto v = static_cast<unsigned>(value); v != 0; v >>= 1) {
+        ++bits;
+    }
+    return bits;
+}
+
+int FailureKind(const std::string& failure) {
+    if (failure.find("Unsupported image format") != std::string::npos) {
+        return 2;
+    }
+    if (failure.find("Unable to read image data") != std::string::npos) {
+        return 3;
+    }
+    if (failure.find("more than any brick sheet can be") != std::string::npos) {
+        return 4;
+    }
+    return 5;
+}
 
 bool AllWhite(const core::BrickPixels& pixels) {
     for (const std::uint8_t b : pixels) {
@@ -43,11 +79,25 @@ std::string CheckSheetInput(std::span<const std::uint8_t> data) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
+    Outcome outcome;
+    outcome.format = FormatNumber(QImageReader::imageFormat(&buffer));
     QImageReader reader(&buffer);
 
     const std::string name = "sheet.bmp";
     core::PictureBox sheet;
     const std::string failure = editor::ReadPicture(reader, name, sheet);
+    if (failure.empty()) {
+        outcome.widthBits = BitLength(sheet.Width());
+        outcome.heightBits = BitLength(sheet.Height());
+        outcome.result = editor::CheckSheet(sheet.ScaleWidth(), sheet.ScaleHeight()) ==
+                                 editor::SheetCheck::Accepted
+                             ? 0
+                             : 1;
+    } else {
+        outcome.result = FailureKind(failure);
+    }
+    NoteOutcome(outcome);
+
     if (!failure.empty()) {
         if (sheet.Width() != 0 || sheet.Height() != 0 || sheet.HasPicture()) {
             return "a failed load changed the picture";
