@@ -1,32 +1,22 @@
 #include "game/ball.h"
 
 #include <array>
-#include <cmath>
 #include <cstddef>
 #include <utility>
 #include <vector>
 
-#include "game/collisions.h"
+#include "game/ball_kernels.h"
 #include "game/game.h"
-#include "shared/rounding.h"
 
 namespace game {
 
 namespace {
 
-std::int32_t LastIndex(const Game& game) {
-    return static_cast<std::int32_t>(game.Balls.size()) - 1;
-}
-
-BallState& At(Game& game, std::int32_t index) {
-    return game.Balls.at(static_cast<std::size_t>(index));
-}
-
 // Fills the last slot with a new ball waiting on the paddle, one pixel above its top edge, with
 // a random upward angle between 10 and 170 degrees.
 void SpawnInLastSlot(Game& game) {
     game.random->Randomize();
-    BallState& ball = game.Balls.back();
+    BallRef ball = game.Balls.back();
     ball.X = static_cast<float>(game.PaddleX);
     ball.Y = static_cast<float>(game.PaddleY - game.PaddleHeight / 2.0 - BallSize / 2.0 - 1);
     ball.Speed = kStartSpeed;
@@ -47,50 +37,44 @@ void AddBall(Game& game) {
 }
 
 void ReleaseBalls(Game& game) {
-    for (BallState& ball : game.Balls) {
-        ball.Stuck = core::kFalse;
+    // Only Stuck changes, so the cached cos and sin stay good.
+    const BallList::Columns b = game.Balls.Raw();
+    for (std::size_t i = 0; i < game.Balls.size(); ++i) {
+        b.Stuck[i] = core::kFalse;
     }
 }
 
 void RemoveBall(Game& game, std::int32_t index) {
-    const std::int32_t last = LastIndex(game);
-    At(game, index) = At(game, last);
+    const std::size_t slot = static_cast<std::size_t>(index);
+    if (index < 0 || slot >= game.Balls.size()) {
+        static_cast<void>(game.Balls.at(slot));  // reports the bad index
+    }
+    const std::size_t last = game.Balls.size() - 1;
+    game.Balls.CopySlot(slot, last);
     if (last == 0) {
         // The list never becomes empty: the lost ball is replaced by a new one on the paddle.
         ResetBalls(game);
     } else {
-        game.Balls.resize(static_cast<std::size_t>(last));
+        game.Balls.resize(last);
     }
 }
 
 void UpdateBalls(Game& game, core::PictureBox& playfield) {
-    const std::int32_t last = LastIndex(game);
-    for (std::int32_t i = 0; i <= last; ++i) {
-        if (At(game, i).Stuck != core::kFalse) {
-            At(game, i).X = static_cast<float>(game.PaddleX);
-            continue;
-        }
-        // Collisions are judged on the position the ball reached in the previous frame.
-        CheckCollisions(game, i, playfield);
-        BallState& ball = At(game, i);
-        const double speed = static_cast<double>(ball.Speed);
-        ball.X =
-            static_cast<float>(static_cast<double>(ball.X) + speed * std::cos(kTwoPi - ball.Angle));
-        ball.Y =
-            static_cast<float>(static_cast<double>(ball.Y) + speed * std::sin(kTwoPi - ball.Angle));
-        ball.Speed = static_cast<float>(speed + kAcceleration);
-        if (ball.Speed > kMaxSpeed) {
-            ball.Speed = kMaxSpeed;
-        }
-    }
+    detail::MoveContext m = detail::MakeMoveContext(game, playfield);
+    // Every ball is stepped first: the bound is read once, before any removal.
+    const std::size_t n = game.Balls.size();
+    const BallList::Columns b = game.Balls.Raw();
+    std::size_t firstLost =
+        detail::UsingAvx2() ? detail::MoveBallsAvx2(m, b, n) : detail::MoveBallsPortable(m, b, n);
 
-    // Removal pass: after each removal the scan starts again from the first slot, so the slot
-    // order after several losses in one frame is the one this scan gives.
-    std::int32_t i = 0;
-    while (i <= LastIndex(game)) {
-        if (At(game, i).Y > kLostBelow) {
-            RemoveBall(game, i);
-            i = 0;
+    // Removal pass. Scanning again from the first slot after every removal, as the rules put
+    // it, finds the same balls in the same order as going on from the freed slot: the slots
+    // before it were just checked and did not change, and the freed slot now holds the ball
+    // that came from the end, which is checked next. So one pass from the first lost ball does.
+    std::size_t i = firstLost;
+    while (i < game.Balls.size()) {
+        if (game.Balls.Raw().Y[i] > kLostBelow) {
+            RemoveBall(game, static_cast<std::int32_t>(i));
         } else {
             ++i;
         }
@@ -99,14 +83,34 @@ void UpdateBalls(Game& game, core::PictureBox& playfield) {
 
 void DrawBalls(const Game& game, const core::PictureBox& sprite, const core::PictureBox& mask,
                core::PictureBox& destination) {
-    const double half = BallSize / 2.0;
-    for (const BallState& ball : game.Balls) {
-        const std::int32_t x = core::RoundToInt32(static_cast<double>(ball.X) - half);
-        const std::int32_t y = core::RoundToInt32(static_cast<double>(ball.Y) - half);
-        // The mask blackens the disc and keeps the rest; the sprite, black outside the disc,
-        // is then ORed in.
-        destination.BitBlt(x, y, BallSize, BallSize, mask, 0, 0, core::RasterOp::SrcAnd);
-        destination.BitBlt(x, y, BallSize, BallSize, sprite, 0, 0, core::RasterOp::SrcPaint);
+    const BallList& balls = game.Balls;
+    const detail::SpriteShape shape = detail::ShapeOf(sprite, mask, destination);
+    const bool avx2 = detail::UsingAvx2();
+    const int width = destination.Width();
+    const int height = destination.Height();
+    // Drawing back to front pays once many balls overlap; it needs every pixel of the ball to
+    // be opaque or transparent, and positions that fit the packed form.
+    if (shape.twoKinds && balls.size() >= detail::Options().backToFrontFrom && width >= BallSize &&
+        height >= BallSize && width <= 30000 && height <= 30000) {
+        static thread_local std::vector<detail::PackedPosition> positions;
+        positions.resize(balls.size());
+        const bool converted =
+            avx2 ? detail::PositionsAvx2(balls, width, height, positions.data())
+                 : detail::PositionsPortable(balls, width, height, positions.data());
+        if (converted) {
+            if (avx2) {
+                detail::DrawBackToFrontAvx2(positions.data(), balls.size(), shape, destination);
+            } else {
+                detail::DrawBackToFrontPortable(positions.data(), balls.size(), shape, destination);
+            }
+            return;
+        }
+        // A position that cannot be converted: the forward path reports it at its ball.
+    }
+    if (avx2) {
+        detail::DrawForwardAvx2(balls, shape, sprite, mask, destination);
+    } else {
+        detail::DrawForwardPortable(balls, shape, sprite, mask, destination);
     }
 }
 

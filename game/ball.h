@@ -2,9 +2,14 @@
 
 // The ball list: spawning balls on the paddle, releasing them, moving every free ball once a
 // frame, dropping the lost ones and drawing them all through their mask.
+//
+// UpdateBalls and DrawBalls give exactly the results of applying the rules ball by ball, to the
+// last bit of every field and every pixel, but reach them through loops over the list's arrays
+// that skip what provably changes nothing (see ball_update.cpp and ball_draw.cpp).
 
 #include <cstdint>
 
+#include "game/ball_list.h"
 #include "game/random.h"
 #include "shared/picture_box.h"
 #include "shared/vb_types.h"
@@ -30,16 +35,6 @@ inline constexpr float kMaxSpeed = 6.0f;
 
 // Balls whose centre is below this line are lost.
 inline constexpr float kLostBelow = 480.0f;
-
-struct BallState {
-    float X = 0;  // centre
-    float Y = 0;
-    float Speed = 0;                    // pixels per frame
-    double Angle = 0;                   // radians; 0 to pi travels upward
-    core::VbBool Stuck = core::kFalse;  // rides on the paddle
-
-    bool operator==(const BallState&) const = default;
-};
 
 // The list becomes exactly one new ball, stuck to the paddle.
 void ResetBalls(Game& game);

@@ -95,7 +95,7 @@ struct Game {
     std::int32_t PaddleWidth = 0;
     std::int32_t PaddleHeight = 0;
 
-    std::vector<BallState> Balls;
+    BallList Balls;
     core::Board Board;
 
     core::PictureBox PicDisp;      // the playfield

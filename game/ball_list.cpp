@@ -1,0 +1,55 @@
+#include "game/ball_list.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace game {
+
+void BallList::reserve(std::size_t n) {
+    x_.reserve(n);
+    y_.reserve(n);
+    speed_.reserve(n);
+    angle_.reserve(n);
+    stuck_.reserve(n);
+    cos_.reserve(n);
+    sin_.reserve(n);
+}
+
+void BallList::resize(std::size_t n) {
+    x_.resize(n, 0.0f);
+    y_.resize(n, 0.0f);
+    speed_.resize(n, 0.0f);
+    angle_.resize(n, 0.0);
+    stuck_.resize(n, core::kFalse);
+    cos_.resize(n, kUnknown);
+    sin_.resize(n, kUnknown);
+}
+
+void BallList::push_back(const BallState& ball) {
+    x_.push_back(ball.X);
+    y_.push_back(ball.Y);
+    speed_.push_back(ball.Speed);
+    angle_.push_back(ball.Angle);
+    stuck_.push_back(ball.Stuck);
+    cos_.push_back(kUnknown);
+    sin_.push_back(kUnknown);
+}
+
+void BallList::CopySlot(std::size_t index, std::size_t from) {
+    x_[index] = x_[from];
+    y_[index] = y_[from];
+    speed_[index] = speed_[from];
+    angle_[index] = angle_[from];
+    stuck_[index] = stuck_[from];
+    cos_[index] = cos_[from];
+    sin_[index] = sin_[from];
+}
+
+void BallList::Check(std::size_t i) const {
+    if (i >= size()) {
+        throw std::out_of_range("ball index " + std::to_string(i) + " outside a list of " +
+                                std::to_string(size()) + " balls");
+    }
+}
+
+}  // namespace game

@@ -1,0 +1,209 @@
+#pragma once
+
+// The ball list, kept as one array per field so that the frame's loops over hundreds of
+// thousands of balls read only the fields they need, four or eight balls at a time.
+//
+// To everyone else it looks like an array of BallState: size(), iteration and const indexing
+// give BallState values, and indexing a non-const list gives a BallRef, whose fields are
+// references into the arrays, so `balls[i].X = 5` and `balls[i] = BallState{...}` work.
+//
+// Alongside the fields the list caches, per ball, cos and sin of (2 pi - Angle), computed with
+// the same library calls as the rules use; a frame reuses them while the angle is unchanged.
+// Any write access to a ball (a BallRef, push_back, assign) marks its cache stale, so a BallRef
+// is a short-lived handle: like an iterator, it is not meant to be kept across ball operations.
+
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <limits>
+#include <vector>
+
+#include "shared/vb_types.h"
+
+namespace game {
+
+struct BallState {
+    float X = 0;  // centre
+    float Y = 0;
+    float Speed = 0;                    // pixels per frame
+    double Angle = 0;                   // radians; 0 to pi travels upward
+    core::VbBool Stuck = core::kFalse;  // rides on the paddle
+
+    bool operator==(const BallState&) const = default;
+};
+
+// One ball of a BallList, its fields as references into the list's arrays.
+struct BallRef {
+    float& X;
+    float& Y;
+    float& Speed;
+    double& Angle;
+    core::VbBool& Stuck;
+
+    operator BallState() const { return BallState{X, Y, Speed, Angle, Stuck}; }
+    // Assigning copies the values; a BallRef never rebinds.
+    BallRef& operator=(const BallState& b) {
+        X = b.X;
+        Y = b.Y;
+        Speed = b.Speed;
+        Angle = b.Angle;
+        Stuck = b.Stuck;
+        return *this;
+    }
+    BallRef& operator=(const BallRef& b) { return *this = static_cast<BallState>(b); }
+    bool operator==(const BallState& b) const { return static_cast<BallState>(*this) == b; }
+};
+
+class BallList {
+  public:
+    // The arrays themselves, for the frame's loops. Cos and Sin hold cos and sin of
+    // (2 pi - Angle[i]), or NaN when they have not been computed for the current angle.
+    struct Columns {
+        float* X;
+        float* Y;
+        float* Speed;
+        double* Angle;
+        core::VbBool* Stuck;
+        double* Cos;
+        double* Sin;
+    };
+
+    struct ConstColumns {
+        const float* X;
+        const float* Y;
+        const float* Speed;
+        const double* Angle;
+        const core::VbBool* Stuck;
+        const double* Cos;
+        const double* Sin;
+    };
+
+    class const_iterator {
+      public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = BallState;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = BallState;
+
+        const_iterator() = default;
+        const_iterator(const BallList* list, std::size_t i) : list_(list), i_(i) {}
+        BallState operator*() const { return (*list_)[i_]; }
+        BallState operator[](difference_type n) const {
+            return (*list_)[static_cast<std::size_t>(static_cast<difference_type>(i_) + n)];
+        }
+        const_iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator old = *this;
+            ++i_;
+            return old;
+        }
+        const_iterator& operator--() {
+            --i_;
+            return *this;
+        }
+        const_iterator operator--(int) {
+            const_iterator old = *this;
+            --i_;
+            return old;
+        }
+        const_iterator& operator+=(difference_type n) {
+            i_ = static_cast<std::size_t>(static_cast<difference_type>(i_) + n);
+            return *this;
+        }
+        const_iterator& operator-=(difference_type n) { return *this += -n; }
+        friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+        friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+        friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+            return static_cast<difference_type>(a.i_) - static_cast<difference_type>(b.i_);
+        }
+        bool operator==(const const_iterator& o) const { return i_ == o.i_; }
+        auto operator<=>(const const_iterator& o) const { return i_ <=> o.i_; }
+
+      private:
+        const BallList* list_ = nullptr;
+        std::size_t i_ = 0;
+    };
+
+    BallList() = default;
+    BallList(std::initializer_list<BallState> balls) { assign(balls.begin(), balls.end()); }
+
+    std::size_t size() const { return x_.size(); }
+    bool empty() const { return x_.empty(); }
+
+    BallState operator[](std::size_t i) const {
+        return BallState{x_[i], y_[i], speed_[i], angle_[i], stuck_[i]};
+    }
+    BallRef operator[](std::size_t i) {
+        Forget(i);
+        return BallRef{x_[i], y_[i], speed_[i], angle_[i], stuck_[i]};
+    }
+    // As operator[], but std::out_of_range for an index outside the list.
+    BallState at(std::size_t i) const {
+        Check(i);
+        return (*this)[i];
+    }
+    BallRef at(std::size_t i) {
+        Check(i);
+        return (*this)[i];
+    }
+    BallState back() const { return (*this)[size() - 1]; }
+    BallRef back() { return (*this)[size() - 1]; }
+
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, size()); }
+
+    void clear() { resize(0); }
+    void reserve(std::size_t n);
+    // New slots hold BallState{}; existing ones keep their contents.
+    void resize(std::size_t n);
+    void push_back(const BallState& ball);
+    template <typename It>
+    void assign(It first, It last) {
+        clear();
+        for (; first != last; ++first) {
+            push_back(static_cast<BallState>(*first));
+        }
+    }
+
+    // The slot at index takes every field (and the cached values) of the slot at from.
+    void CopySlot(std::size_t index, std::size_t from);
+    // The cached cos and sin of ball i no longer hold.
+    void Forget(std::size_t i) { cos_[i] = kUnknown; }
+
+    Columns Raw() {
+        return Columns{x_.data(),     y_.data(),   speed_.data(), angle_.data(),
+                       stuck_.data(), cos_.data(), sin_.data()};
+    }
+
+    ConstColumns Raw() const {
+        return ConstColumns{x_.data(),     y_.data(),   speed_.data(), angle_.data(),
+                            stuck_.data(), cos_.data(), sin_.data()};
+    }
+
+    bool operator==(const BallList& o) const {
+        return x_ == o.x_ && y_ == o.y_ && speed_ == o.speed_ && angle_ == o.angle_ &&
+               stuck_ == o.stuck_;
+    }
+
+    static constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+
+  private:
+    void Check(std::size_t i) const;
+
+    std::vector<float> x_;
+    std::vector<float> y_;
+    std::vector<float> speed_;
+    std::vector<double> angle_;
+    std::vector<core::VbBool> stuck_;
+    std::vector<double> cos_;
+    std::vector<double> sin_;
+};
+
+}  // namespace game

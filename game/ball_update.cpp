@@ -1,0 +1,311 @@
+// The frame's move of every ball, fast and exact.
+//
+// The rules, read ball by ball, spend most of their time on what changes nothing: the wall,
+// paddle and brick tests of a ball in open space, the checked floor of its four probes, and cos
+// and sin of an angle that has not changed since the last frame. Here a ball is "quiet" when
+// these provably have no effect:
+//   - no wall or paddle test fires, so CheckCollisions leaves X, Y and Angle as they are;
+//   - its probes cannot clear a brick: no breakable brick is left, or its upper probes are
+//     already at y >= 300, below the grid ((y - 5) / 15 >= 20 since division by 15 is
+//     monotonic and 300 / 15 is exact);
+//   - its probes cannot fail: x lies within [5, 595] and y within [5, 10000], so every quotient
+//     is far inside the floor helper's range;
+//   - its cos and sin are cached for its current angle (they were computed by the same calls).
+// A quiet ball only moves: X + Speed * cos, Y + Speed * sin and the acceleration, computed in
+// the same double operations and roundings as the rules (no fused multiply-add anywhere: the
+// build forbids contraction, and the AVX2 loop is compiled without FMA). Any other ball takes
+// StepBall, which is the rules read straight. Balls are stepped in slot order, so bricks are
+// destroyed, and the playfield refreshed, in the same order as ball by ball.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "game/ball.h"
+#include "game/ball_kernels.h"
+#include "game/collisions.h"
+#include "game/game.h"
+#include "shared/rounding.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VANTOR_X86_KERNELS 1
+#include <immintrin.h>
+#endif
+
+namespace game::detail {
+
+namespace {
+
+constexpr double kHalf = BallSize / 2.0;
+// Positions beyond this are handled by StepBall, which keeps the floor helper's failures.
+constexpr double kQuietLimit = 10000.0;
+
+bool CpuHasAvx2() {
+#ifdef VANTOR_X86_KERNELS
+    static const bool has = __builtin_cpu_supports("avx2") != 0;
+    return has;
+#else
+    return false;
+#endif
+}
+
+bool OutsideGrid(std::int32_t column, std::int32_t row) {
+    return row > 19 || row < 0 || column > 19 || column < 0;
+}
+
+}  // namespace
+
+BallKernelOptions& Options() {
+    static BallKernelOptions options;
+    return options;
+}
+
+bool UsingAvx2() {
+    return Options().kernels == Kernels::Auto && CpuHasAvx2();
+}
+
+// FloorOrCeiling(q, false) is the floor of q for every q it accepts (-32768 <= q <= 32767):
+// its half-up rounding gives the floor or the ceiling of q, and it steps from there by the sign
+// of q - c, which a subtraction never gets wrong. Within that range the floor is taken
+// directly; outside it the helper runs, to fail exactly as it does.
+std::int32_t FloorOf(double q) {
+    if (q >= -32768.0 && q <= 32767.0) {
+        return static_cast<std::int32_t>(std::floor(q));
+    }
+    return core::FloorOrCeiling(q, core::kFalse);
+}
+
+BreakableCells BreakableCells::Of(const core::Board& board) {
+    BreakableCells cells;
+    for (int row = 0; row < core::kRows; ++row) {
+        for (int column = 0; column < core::kColumns; ++column) {
+            const core::BoardCell& cell = board.Cells(column, row);
+            if (cell.Used != core::kTrue) {
+                continue;
+            }
+            const core::BrickRecord* brick = board.FindBrick(cell.BrickIndex);
+            if (brick == nullptr || brick->Unbreakable != core::kFalse) {
+                continue;
+            }
+            cells.rows[static_cast<std::size_t>(row)] |= 1u << column;
+            ++cells.count;
+        }
+    }
+    return cells;
+}
+
+MoveContext MakeMoveContext(Game& game, core::PictureBox& playfield) {
+    MoveContext m{};
+    m.game = &game;
+    m.playfield = &playfield;
+    m.cells = BreakableCells::Of(game.Board);
+    m.stuckX = static_cast<float>(game.PaddleX);
+    m.paddleLeft = game.PaddleX - game.PaddleWidth / 2.0;
+    m.paddleRight = game.PaddleX + game.PaddleWidth / 2.0;
+    m.paddleTop = game.PaddleY - game.PaddleHeight / 2.0;
+    m.paddleY = game.PaddleY;
+    return m;
+}
+
+void Collide(MoveContext& m, float& x, float& y, double& angle) {
+    Game& game = *m.game;
+
+    // Side walls, at most one per call; X = 5 and X = 595 still count as inside.
+    if (static_cast<double>(x) - kHalf < 0) {
+        x = static_cast<float>(kHalf + 1);
+        angle = kPi - angle;
+    } else if (static_cast<double>(x) + kHalf > kPlayfieldWidth) {
+        x = static_cast<float>(kPlayfieldWidth - kHalf - 1);
+        angle = kPi - angle;
+    }
+
+    // Top wall, independent of the sides: a ball in a top corner is reflected on both axes.
+    if (static_cast<double>(y) - kHalf < 0) {
+        y = static_cast<float>(kHalf + 1);
+        angle = kTwoPi - angle;
+    }
+
+    // Paddle. Its lower bound is the paddle's centre line, not its lower edge, and the ball's
+    // direction is not looked at. The new angle runs linearly from 170 degrees at the paddle's
+    // left end to 10 degrees at its right end.
+    const double px = static_cast<double>(x);
+    const double py = static_cast<double>(y);
+    if (px + kHalf >= m.paddleLeft && px - kHalf <= m.paddleRight && py + kHalf >= m.paddleTop &&
+        py - kHalf <= m.paddleY) {
+        angle = (1 - (px + kHalf - m.paddleLeft) / (game.PaddleWidth + BallSize)) * kAngleRange +
+                kMinAngle;
+    }
+
+    // Bricks: the corners top-left, bottom-left, top-right, bottom-right. A corner on a cell
+    // boundary counts in the cell to the right of or below it.
+    for (std::int32_t dx = -5; dx <= 5; dx += BallSize) {
+        for (std::int32_t dy = -5; dy <= 5; dy += BallSize) {
+            const std::int32_t column = FloorOf((static_cast<double>(x) + dx) / core::kCellWidth);
+            const std::int32_t row = FloorOf((static_cast<double>(y) + dy) / core::kCellHeight);
+            if (OutsideGrid(column, row) || !m.cells.Has(column, row)) {
+                continue;
+            }
+            core::PictureBox& playfield = *m.playfield;
+            playfield.Cls();
+            DestroyBrick(game, playfield, column, row);
+            m.cells.Clear(column, row);
+            playfield.Refresh();
+            // The erased cell becomes part of the background, so every later frame starts from
+            // the board without this brick.
+            playfield.InstallImageAsPicture();
+        }
+    }
+}
+
+bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i) {
+    if (b.Stuck[i] != core::kFalse) {
+        // A stuck ball follows the paddle; nothing else.
+        b.X[i] = m.stuckX;
+        return b.Y[i] > kLostBelow;
+    }
+    const double before = b.Angle[i];
+    // Collisions are judged on the position the ball reached in the previous frame.
+    Collide(m, b.X[i], b.Y[i], b.Angle[i]);
+    if (std::isnan(b.Cos[i]) || !(b.Angle[i] == before)) {
+        b.Cos[i] = std::cos(kTwoPi - b.Angle[i]);
+        b.Sin[i] = std::sin(kTwoPi - b.Angle[i]);
+    }
+    const double speed = static_cast<double>(b.Speed[i]);
+    b.X[i] = static_cast<float>(static_cast<double>(b.X[i]) + speed * b.Cos[i]);
+    b.Y[i] = static_cast<float>(static_cast<double>(b.Y[i]) + speed * b.Sin[i]);
+    b.Speed[i] = static_cast<float>(speed + kAcceleration);
+    if (b.Speed[i] > kMaxSpeed) {
+        b.Speed[i] = kMaxSpeed;
+    }
+    return b.Y[i] > kLostBelow;
+}
+
+namespace {
+
+// The quiet test of the header comment, on one ball. x and y are the ball's position, c its
+// cached cos (NaN when unknown).
+bool Quiet(const MoveContext& m, double x, double y, double c) {
+    const bool walls =
+        x - kHalf >= 0 && x + kHalf <= kPlayfieldWidth && y - kHalf >= 0 && y <= kQuietLimit;
+    const bool paddle = x + kHalf >= m.paddleLeft && x - kHalf <= m.paddleRight &&
+                        y + kHalf >= m.paddleTop && y - kHalf <= m.paddleY;
+    const bool bricks = m.cells.count > 0 && y - kHalf < core::kBoardHeight;
+    return walls && !paddle && !bricks && !std::isnan(c);
+}
+
+// One ball, quiet or not. Returns true when it ends below the playfield.
+inline bool StepOne(MoveContext& m, const BallList::Columns& b, std::size_t i) {
+    if (b.Stuck[i] == core::kFalse) {
+        const double x = static_cast<double>(b.X[i]);
+        const double y = static_cast<double>(b.Y[i]);
+        if (Quiet(m, x, y, b.Cos[i])) {
+            const double speed = static_cast<double>(b.Speed[i]);
+            b.X[i] = static_cast<float>(x + speed * b.Cos[i]);
+            b.Y[i] = static_cast<float>(y + speed * b.Sin[i]);
+            b.Speed[i] = static_cast<float>(speed + kAcceleration);
+            if (b.Speed[i] > kMaxSpeed) {
+                b.Speed[i] = kMaxSpeed;
+            }
+            return b.Y[i] > kLostBelow;
+        }
+    }
+    return StepBall(m, b, i);
+}
+
+}  // namespace
+
+std::size_t MoveBallsPortable(MoveContext& m, const BallList::Columns& b, std::size_t n) {
+    std::size_t firstLost = n;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (StepOne(m, b, i) && firstLost == n) {
+            firstLost = i;
+        }
+    }
+    return firstLost;
+}
+
+#ifdef VANTOR_X86_KERNELS
+
+// Four balls at a time in double precision. A group of four quiet, free balls is moved with
+// vector arithmetic (the same IEEE operations and roundings as the scalar code); any other
+// group goes ball by ball through StepOne, in slot order.
+__attribute__((target("avx2"))) std::size_t MoveBallsAvx2(MoveContext& m,
+                                                          const BallList::Columns& b,
+                                                          std::size_t n) {
+    std::size_t firstLost = n;
+    const __m256d half = _mm256_set1_pd(kHalf);
+    const __m256d zero = _mm256_setzero_pd();
+    const __m256d width = _mm256_set1_pd(kPlayfieldWidth);
+    const __m256d limit = _mm256_set1_pd(kQuietLimit);
+    const __m256d boardBottom = _mm256_set1_pd(core::kBoardHeight);
+    const __m256d left = _mm256_set1_pd(m.paddleLeft);
+    const __m256d right = _mm256_set1_pd(m.paddleRight);
+    const __m256d top = _mm256_set1_pd(m.paddleTop);
+    const __m256d paddleY = _mm256_set1_pd(m.paddleY);
+    const __m256d acceleration = _mm256_set1_pd(kAcceleration);
+    const __m128 maxSpeed = _mm_set1_ps(kMaxSpeed);
+    const __m128 lostBelow = _mm_set1_ps(kLostBelow);
+
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i stuck = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b.Stuck + i));
+        const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(b.X + i));
+        const __m256d y = _mm256_cvtps_pd(_mm_loadu_ps(b.Y + i));
+        const __m256d c = _mm256_loadu_pd(b.Cos + i);
+        const __m256d xl = _mm256_sub_pd(x, half);
+        const __m256d xr = _mm256_add_pd(x, half);
+        const __m256d yt = _mm256_sub_pd(y, half);
+        const __m256d yb = _mm256_add_pd(y, half);
+        // Quiet lanes, as in Quiet().
+        __m256d quiet = _mm256_and_pd(_mm256_cmp_pd(xl, zero, _CMP_GE_OQ),
+                                      _mm256_cmp_pd(xr, width, _CMP_LE_OQ));
+        quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(yt, zero, _CMP_GE_OQ));
+        quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(y, limit, _CMP_LE_OQ));
+        quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(c, c, _CMP_ORD_Q));
+        __m256d paddle = _mm256_and_pd(_mm256_cmp_pd(xr, left, _CMP_GE_OQ),
+                                       _mm256_cmp_pd(xl, right, _CMP_LE_OQ));
+        paddle = _mm256_and_pd(paddle, _mm256_cmp_pd(yb, top, _CMP_GE_OQ));
+        paddle = _mm256_and_pd(paddle, _mm256_cmp_pd(yt, paddleY, _CMP_LE_OQ));
+        quiet = _mm256_andnot_pd(paddle, quiet);
+        if (m.cells.count > 0) {
+            quiet = _mm256_andnot_pd(_mm256_cmp_pd(yt, boardBottom, _CMP_LT_OQ), quiet);
+        }
+        if (_mm256_movemask_pd(quiet) != 0xF || _mm_cvtsi128_si64(stuck) != 0) {
+            for (std::size_t j = i; j < i + 4; ++j) {
+                if (StepOne(m, b, j) && firstLost == n) {
+                    firstLost = j;
+                }
+            }
+            continue;
+        }
+        const __m256d speed = _mm256_cvtps_pd(_mm_loadu_ps(b.Speed + i));
+        const __m256d s = _mm256_loadu_pd(b.Sin + i);
+        const __m128 nx = _mm256_cvtpd_ps(_mm256_add_pd(x, _mm256_mul_pd(speed, c)));
+        const __m128 ny = _mm256_cvtpd_ps(_mm256_add_pd(y, _mm256_mul_pd(speed, s)));
+        // min(6, v) is v unless 6 < v, which is "if Speed > 6 then Speed = 6" (a NaN stays).
+        const __m128 ns = _mm_min_ps(maxSpeed, _mm256_cvtpd_ps(_mm256_add_pd(speed, acceleration)));
+        _mm_storeu_ps(b.X + i, nx);
+        _mm_storeu_ps(b.Y + i, ny);
+        _mm_storeu_ps(b.Speed + i, ns);
+        const int lost = _mm_movemask_ps(_mm_cmpgt_ps(ny, lostBelow));
+        if (lost != 0 && firstLost == n) {
+            firstLost = i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(lost)));
+        }
+    }
+    for (; i < n; ++i) {
+        if (StepOne(m, b, i) && firstLost == n) {
+            firstLost = i;
+        }
+    }
+    return firstLost;
+}
+
+#else
+
+std::size_t MoveBallsAvx2(MoveContext& m, const BallList::Columns& b, std::size_t n) {
+    return MoveBallsPortable(m, b, n);
+}
+
+#endif
+
+}  // namespace game::detail

@@ -1,0 +1,168 @@
+#pragma once
+
+// Two copies of one started game, played side by side: `fast` through the game's own frame,
+// `plain` through the oracle's plain rules on its own ball vector. After every frame the two
+// must agree on every ball field (bit for bit), every cell, every pixel of the working image and
+// of the background, and the number of times the playfield was shown.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/ball.h"
+#include "game/game.h"
+#include "game/random.h"
+#include "shared/board_model.h"
+#include "shared/picture_box.h"
+#include "tests/game/game_fakes.h"
+#include "tests/game/oracle/oracle.h"
+
+namespace game::testing {
+
+// A platform that only counts what is shown; the clock stands still.
+class CountingPlatform : public Platform {
+  public:
+    std::uint64_t TickCount() override { return 0; }
+    std::optional<InputEvent> PollEvent() override { return std::nullopt; }
+    void WaitEvent(std::optional<std::uint64_t>) override {}
+    void Show() override {}
+    void SetCaption(std::string_view) override {}
+    void Present(const core::PictureBox&) override { ++presents; }
+
+    long presents = 0;
+};
+
+inline std::string Describe(const BallState& b) {
+    std::ostringstream s;
+    s.precision(17);
+    s << "{X " << b.X << " Y " << b.Y << " Speed " << b.Speed << " Angle " << b.Angle << " Stuck "
+      << b.Stuck << "}";
+    return s.str();
+}
+
+inline bool SameBits(const BallState& a, const BallState& b) {
+    return std::bit_cast<std::uint32_t>(a.X) == std::bit_cast<std::uint32_t>(b.X) &&
+           std::bit_cast<std::uint32_t>(a.Y) == std::bit_cast<std::uint32_t>(b.Y) &&
+           std::bit_cast<std::uint32_t>(a.Speed) == std::bit_cast<std::uint32_t>(b.Speed) &&
+           std::bit_cast<std::uint64_t>(a.Angle) == std::bit_cast<std::uint64_t>(b.Angle) &&
+           a.Stuck == b.Stuck;
+}
+
+// The first difference between two pictures, or an empty string.
+inline std::string FirstPixelDifference(std::span<const core::Rgb32> a,
+                                        std::span<const core::Rgb32> b, int width) {
+    if (a.size() != b.size()) {
+        return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size());
+    }
+    if (a.empty() || std::memcmp(a.data(), b.data(), a.size_bytes()) == 0) {
+        return {};
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            std::ostringstream s;
+            s << std::hex << "pixel (" << std::dec << i % static_cast<std::size_t>(width) << ", "
+              << i / static_cast<std::size_t>(width) << ") " << std::hex << a[i] << " vs " << b[i];
+            return s.str();
+        }
+    }
+    return {};
+}
+
+// The first difference between a ball list and the oracle's vector, or an empty string.
+inline std::string FirstBallDifference(const BallList& fast, const oracle::BallVector& plain) {
+    if (fast.size() != plain.size()) {
+        return "ball counts " + std::to_string(fast.size()) + " and " +
+               std::to_string(plain.size());
+    }
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        if (!SameBits(fast[i], plain[i])) {
+            return "slot " + std::to_string(i) + ": " + Describe(fast[i]) + " vs " +
+                   Describe(plain[i]);
+        }
+    }
+    return {};
+}
+
+class TwinGames {
+  public:
+    explicit TwinGames(const core::Board& board, std::uint64_t seed = 7)
+        : fastRandom_(seed),
+          plainRandom_(seed),
+          fast_(fastPlatform_, fastRandom_, LoaderOf(board)),
+          plain_(plainPlatform_, plainRandom_, LoaderOf(board)) {
+        fast_.StartUp();
+        plain_.StartUp();
+        plainBalls_ = {plain_.Balls[0]};
+    }
+    TwinGames(const TwinGames&) = delete;
+    TwinGames& operator=(const TwinGames&) = delete;
+
+    // Both lists become exactly these balls.
+    void SetBalls(const std::vector<BallState>& balls) {
+        fast_.Balls.assign(balls.begin(), balls.end());
+        plainBalls_ = balls;
+    }
+    void MoveMouse(float x) {
+        fast_.PicDisp_MouseMove(0, 0, x, 0);
+        plain_.PicDisp_MouseMove(0, 0, x, 0);
+    }
+    void AddHundred() {
+        fast_.PicDisp_MouseUp(kRightButton, 0, 0, 0);
+        for (int i = 0; i < 100; ++i) {
+            oracle::AddBall(plain_, plainBalls_);
+        }
+    }
+    void Release() {
+        fast_.PicDisp_MouseUp(kLeftButton, 0, 0, 0);
+        oracle::ReleaseBalls(plainBalls_);
+    }
+
+    // One frame on both sides. Balls and cells are compared always, pixels when asked.
+    void Frame(bool comparePixels = true) {
+        fast_.DrawFrame();
+        oracle::DrawFrame(plain_, plainBalls_);
+        ++frames_;
+        Compare(comparePixels);
+    }
+
+    void Compare(bool comparePixels) {
+        ASSERT_EQ(FirstBallDifference(fast_.Balls, plainBalls_), "") << "frame " << frames_;
+        ASSERT_TRUE(fast_.Board == plain_.Board) << "cells differ, frame " << frames_;
+        ASSERT_EQ(fastPlatform_.presents, plainPlatform_.presents) << "frame " << frames_;
+        if (comparePixels) {
+            ASSERT_EQ(FirstPixelDifference(fast_.PicDisp.Image(), plain_.PicDisp.Image(),
+                                           fast_.PicDisp.Width()),
+                      "")
+                << "working image, frame " << frames_;
+            ASSERT_EQ(FirstPixelDifference(fast_.PicDisp.Picture(), plain_.PicDisp.Picture(),
+                                           fast_.PicDisp.Width()),
+                      "")
+                << "background, frame " << frames_;
+        }
+    }
+
+    Game& fast() { return fast_; }
+    Game& plain() { return plain_; }
+    oracle::BallVector& plainBalls() { return plainBalls_; }
+    int frames() const { return frames_; }
+
+  private:
+    CountingPlatform fastPlatform_;
+    CountingPlatform plainPlatform_;
+    SeededRandom fastRandom_;
+    SeededRandom plainRandom_;
+    Game fast_;
+    Game plain_;
+    oracle::BallVector plainBalls_;
+    int frames_ = 0;
+};
+
+}  // namespace game::testing
