@@ -42,6 +42,7 @@ void ReleaseBalls(Game& game) {
     for (std::size_t i = 0; i < game.Balls.size(); ++i) {
         b.Stuck[i] = core::kFalse;
     }
+    game.Balls.SetNoneStuck();
 }
 
 void RemoveBall(Game& game, std::int32_t index) {
@@ -55,28 +56,53 @@ void RemoveBall(Game& game, std::int32_t index) {
         // The list never becomes empty: the lost ball is replaced by a new one on the paddle.
         ResetBalls(game);
     } else {
-        game.Balls.resize(last);
+        game.Balls.PopBack();
     }
 }
 
 void UpdateBalls(Game& game, core::PictureBox& playfield) {
-    detail::MoveContext m = detail::MakeMoveContext(game, playfield);
+    static thread_local std::vector<std::uint32_t> lost;
+    lost.clear();
+    const bool noneStuck = game.Balls.NoneStuck();
     // Every ball is stepped first: the bound is read once, before any removal.
     const std::size_t n = game.Balls.size();
     const BallList::Columns b = game.Balls.Raw();
-    std::size_t firstLost =
-        detail::UsingAvx2() ? detail::MoveBallsAvx2(m, b, n) : detail::MoveBallsPortable(m, b, n);
+    const std::uint64_t touches = game.Balls.Touches();
+    detail::MoveContext m = detail::MakeMoveContext(game, playfield);
+    m.noneStuck = noneStuck;
+    m.lost = &lost;
+    if (playfield.Width() >= BallSize && playfield.Height() >= BallSize &&
+        playfield.Width() <= detail::kMostPackedSize &&
+        playfield.Height() <= detail::kMostPackedSize) {
+        m.packed = b.Packed;
+        m.width = playfield.Width();
+        m.height = playfield.Height();
+    }
+    if (detail::UsingAvx2()) {
+        detail::MoveBallsAvx2(m, b, n);
+    } else {
+        detail::MoveBallsPortable(m, b, n);
+    }
 
     // Removal pass. Scanning again from the first slot after every removal, as the rules put
     // it, finds the same balls in the same order as going on from the freed slot: the slots
     // before it were just checked and did not change, and the freed slot now holds the ball
-    // that came from the end, which is checked next. So one pass from the first lost ball does.
-    std::size_t i = firstLost;
-    while (i < game.Balls.size()) {
-        if (game.Balls.Raw().Y[i] > kLostBelow) {
-            RemoveBall(game, static_cast<std::int32_t>(i));
-        } else {
-            ++i;
+    // that came from the end, which is checked next. So the lost slots are visited in
+    // increasing order, each until the ball in it stays; a slot beyond the shrunken list has
+    // been dealt with when its ball was moved.
+    for (const std::uint32_t slot : lost) {
+        while (slot < game.Balls.size() && std::as_const(game.Balls).Raw().Y[slot] > kLostBelow) {
+            RemoveBall(game, static_cast<std::int32_t>(slot));
+        }
+    }
+    // The notes hold unless something besides the moves of the removals (which carry them
+    // along) changed the list: a new ball after the last one was lost.
+    if (game.Balls.Touches() == touches) {
+        if (m.packed != nullptr && m.packedAll) {
+            game.Balls.SetPacked(m.width, m.height);
+        }
+        if (noneStuck) {
+            game.Balls.SetNoneStuck();
         }
     }
 }
@@ -91,17 +117,23 @@ void DrawBalls(const Game& game, const core::PictureBox& sprite, const core::Pic
     // Drawing back to front pays once many balls overlap; it needs every pixel of the ball to
     // be opaque or transparent, and positions that fit the packed form.
     if (shape.twoKinds && balls.size() >= detail::Options().backToFrontFrom && width >= BallSize &&
-        height >= BallSize && width <= 30000 && height <= 30000) {
-        static thread_local std::vector<detail::PackedPosition> positions;
-        positions.resize(balls.size());
-        const bool converted =
-            avx2 ? detail::PositionsAvx2(balls, width, height, positions.data())
-                 : detail::PositionsPortable(balls, width, height, positions.data());
+        height >= BallSize && width <= detail::kMostPackedSize &&
+        height <= detail::kMostPackedSize) {
+        // The positions the last UpdateBalls noted, unless the list changed since.
+        const detail::PackedPosition* positions = balls.Raw().Packed;
+        bool converted = true;
+        if (!balls.PackedFor(width, height)) {
+            static thread_local std::vector<detail::PackedPosition> scratch;
+            scratch.resize(balls.size());
+            converted = avx2 ? detail::PositionsAvx2(balls, width, height, scratch.data())
+                             : detail::PositionsPortable(balls, width, height, scratch.data());
+            positions = scratch.data();
+        }
         if (converted) {
             if (avx2) {
-                detail::DrawBackToFrontAvx2(positions.data(), balls.size(), shape, destination);
+                detail::DrawBackToFrontAvx2(positions, balls.size(), shape, destination);
             } else {
-                detail::DrawBackToFrontPortable(positions.data(), balls.size(), shape, destination);
+                detail::DrawBackToFrontPortable(positions, balls.size(), shape, destination);
             }
             return;
         }

@@ -9,15 +9,20 @@
 // 0: the result is s, whatever lies below) or transparent (sprite 0 and mask m, the same m
 // everywhere, with no sprite bit outside m: the result is v & m), the final value of a pixel is
 // decided by the last ball that covers it opaquely (s, since the later transparent ANDs leave s
-// alone), or else by the background ANDed with m once (AND is idempotent). So the balls can be
-// drawn from the last slot to the first over a map of the state of each pixel (0 untouched,
-// 1 ANDed with m, 2 decided), touching only the pixels still open; a ball whose pixels are all
-// decided costs ten small loads. The order of slots within the list is what makes "later" well
-// defined, so the result is exactly that of drawing first slot first.
+// alone), or else by the background ANDed with m once (AND is idempotent), or it is left alone.
+// So the balls are taken from the last slot to the first, and each marks, in a byte map, the
+// pixels it decides (which of its sprite pixels goes there) and the ones only ANDed; a pixel
+// already decided is never marked again. Then one pass over the picture writes the marked
+// pixels. The order of slots is what makes "last" well defined, so the result is exactly that of
+// drawing first slot first. A ball whose pixels are all decided is found so by a few bit tests
+// in a map of 4 x 4 blocks, which is how a million balls cost little more than the few thousand
+// that show.
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "game/ball.h"
@@ -28,6 +33,8 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VANTOR_X86_KERNELS 1
 #include <immintrin.h>
+
+#include "game/ball_pack_avx2.h"
 #endif
 
 namespace game::detail {
@@ -39,19 +46,194 @@ constexpr double kHalf = BallSize / 2.0;
 constexpr std::size_t kRowPad = 16;  // entries per row in SpriteShape
 constexpr std::uint8_t kOpaque = 2;
 constexpr std::uint8_t kTransparent = 1;
-// Positions are pinned to this far outside the picture.
-constexpr int kMargin = 16;
+// Balls looked at together when drawing last slot first (see Coverage::Candidates).
+constexpr std::size_t kChunk = 32;
 
-// Row length of the pixel-state map: room for a 16-byte load at any fully-inside ball.
-std::size_t StateStride(int width) {
-    return static_cast<std::size_t>(width) + 32;
+// Spreads 13 bits (pixel columns 0-12 of a row, counted from a block boundary) over four
+// 16-bit lanes, one per block of four columns: bit q goes to bit 16 (q / 4) + q % 4.
+struct Spreader {
+    std::array<std::uint64_t, 256> low{};
+    std::array<std::uint64_t, 32> high{};
+
+    Spreader() {
+        for (unsigned v = 0; v < 256; ++v) {
+            low[v] = (v & 0xFu) | (static_cast<std::uint64_t>(v >> 4) << 16);
+        }
+        for (unsigned v = 0; v < 32; ++v) {
+            high[v] = (static_cast<std::uint64_t>(v & 0xFu) << 32) |
+                      (static_cast<std::uint64_t>(v >> 4) << 48);
+        }
+    }
+    std::uint64_t operator()(unsigned bits) const { return low[bits & 0xFFu] | high[bits >> 8]; }
+};
+
+const Spreader& Spread() {
+    static const Spreader spreader;
+    return spreader;
 }
 
-std::vector<std::uint8_t>& StateMap(int width, int height) {
-    static thread_local std::vector<std::uint8_t> state;
-    state.assign(StateStride(width) * static_cast<std::size_t>(height), 0);
-    return state;
-}
+// What drawing last slot first knows about each pixel: its mark (0 untouched, 1 ANDed with
+// the transparent mask, 2 + k decided by sprite pixel k), and, per block of 4 x 4 pixels, a
+// 16-bit mask of its decided pixels (bit 4 row + column). A ball whose square lies in fully
+// decided blocks only is hidden, which four loads tell, before any mark is looked at.
+struct Coverage {
+    static constexpr int kBlock = 4;
+
+    Coverage(int widthIn, int heightIn)
+        : width(widthIn),
+          height(heightIn),
+          blocksWide((widthIn + kBlock - 1) / kBlock),
+          blocksHigh((heightIn + kBlock - 1) / kBlock),
+          // Room for a 16-byte load at any fully-inside ball; for four blocks read from any
+          // block of a row, and one spare row of blocks below the last.
+          stride(static_cast<std::size_t>(widthIn) + 32),
+          maskStride(static_cast<std::size_t>(blocksWide) + 4) {
+        static thread_local std::vector<std::uint8_t> stateStore;
+        static thread_local std::vector<std::uint16_t> maskStore;
+        static thread_local std::vector<std::uint8_t> doneStore;
+        stateStore.assign(stride * static_cast<std::size_t>(heightIn), 0);
+        maskStore.assign(maskStride * static_cast<std::size_t>(blocksHigh + 1), 0);
+        doneStore.assign(
+            (static_cast<std::size_t>(widthIn) * static_cast<std::size_t>(heightIn) + 7) / 8, 0);
+        state = stateStore.data();
+        masks = maskStore.data();
+        done = doneStore.data();
+    }
+
+    std::uint8_t* StateAt(std::int32_t x, std::int32_t y) const {
+        return state + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x);
+    }
+    std::uint16_t* MasksAt(int bx, int by) const {
+        return masks + static_cast<std::size_t>(by) * maskStride + static_cast<std::size_t>(bx);
+    }
+
+    // Once one fully-inside ball at a pixel index has been marked, every pixel under it is
+    // decided or ANDed, so any earlier ball at the same index has nothing left to do. Returns
+    // whether a ball at `index` was seen before, and notes that one has been now.
+    bool SeenBefore(PackedPosition index) {
+        std::uint8_t& byte = done[index / 8];
+        const auto bit = static_cast<std::uint8_t>(1u << (index % 8));
+        const bool seen = (byte & bit) != 0;
+        byte = static_cast<std::uint8_t>(byte | bit);
+        return seen;
+    }
+
+    // Pixel (x, y) has just become decided.
+    void Decided(std::int32_t x, std::int32_t y) {
+        std::uint16_t& m = *MasksAt(x / kBlock, y / kBlock);
+        m = static_cast<std::uint16_t>(m | (1u << (kBlock * (y % kBlock) + x % kBlock)));
+    }
+
+    // ORs four blocks' worth of decided bits (one 16-bit lane each) into blocks bx .. bx + 3
+    // of block row by.
+    void AddMasks(int bx, int by, std::uint64_t lanes) {
+        std::uint16_t* at = MasksAt(bx, by);
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, sizeof word);
+        word |= lanes;
+        std::memcpy(at, &word, sizeof word);
+    }
+
+    // True when every block under the 10 x 10 square at (x, y), fully inside, is decided.
+    bool Hidden(std::int32_t x, std::int32_t y) const {
+        const int bx0 = x / kBlock;
+        const int by0 = y / kBlock;
+        const bool fourColumns = (x + BallSize - 1) / kBlock - bx0 == 3;
+        const bool fourRows = (y + BallSize - 1) / kBlock - by0 == 3;
+        const std::uint16_t* at = MasksAt(bx0, by0);
+        std::uint64_t w0 = 0;
+        std::uint64_t w1 = 0;
+        std::uint64_t w2 = 0;
+        std::uint64_t w3 = 0;
+        std::memcpy(&w0, at, sizeof w0);
+        std::memcpy(&w1, at + maskStride, sizeof w1);
+        std::memcpy(&w2, at + 2 * maskStride, sizeof w2);
+        std::memcpy(&w3, at + 3 * maskStride, sizeof w3);
+        const std::uint64_t unused =
+            fourColumns ? 0 : std::uint64_t{0xFFFF} << 48;  // a fourth block not under it
+        const std::uint64_t all = w0 & w1 & w2 & (fourRows ? w3 : ~std::uint64_t{0});
+        return (all | unused) == ~std::uint64_t{0};
+    }
+
+    // Of the balls at positions[lo] to positions[hi - 1], last slot first, writes to `out` those
+    // that may still change a pixel (a fully-inside ball not seen at its position before and
+    // not hidden, or a clipped ball), and fetches the marks of the fully-inside ones ahead of
+    // use. Returns how many. A ball passed over here would be passed over when its turn comes
+    // as well: marking the balls before it only decides more pixels.
+    std::size_t Candidates(const PackedPosition* positions, std::size_t lo, std::size_t hi,
+                           PackedPosition* out) {
+        std::size_t count = 0;
+        for (std::size_t i = hi; i-- > lo;) {
+            const PackedPosition p = positions[i];
+            if ((p & kClippedBall) == 0) {
+                if (SeenBefore(p)) {
+                    continue;
+                }
+                const auto y = static_cast<std::int32_t>(p / static_cast<PackedPosition>(width));
+                const std::int32_t x = static_cast<std::int32_t>(p) - y * width;
+                if (Hidden(x, y)) {
+                    continue;
+                }
+                const std::uint8_t* st = StateAt(x, y);
+                for (int r = 0; r < BallSize; ++r, st += stride) {
+                    __builtin_prefetch(st, 1);
+                }
+            }
+            out[count++] = p;
+        }
+        return count;
+    }
+
+    int width;
+    int height;
+    int blocksWide;
+    int blocksHigh;
+    std::size_t stride;
+    std::size_t maskStride;
+    std::uint8_t* state;
+    std::uint16_t* masks;
+    std::uint8_t* done;
+};
+
+// Gathers the pixels one fully-inside ball decides, row by row, and ORs them into the block
+// masks once per row of blocks.
+class BallBlocks {
+  public:
+    BallBlocks(Coverage& coverage, std::int32_t x, std::int32_t y)
+        : coverage_(coverage),
+          bx_(x / Coverage::kBlock),
+          shift_(x % Coverage::kBlock),
+          by_(y / Coverage::kBlock),
+          row_(y % Coverage::kBlock) {}
+    ~BallBlocks() { Flush(); }
+    BallBlocks(const BallBlocks&) = delete;
+    BallBlocks& operator=(const BallBlocks&) = delete;
+
+    // The next pixel row of the ball: bit c for its column c decided.
+    void Row(unsigned decided) {
+        lanes_ |= Spread()(decided << shift_) << (Coverage::kBlock * row_);
+        if (++row_ == Coverage::kBlock) {
+            Flush();
+            row_ = 0;
+            ++by_;
+        }
+    }
+
+  private:
+    void Flush() {
+        if (lanes_ != 0) {
+            coverage_.AddMasks(bx_, by_, lanes_);
+            lanes_ = 0;
+        }
+    }
+
+    Coverage& coverage_;
+    int bx_;
+    int shift_;
+    int by_;
+    int row_;
+    std::uint64_t lanes_ = 0;
+};
 
 // The position of a ball's top-left pixel, rounded as RoundToInt32 does (halves to even);
 // false when it does not fit in 32 bits (or is NaN).
@@ -64,26 +246,6 @@ bool RoundPosition(float v, std::int32_t& out) {
     return true;
 }
 
-std::int32_t Pin(std::int32_t v, int size) {
-    return v < -kMargin ? -kMargin : (v > size + kMargin ? size + kMargin : v);
-}
-
-PackedPosition Pack(std::int32_t x, std::int32_t y) {
-    return static_cast<std::uint32_t>(static_cast<std::uint16_t>(x)) |
-           (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16);
-}
-
-std::int32_t UnpackX(PackedPosition p) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p & 0xFFFFu));
-}
-std::int32_t UnpackY(PackedPosition p) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p >> 16));
-}
-
-bool FullyInside(std::int32_t x, std::int32_t y, int width, int height) {
-    return x >= 0 && y >= 0 && x <= width - kSize && y <= height - kSize;
-}
-
 // The two blits of one ball, by the picture's own clipped BitBlt.
 void BlitPlain(std::int32_t x, std::int32_t y, const core::PictureBox& sprite,
                const core::PictureBox& mask, core::PictureBox& destination) {
@@ -91,34 +253,47 @@ void BlitPlain(std::int32_t x, std::int32_t y, const core::PictureBox& sprite,
     destination.BitBlt(x, y, BallSize, BallSize, sprite, 0, 0, core::RasterOp::SrcPaint);
 }
 
-// A ball crossing the picture's edge, last slot first: only its pixels inside the picture.
-void BackToFrontClipped(std::int32_t x, std::int32_t y, const SpriteShape& shape,
-                        core::PictureBox& destination, std::uint8_t* state, std::size_t stride) {
-    const int width = destination.Width();
-    const int height = destination.Height();
-    core::Rgb32* pixels = destination.Image().data();
+// Marks one ball, last slot first, pixel by pixel: for balls crossing the picture's edge.
+void MarkClipped(std::int32_t x, std::int32_t y, const SpriteShape& shape, Coverage& coverage) {
     for (int r = 0; r < kSize; ++r) {
         const int py = y + r;
-        if (py < 0 || py >= height) {
+        if (py < 0 || py >= coverage.height) {
             continue;
         }
         for (int c = 0; c < kSize; ++c) {
             const int px = x + c;
-            if (px < 0 || px >= width) {
+            if (px < 0 || px >= coverage.width) {
                 continue;
             }
             const std::size_t k =
                 static_cast<std::size_t>(r) * kRowPad + static_cast<std::size_t>(c);
-            std::uint8_t& st =
-                state[static_cast<std::size_t>(py) * stride + static_cast<std::size_t>(px)];
-            const std::uint8_t kind = shape.kind[k];
-            if (st >= kind) {
+            std::uint8_t& st = *coverage.StateAt(px, py);
+            if (st >= shape.kind[k]) {
                 continue;
             }
-            core::Rgb32& v = pixels[static_cast<std::size_t>(py) * static_cast<std::size_t>(width) +
-                                    static_cast<std::size_t>(px)];
-            v = kind == kOpaque ? shape.orBits[k] : (v & shape.transparentMask);
-            st = kind;
+            st = shape.mark[k];
+            if (shape.kind[k] == kOpaque) {
+                coverage.Decided(px, py);
+            }
+        }
+    }
+}
+
+// Writes the marked pixels into the picture, from column `from` of every row on.
+void ResolveFrom(int from, const SpriteShape& shape, const Coverage& coverage,
+                 core::PictureBox& destination) {
+    core::Rgb32* pixels = destination.Image().data();
+    for (int y = 0; y < coverage.height; ++y) {
+        const std::uint8_t* st = coverage.StateAt(0, y);
+        core::Rgb32* v =
+            pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(coverage.width);
+        for (int x = from; x < coverage.width; ++x) {
+            const std::uint8_t mark = st[x];
+            if (mark >= 2) {
+                v[x] = shape.spriteByIndex[mark - 2u];
+            } else if (mark == 1) {
+                v[x] &= shape.transparentMask;
+            }
         }
     }
 }
@@ -156,6 +331,7 @@ SpriteShape ShapeOf(const core::PictureBox& sprite, const core::PictureBox& mask
                 shape.andBits[k] = 0xFFFFFFFFu;
                 shape.orBits[k] = 0;
                 shape.kind[k] = 0;
+                shape.mark[k] = 0;
                 continue;
             }
             const std::uint32_t mv = mask.PixelAt(c, r);
@@ -164,8 +340,11 @@ SpriteShape ShapeOf(const core::PictureBox& sprite, const core::PictureBox& mask
             shape.orBits[k] = sv;
             if (mv == 0 && (sv & ~m) == 0) {
                 shape.kind[k] = kOpaque;
+                shape.mark[k] = static_cast<std::uint8_t>(2 + kSize * r + c);
+                shape.spriteByIndex[static_cast<std::size_t>(kSize * r + c)] = sv;
             } else if (mv == m && sv == 0) {
                 shape.kind[k] = kTransparent;
+                shape.mark[k] = 1;
             } else {
                 shape.twoKinds = false;
             }
@@ -174,15 +353,22 @@ SpriteShape ShapeOf(const core::PictureBox& sprite, const core::PictureBox& mask
     return shape;
 }
 
+bool PackBall(float x, float y, int width, int height, PackedPosition& out) {
+    std::int32_t px = 0;
+    std::int32_t py = 0;
+    if (!RoundPosition(x, px) || !RoundPosition(y, py)) {
+        return false;
+    }
+    out = Pack(px, py, width, height);
+    return true;
+}
+
 bool PositionsPortable(const BallList& balls, int width, int height, PackedPosition* out) {
     const BallList::ConstColumns b = balls.Raw();
     for (std::size_t i = 0; i < balls.size(); ++i) {
-        std::int32_t x = 0;
-        std::int32_t y = 0;
-        if (!RoundPosition(b.X[i], x) || !RoundPosition(b.Y[i], y)) {
+        if (!PackBall(b.X[i], b.Y[i], width, height, out[i])) {
             return false;
         }
-        out[i] = Pack(Pin(x, width), Pin(y, height));
     }
     return true;
 }
@@ -220,33 +406,38 @@ void DrawBackToFrontPortable(const PackedPosition* positions, std::size_t n,
                              const SpriteShape& shape, core::PictureBox& destination) {
     const int width = destination.Width();
     const int height = destination.Height();
-    const std::size_t stride = StateStride(width);
-    std::uint8_t* state = StateMap(width, height).data();
-    core::Rgb32* pixels = destination.Image().data();
-    for (std::size_t i = n; i-- > 0;) {
-        const std::int32_t x = UnpackX(positions[i]);
-        const std::int32_t y = UnpackY(positions[i]);
-        if (!FullyInside(x, y, width, height)) {
-            BackToFrontClipped(x, y, shape, destination, state, stride);
-            continue;
-        }
-        for (std::size_t r = 0; r < kSize; ++r) {
-            std::uint8_t* st =
-                state + (static_cast<std::size_t>(y) + r) * stride + static_cast<std::size_t>(x);
-            core::Rgb32* v = pixels +
-                             (static_cast<std::size_t>(y) + r) * static_cast<std::size_t>(width) +
-                             static_cast<std::size_t>(x);
-            const std::uint8_t* kind = shape.kind.data() + r * kRowPad;
-            for (std::size_t c = 0; c < kSize; ++c) {
-                if (st[c] >= kind[c]) {
-                    continue;
+    Coverage coverage(width, height);
+    PackedPosition candidates[kChunk];
+    for (std::size_t hi = n; hi > 0;) {
+        const std::size_t lo = hi > kChunk ? hi - kChunk : 0;
+        const std::size_t count = coverage.Candidates(positions, lo, hi, candidates);
+        hi = lo;
+        for (std::size_t k = 0; k < count; ++k) {
+            const PackedPosition p = candidates[k];
+            if ((p & kClippedBall) != 0) {
+                MarkClipped(ClippedX(p), ClippedY(p), shape, coverage);
+                continue;
+            }
+            const auto y = static_cast<std::int32_t>(p / static_cast<PackedPosition>(width));
+            const std::int32_t x = static_cast<std::int32_t>(p) - y * width;
+            BallBlocks blocks(coverage, x, y);
+            for (std::size_t r = 0; r < kSize; ++r) {
+                const std::int32_t py = y + static_cast<std::int32_t>(r);
+                std::uint8_t* st = coverage.StateAt(x, py);
+                const std::uint8_t* kind = shape.kind.data() + r * kRowPad;
+                const std::uint8_t* mark = shape.mark.data() + r * kRowPad;
+                unsigned decided = 0;
+                for (std::size_t c = 0; c < kSize; ++c) {
+                    if (st[c] < kind[c]) {
+                        st[c] = mark[c];
+                        decided |= kind[c] == kOpaque ? 1u << c : 0u;
+                    }
                 }
-                v[c] = kind[c] == kOpaque ? shape.orBits[r * kRowPad + c]
-                                          : (v[c] & shape.transparentMask);
-                st[c] = kind[c];
+                blocks.Row(decided);
             }
         }
     }
+    ResolveFrom(0, shape, coverage, destination);
 }
 
 #ifdef VANTOR_X86_KERNELS
@@ -271,40 +462,21 @@ __attribute__((target("avx2"))) bool PositionsAvx2(const BallList& balls, int wi
                                                    PackedPosition* out) {
     const BallList::ConstColumns b = balls.Raw();
     const std::size_t n = balls.size();
-    const __m256d half = _mm256_set1_pd(kHalf);
-    const __m256d lowest = _mm256_set1_pd(-2147483648.0);
-    const __m256d highest = _mm256_set1_pd(2147483647.0);
-    const __m256d pinLow = _mm256_set1_pd(-kMargin);
-    const __m256d pinRight = _mm256_set1_pd(width + kMargin);
-    const __m256d pinBottom = _mm256_set1_pd(height + kMargin);
-    const __m128i low16 = _mm_set1_epi32(0xFFFF);
+    PackFour k;
+    MakePackFour(k, width, height);
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
-        const __m256d x =
-            _mm256_round_pd(_mm256_sub_pd(_mm256_cvtps_pd(_mm_loadu_ps(b.X + i)), half),
-                            _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
-        const __m256d y =
-            _mm256_round_pd(_mm256_sub_pd(_mm256_cvtps_pd(_mm_loadu_ps(b.Y + i)), half),
-                            _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
-        const __m256d ok = _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(x, lowest, _CMP_GE_OQ),
-                                                       _mm256_cmp_pd(x, highest, _CMP_LE_OQ)),
-                                         _mm256_and_pd(_mm256_cmp_pd(y, lowest, _CMP_GE_OQ),
-                                                       _mm256_cmp_pd(y, highest, _CMP_LE_OQ)));
-        if (_mm256_movemask_pd(ok) != 0xF) {
+        int ok = 0;
+        const __m128i packed = PackFourBalls(k, _mm_loadu_ps(b.X + i), _mm_loadu_ps(b.Y + i), ok);
+        if (ok != 0xF) {
             return false;
         }
-        const __m128i px = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(x, pinLow), pinRight));
-        const __m128i py = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(y, pinLow), pinBottom));
-        const __m128i packed = _mm_or_si128(_mm_and_si128(px, low16), _mm_slli_epi32(py, 16));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
     }
     for (; i < n; ++i) {
-        std::int32_t x = 0;
-        std::int32_t y = 0;
-        if (!RoundPositionAvx2(b.X[i], x) || !RoundPositionAvx2(b.Y[i], y)) {
+        if (!PackBall(b.X[i], b.Y[i], width, height, out[i])) {
             return false;
         }
-        out[i] = Pack(Pin(x, width), Pin(y, height));
     }
     return true;
 }
@@ -352,12 +524,14 @@ __attribute__((target("avx2"))) void DrawForwardAvx2(const BallList& balls,
         core::Rgb32* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                            static_cast<std::size_t>(x);
         for (std::size_t r = 0; r < kSize; ++r, row += width) {
-            __m256i* a = reinterpret_cast<__m256i*>(row);
-            _mm256_storeu_si256(
-                a, _mm256_or_si256(_mm256_and_si256(_mm256_loadu_si256(a), andA[r]), orA[r]));
-            __m256i* c = reinterpret_cast<__m256i*>(row + 2);
-            _mm256_storeu_si256(
-                c, _mm256_or_si256(_mm256_and_si256(_mm256_loadu_si256(c), andB[r]), orB[r]));
+            // Both runs are loaded before either is stored: a load that half overlaps a store
+            // just made waits for it to reach the cache.
+            auto* a = reinterpret_cast<__m256i*>(row);
+            auto* c = reinterpret_cast<__m256i*>(row + 2);
+            const __m256i va = _mm256_loadu_si256(a);
+            const __m256i vc = _mm256_loadu_si256(c);
+            _mm256_storeu_si256(a, _mm256_or_si256(_mm256_and_si256(va, andA[r]), orA[r]));
+            _mm256_storeu_si256(c, _mm256_or_si256(_mm256_and_si256(vc, andB[r]), orB[r]));
         }
     }
 }
@@ -367,70 +541,74 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
                                                          core::PictureBox& destination) {
     const int width = destination.Width();
     const int height = destination.Height();
-    const std::size_t stride = StateStride(width);
-    std::uint8_t* state = StateMap(width, height).data();
-    core::Rgb32* pixels = destination.Image().data();
+    Coverage coverage(width, height);
     const __m128i zero = _mm_setzero_si128();
-    const __m256i keepOutsideMask = _mm256_set1_epi32(static_cast<int>(~shape.transparentMask));
     __m128i kind[kSize];
+    __m128i mark[kSize];
     __m128i opaque[kSize];
-    __m128i transparent[kSize];
-    __m256i spriteA[kSize];
-    __m256i spriteB[kSize];
     for (std::size_t r = 0; r < kSize; ++r) {
         kind[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(shape.kind.data() + r * kRowPad));
+        mark[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(shape.mark.data() + r * kRowPad));
         opaque[r] = _mm_cmpeq_epi8(kind[r], _mm_set1_epi8(static_cast<char>(kOpaque)));
-        transparent[r] = _mm_cmpeq_epi8(kind[r], _mm_set1_epi8(static_cast<char>(kTransparent)));
-        spriteA[r] =
-            _mm256_load_si256(reinterpret_cast<const __m256i*>(shape.orBits.data() + r * kRowPad));
-        spriteB[r] = _mm256_loadu_si256(
-            reinterpret_cast<const __m256i*>(shape.orBits.data() + r * kRowPad + 2));
     }
-    for (std::size_t i = n; i-- > 0;) {
-        const std::int32_t x = UnpackX(positions[i]);
-        const std::int32_t y = UnpackY(positions[i]);
-        if (!FullyInside(x, y, width, height)) {
-            BackToFrontClipped(x, y, shape, destination, state, stride);
-            continue;
-        }
-        std::uint8_t* st =
-            state + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x);
-        // Open pixels are those whose state is below their kind: a saturating kind - state.
-        __m128i open = zero;
-        for (std::size_t r = 0; r < kSize; ++r) {
-            open = _mm_or_si128(
-                open,
-                _mm_subs_epu8(kind[r],
-                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(st + r * stride))));
-        }
-        if (_mm_testz_si128(open, open) != 0) {
-            continue;  // every pixel of this ball is already decided
-        }
-        core::Rgb32* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                           static_cast<std::size_t>(x);
-        for (std::size_t r = 0; r < kSize; ++r, row += width) {
-            __m128i* s = reinterpret_cast<__m128i*>(st + r * stride);
-            const __m128i was = _mm_loadu_si128(s);
-            const __m128i closed = _mm_cmpeq_epi8(_mm_subs_epu8(kind[r], was), zero);
-            if (_mm_movemask_epi8(closed) == 0xFFFF) {
+    PackedPosition candidates[kChunk];
+    for (std::size_t hi = n; hi > 0;) {
+        const std::size_t lo = hi > kChunk ? hi - kChunk : 0;
+        const std::size_t count = coverage.Candidates(positions, lo, hi, candidates);
+        hi = lo;
+        for (std::size_t k = 0; k < count; ++k) {
+            const PackedPosition p = candidates[k];
+            if ((p & kClippedBall) != 0) {
+                MarkClipped(ClippedX(p), ClippedY(p), shape, coverage);
                 continue;
             }
-            const __m128i om = _mm_andnot_si128(closed, opaque[r]);
-            const __m128i tm = _mm_andnot_si128(closed, transparent[r]);
-            __m256i* a = reinterpret_cast<__m256i*>(row);
-            __m256i va = _mm256_loadu_si256(a);
-            va = _mm256_andnot_si256(_mm256_and_si256(_mm256_cvtepi8_epi32(tm), keepOutsideMask),
-                                     va);
-            va = _mm256_blendv_epi8(va, spriteA[r], _mm256_cvtepi8_epi32(om));
-            _mm256_storeu_si256(a, va);
-            __m256i* c = reinterpret_cast<__m256i*>(row + 2);
-            __m256i vc = _mm256_loadu_si256(c);
-            vc = _mm256_andnot_si256(
-                _mm256_and_si256(_mm256_cvtepi8_epi32(_mm_srli_si128(tm, 2)), keepOutsideMask), vc);
-            vc = _mm256_blendv_epi8(vc, spriteB[r], _mm256_cvtepi8_epi32(_mm_srli_si128(om, 2)));
-            _mm256_storeu_si256(c, vc);
-            _mm_storeu_si128(s, _mm_max_epu8(was, kind[r]));
+            const auto y = static_cast<std::int32_t>(p / static_cast<PackedPosition>(width));
+            const std::int32_t x = static_cast<std::int32_t>(p) - y * width;
+            // Every row is marked whether or not it has anything open: storing the marks back
+            // unchanged costs less than a branch that cannot be foreseen.
+            std::uint8_t* st = coverage.StateAt(x, y);
+            BallBlocks blocks(coverage, x, y);
+            for (std::size_t r = 0; r < kSize; ++r, st += coverage.stride) {
+                __m128i* at = reinterpret_cast<__m128i*>(st);
+                const __m128i was = _mm_loadu_si128(at);
+                // Open pixels are those whose mark is below their kind: a saturating
+                // kind - mark.
+                const __m128i closed = _mm_cmpeq_epi8(_mm_subs_epu8(kind[r], was), zero);
+                _mm_storeu_si128(at, _mm_blendv_epi8(mark[r], was, closed));
+                blocks.Row(
+                    static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(closed, opaque[r]))));
+            }
         }
+    }
+
+    // The picture, eight pixels at a time: decided pixels take their sprite pixel, ANDed ones
+    // the transparent mask, the rest stay.
+    core::Rgb32* pixels = destination.Image().data();
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i two = _mm256_set1_epi32(2);
+    const __m256i outsideMask = _mm256_set1_epi32(static_cast<int>(~shape.transparentMask));
+    const auto* table = reinterpret_cast<const int*>(shape.spriteByIndex.data());
+    const int wide = width - width % 8;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* st = coverage.StateAt(0, y);
+        core::Rgb32* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        for (int x = 0; x < wide; x += 8) {
+            const __m128i marks = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(st + x));
+            if (_mm_testz_si128(marks, marks) != 0) {
+                continue;
+            }
+            const __m256i m = _mm256_cvtepu8_epi32(marks);
+            const __m256i decided = _mm256_cmpgt_epi32(m, one);
+            const __m256i anded = _mm256_cmpeq_epi32(m, one);
+            __m256i* at = reinterpret_cast<__m256i*>(row + x);
+            __m256i v = _mm256_loadu_si256(at);
+            v = _mm256_mask_i32gather_epi32(v, table, _mm256_sub_epi32(m, two), decided, 4);
+            v = _mm256_andnot_si256(_mm256_and_si256(anded, outsideMask), v);
+            _mm256_storeu_si256(at, v);
+        }
+    }
+    if (wide < width) {
+        ResolveFrom(wide, shape, coverage, destination);
     }
 }
 

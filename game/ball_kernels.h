@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "game/ball_list.h"
 #include "shared/board_model.h"
@@ -16,6 +17,44 @@ namespace game {
 struct Game;
 
 namespace detail {
+
+// Where a ball is drawn, packed in 32 bits for a picture of at most kMostPackedSize pixels a
+// side: for a ball fully inside, the index y * width + x of its top-left pixel; for any other,
+// kClippedBall with x + 16 in bits 0-14 and y + 16 in bits 15-29, positions far outside being
+// pinned to 16 pixels outside, which draws the same nothing.
+using PackedPosition = std::uint32_t;
+inline constexpr PackedPosition kClippedBall = 0x80000000u;
+inline constexpr int kMostPackedSize = 16000;
+inline constexpr int kPinMargin = 16;
+
+inline bool FullyInside(std::int32_t x, std::int32_t y, int width, int height) {
+    return x >= 0 && y >= 0 && x <= width - 10 && y <= height - 10;
+}
+
+inline std::int32_t Pin(std::int32_t v, int size) {
+    return v < -kPinMargin ? -kPinMargin : (v > size + kPinMargin ? size + kPinMargin : v);
+}
+
+inline PackedPosition Pack(std::int32_t x, std::int32_t y, int width, int height) {
+    x = Pin(x, width);
+    y = Pin(y, height);
+    if (FullyInside(x, y, width, height)) {
+        return static_cast<PackedPosition>(y * width + x);
+    }
+    return kClippedBall | static_cast<PackedPosition>(x + kPinMargin) |
+           (static_cast<PackedPosition>(y + kPinMargin) << 15);
+}
+
+inline std::int32_t ClippedX(PackedPosition p) {
+    return static_cast<std::int32_t>(p & 0x7FFFu) - kPinMargin;
+}
+inline std::int32_t ClippedY(PackedPosition p) {
+    return static_cast<std::int32_t>((p >> 15) & 0x7FFFu) - kPinMargin;
+}
+
+// The drawing position of a ball at (x, y): its centre less 5, rounded as RoundToInt32 does
+// (halves to even). False when a coordinate does not fit in 32 bits (or is NaN).
+bool PackBall(float x, float y, int width, int height, PackedPosition& out);
 
 // Which loops the frame uses. Auto picks AVX2 when the processor has it; Portable forces the
 // plain C++ loops (what other processors always run), so tests can check both on one machine.
@@ -51,16 +90,38 @@ struct BreakableCells {
     }
 };
 
+// Rows of pixels the brick probes of a quiet ball can reach: a ball at x in [5, 595] and y in
+// [5, 10000] has its probes in the columns (bit c) columnSpan[floor(x)] and in rows whose
+// breakable cells, as columns, are dangerColumns[min(floor(y), 319)]. Both widen the probe
+// span by a pixel, far more than the rounding of the quotients can move a probe, so a ball
+// with no bit in common between them cannot clear a brick.
+inline constexpr int kSpanWidth = 600;
+inline constexpr int kDangerRows = 320;
+const std::array<std::int32_t, kSpanWidth>& ColumnSpan();
+
 // What a frame's move needs besides the balls, computed once per UpdateBalls.
 struct MoveContext {
     Game* game;
     core::PictureBox* playfield;
     BreakableCells cells;
+    // Breakable columns near each pixel row, as at the start of the frame. Bricks destroyed
+    // since only make it cautious.
+    std::array<std::int32_t, kDangerRows> dangerColumns;
     float stuckX;  // PaddleX as a float: where stuck balls go
     double paddleLeft;
     double paddleRight;
     double paddleTop;
     double paddleY;
+    // No ball is stuck: the loops need not look.
+    bool noneStuck;
+    // Where the moved balls' drawing positions go (for a picture the playfield's size), or
+    // nullptr; packedAll turns false at a position that cannot be converted.
+    PackedPosition* packed;
+    int width;
+    int height;
+    bool packedAll;
+    // The slots whose ball ends below the playfield, in increasing order.
+    std::vector<std::uint32_t>* lost;
 };
 
 MoveContext MakeMoveContext(Game& game, core::PictureBox& playfield);
@@ -73,10 +134,9 @@ void Collide(MoveContext& m, float& x, float& y, double& angle);
 // only when nothing changed the angle. Returns true when the ball ends below the playfield.
 bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i);
 
-// Moves balls [0, n) one frame. Returns the first index whose ball ends below the playfield,
-// or n when none does.
-std::size_t MoveBallsPortable(MoveContext& m, const BallList::Columns& b, std::size_t n);
-std::size_t MoveBallsAvx2(MoveContext& m, const BallList::Columns& b, std::size_t n);
+// Moves balls [0, n) one frame, noting their drawing positions and the lost ones in m.
+void MoveBallsPortable(MoveContext& m, const BallList::Columns& b, std::size_t n);
+void MoveBallsAvx2(MoveContext& m, const BallList::Columns& b, std::size_t n);
 
 // The ball picture, taken apart once per DrawBalls.
 struct SpriteShape {
@@ -93,16 +153,16 @@ struct SpriteShape {
     alignas(32) std::array<std::uint32_t, 10 * 16> andBits{};
     alignas(32) std::array<std::uint32_t, 10 * 16> orBits{};
     alignas(16) std::array<std::uint8_t, 10 * 16> kind{};
+    // What drawing last slot first marks a pixel with: 2 + k for opaque pixel k (k = 10 row +
+    // column), 1 for a transparent one, 0 beyond the row; and the sprite pixel of each k.
+    alignas(16) std::array<std::uint8_t, 10 * 16> mark{};
+    alignas(32) std::array<std::uint32_t, 100> spriteByIndex{};
 };
 
 // Destination is where the balls go: a sprite or mask that is the destination itself changes
 // under the blits, so it is drawn the plain way.
 SpriteShape ShapeOf(const core::PictureBox& sprite, const core::PictureBox& mask,
                     const core::PictureBox& destination);
-
-// A ball's top-left pixel, packed as two 16-bit values (x low, y high). Positions far outside
-// the picture are pinned just outside it, which draws the same nothing.
-using PackedPosition = std::uint32_t;
 
 // Converts every ball's position. Returns false, leaving nothing drawn, when one cannot be
 // converted to an integer (the plain path then raises the error at that ball).

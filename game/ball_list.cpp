@@ -13,9 +13,11 @@ void BallList::reserve(std::size_t n) {
     stuck_.reserve(n);
     cos_.reserve(n);
     sin_.reserve(n);
+    packed_.reserve(n);
 }
 
 void BallList::resize(std::size_t n) {
+    Touch();
     x_.resize(n, 0.0f);
     y_.resize(n, 0.0f);
     speed_.resize(n, 0.0f);
@@ -23,9 +25,11 @@ void BallList::resize(std::size_t n) {
     stuck_.resize(n, core::kFalse);
     cos_.resize(n, kUnknown);
     sin_.resize(n, kUnknown);
+    packed_.resize(n, 0);
 }
 
 void BallList::push_back(const BallState& ball) {
+    Touch();
     x_.push_back(ball.X);
     y_.push_back(ball.Y);
     speed_.push_back(ball.Speed);
@@ -33,6 +37,7 @@ void BallList::push_back(const BallState& ball) {
     stuck_.push_back(ball.Stuck);
     cos_.push_back(kUnknown);
     sin_.push_back(kUnknown);
+    packed_.push_back(0);
 }
 
 void BallList::CopySlot(std::size_t index, std::size_t from) {
@@ -43,6 +48,18 @@ void BallList::CopySlot(std::size_t index, std::size_t from) {
     stuck_[index] = stuck_[from];
     cos_[index] = cos_[from];
     sin_[index] = sin_[from];
+    packed_[index] = packed_[from];
+}
+
+void BallList::PopBack() {
+    x_.pop_back();
+    y_.pop_back();
+    speed_.pop_back();
+    angle_.pop_back();
+    stuck_.pop_back();
+    cos_.pop_back();
+    sin_.pop_back();
+    packed_.pop_back();
 }
 
 void BallList::Check(std::size_t i) const {

@@ -9,8 +9,10 @@
 //
 // Alongside the fields the list caches, per ball, cos and sin of (2 pi - Angle), computed with
 // the same library calls as the rules use; a frame reuses them while the angle is unchanged.
-// Any write access to a ball (a BallRef, push_back, assign) marks its cache stale, so a BallRef
-// is a short-lived handle: like an iterator, it is not meant to be kept across ball operations.
+// It also keeps where the last UpdateBalls put each ball for drawing (DrawBalls reads those
+// instead of converting every position again) and whether no ball can be stuck. Any write
+// access (a BallRef, push_back, resize, assign, Raw) marks these stale, so a BallRef is a
+// short-lived handle: like an iterator, it is not meant to be kept across ball operations.
 
 #include <compare>
 #include <cstddef>
@@ -68,6 +70,7 @@ class BallList {
         core::VbBool* Stuck;
         double* Cos;
         double* Sin;
+        std::uint32_t* Packed;
     };
 
     struct ConstColumns {
@@ -78,6 +81,7 @@ class BallList {
         const core::VbBool* Stuck;
         const double* Cos;
         const double* Sin;
+        const std::uint32_t* Packed;
     };
 
     class const_iterator {
@@ -142,6 +146,7 @@ class BallList {
     }
     BallRef operator[](std::size_t i) {
         Forget(i);
+        Touch();
         return BallRef{x_[i], y_[i], speed_[i], angle_[i], stuck_[i]};
     }
     // As operator[], but std::out_of_range for an index outside the list.
@@ -174,18 +179,37 @@ class BallList {
 
     // The slot at index takes every field (and the cached values) of the slot at from.
     void CopySlot(std::size_t index, std::size_t from);
+    // Drops the last slot; what is cached about the others stays good.
+    void PopBack();
     // The cached cos and sin of ball i no longer hold.
     void Forget(std::size_t i) { cos_[i] = kUnknown; }
 
+    // The arrays for the frame's loops. Marks the drawing positions and the stuck note stale;
+    // the loops that fill them in again say so with SetPacked and SetNoneStuck.
     Columns Raw() {
+        Touch();
         return Columns{x_.data(),     y_.data(),   speed_.data(), angle_.data(),
-                       stuck_.data(), cos_.data(), sin_.data()};
+                       stuck_.data(), cos_.data(), sin_.data(),   packed_.data()};
     }
-
     ConstColumns Raw() const {
         return ConstColumns{x_.data(),     y_.data(),   speed_.data(), angle_.data(),
-                            stuck_.data(), cos_.data(), sin_.data()};
+                            stuck_.data(), cos_.data(), sin_.data(),   packed_.data()};
     }
+
+    // Counts the changes that make the cached notes stale.
+    std::uint64_t Touches() const { return touches_; }
+    // Packed holds every ball's drawing position in a width x height picture (see
+    // detail::PackedPosition), or the list says it does not.
+    void SetPacked(int width, int height) {
+        packedWidth_ = width;
+        packedHeight_ = height;
+    }
+    bool PackedFor(int width, int height) const {
+        return packedWidth_ == width && packedHeight_ == height && packedWidth_ > 0;
+    }
+    // No ball is stuck (until the next write access).
+    void SetNoneStuck() { noneStuck_ = true; }
+    bool NoneStuck() const { return noneStuck_; }
 
     bool operator==(const BallList& o) const {
         return x_ == o.x_ && y_ == o.y_ && speed_ == o.speed_ && angle_ == o.angle_ &&
@@ -196,6 +220,12 @@ class BallList {
 
   private:
     void Check(std::size_t i) const;
+    void Touch() {
+        ++touches_;
+        packedWidth_ = 0;
+        packedHeight_ = 0;
+        noneStuck_ = false;
+    }
 
     std::vector<float> x_;
     std::vector<float> y_;
@@ -204,6 +234,11 @@ class BallList {
     std::vector<core::VbBool> stuck_;
     std::vector<double> cos_;
     std::vector<double> sin_;
+    std::vector<std::uint32_t> packed_;
+    std::uint64_t touches_ = 0;
+    int packedWidth_ = 0;
+    int packedHeight_ = 0;
+    bool noneStuck_ = false;
 };
 
 }  // namespace game

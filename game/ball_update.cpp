@@ -5,9 +5,8 @@
 // and sin of an angle that has not changed since the last frame. Here a ball is "quiet" when
 // these provably have no effect:
 //   - no wall or paddle test fires, so CheckCollisions leaves X, Y and Angle as they are;
-//   - its probes cannot clear a brick: no breakable brick is left, or its upper probes are
-//     already at y >= 300, below the grid ((y - 5) / 15 >= 20 since division by 15 is
-//     monotonic and 300 / 15 is exact);
+//   - its probes cannot clear a brick: no breakable brick is left, or none lies in the cells
+//     its probes can reach (ColumnSpan, dangerColumns);
 //   - its probes cannot fail: x lies within [5, 595] and y within [5, 10000], so every quotient
 //     is far inside the floor helper's range;
 //   - its cos and sin are cached for its current angle (they were computed by the same calls).
@@ -17,6 +16,7 @@
 // StepBall, which is the rules read straight. Balls are stepped in slot order, so bricks are
 // destroyed, and the playfield refreshed, in the same order as ball by ball.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +30,8 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VANTOR_X86_KERNELS 1
 #include <immintrin.h>
+
+#include "game/ball_pack_avx2.h"
 #endif
 
 namespace game::detail {
@@ -94,18 +96,77 @@ BreakableCells BreakableCells::Of(const core::Board& board) {
     return cells;
 }
 
+namespace {
+
+// Grid lines [lo, hi] (cell size `size`, count `count`) touched by pixels p - 6 .. p + 6.
+std::uint32_t SpanBits(int p, int size, int count) {
+    std::uint32_t bits = 0;
+    for (int line = 0; line < count; ++line) {
+        const int from = line * size;
+        const int to = from + size - 1;
+        if (p + 6 >= from && p - 6 <= to) {
+            bits |= 1u << line;
+        }
+    }
+    return bits;
+}
+
+}  // namespace
+
+const std::array<std::int32_t, kSpanWidth>& ColumnSpan() {
+    static const std::array<std::int32_t, kSpanWidth> span = [] {
+        std::array<std::int32_t, kSpanWidth> s{};
+        for (int p = 0; p < kSpanWidth; ++p) {
+            s[static_cast<std::size_t>(p)] =
+                static_cast<std::int32_t>(SpanBits(p, core::kCellWidth, core::kColumns));
+        }
+        return s;
+    }();
+    return span;
+}
+
 MoveContext MakeMoveContext(Game& game, core::PictureBox& playfield) {
     MoveContext m{};
     m.game = &game;
     m.playfield = &playfield;
     m.cells = BreakableCells::Of(game.Board);
+    for (int q = 0; q < kDangerRows; ++q) {
+        const std::uint32_t rows = SpanBits(q, core::kCellHeight, core::kRows);
+        std::uint32_t columns = 0;
+        for (int row = 0; row < core::kRows; ++row) {
+            if (((rows >> row) & 1u) != 0) {
+                columns |= m.cells.rows[static_cast<std::size_t>(row)];
+            }
+        }
+        m.dangerColumns[static_cast<std::size_t>(q)] = static_cast<std::int32_t>(columns);
+    }
     m.stuckX = static_cast<float>(game.PaddleX);
     m.paddleLeft = game.PaddleX - game.PaddleWidth / 2.0;
     m.paddleRight = game.PaddleX + game.PaddleWidth / 2.0;
     m.paddleTop = game.PaddleY - game.PaddleHeight / 2.0;
     m.paddleY = game.PaddleY;
+    m.noneStuck = false;
+    m.packed = nullptr;
+    m.width = 0;
+    m.height = 0;
+    m.packedAll = true;
+    m.lost = nullptr;
     return m;
 }
+
+namespace {
+
+// Whether a ball at x in [5, 595], y in [5, 10000] may have a probe in a breakable cell.
+[[gnu::always_inline]] inline bool ProbesMayClear(const MoveContext& m, double x, double y) {
+    if (m.cells.count == 0) {
+        return false;
+    }
+    const auto column = static_cast<std::size_t>(x);
+    const auto row = static_cast<std::size_t>(std::min(y, kDangerRows - 1.0));
+    return (m.dangerColumns[row] & ColumnSpan()[column]) != 0;
+}
+
+}  // namespace
 
 void Collide(MoveContext& m, float& x, float& y, double& angle) {
     Game& game = *m.game;
@@ -134,6 +195,15 @@ void Collide(MoveContext& m, float& x, float& y, double& angle) {
         py - kHalf <= m.paddleY) {
         angle = (1 - (px + kHalf - m.paddleLeft) / (game.PaddleWidth + BallSize)) * kAngleRange +
                 kMinAngle;
+    }
+
+    // The paddle moved nothing, so px and py are still the position. After the walls x lies in
+    // [5, 595] unless it is NaN, and y is at least 5 unless NaN; with y not beyond the quiet
+    // limit either, the probes cannot fail, and when they cannot reach a
+    // breakable brick they do nothing at all.
+    if (px >= kHalf && px <= kPlayfieldWidth - kHalf && py >= kHalf && py <= kQuietLimit &&
+        !ProbesMayClear(m, px, py)) {
+        return;
     }
 
     // Bricks: the corners top-left, bottom-left, top-right, bottom-right. A corner on a cell
@@ -184,17 +254,20 @@ namespace {
 
 // The quiet test of the header comment, on one ball. x and y are the ball's position, c its
 // cached cos (NaN when unknown).
-bool Quiet(const MoveContext& m, double x, double y, double c) {
+[[gnu::always_inline]] inline bool Quiet(const MoveContext& m, double x, double y, double c) {
     const bool walls =
         x - kHalf >= 0 && x + kHalf <= kPlayfieldWidth && y - kHalf >= 0 && y <= kQuietLimit;
+    if (!walls || std::isnan(c)) {
+        return false;
+    }
     const bool paddle = x + kHalf >= m.paddleLeft && x - kHalf <= m.paddleRight &&
                         y + kHalf >= m.paddleTop && y - kHalf <= m.paddleY;
-    const bool bricks = m.cells.count > 0 && y - kHalf < core::kBoardHeight;
-    return walls && !paddle && !bricks && !std::isnan(c);
+    return !paddle && !ProbesMayClear(m, x, y);
 }
 
 // One ball, quiet or not. Returns true when it ends below the playfield.
-inline bool StepOne(MoveContext& m, const BallList::Columns& b, std::size_t i) {
+[[gnu::always_inline]] inline bool StepOne(MoveContext& m, const BallList::Columns& b,
+                                           std::size_t i) {
     if (b.Stuck[i] == core::kFalse) {
         const double x = static_cast<double>(b.X[i]);
         const double y = static_cast<double>(b.Y[i]);
@@ -214,14 +287,25 @@ inline bool StepOne(MoveContext& m, const BallList::Columns& b, std::size_t i) {
 
 }  // namespace
 
-std::size_t MoveBallsPortable(MoveContext& m, const BallList::Columns& b, std::size_t n) {
-    std::size_t firstLost = n;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (StepOne(m, b, i) && firstLost == n) {
-            firstLost = i;
-        }
+namespace {
+
+// Notes where ball i is drawn, and whether it is lost.
+[[gnu::always_inline]] inline void NoteBall(MoveContext& m, const BallList::Columns& b,
+                                            std::size_t i, bool lost) {
+    if (lost) {
+        m.lost->push_back(static_cast<std::uint32_t>(i));
     }
-    return firstLost;
+    if (m.packed != nullptr && !PackBall(b.X[i], b.Y[i], m.width, m.height, m.packed[i])) {
+        m.packedAll = false;
+    }
+}
+
+}  // namespace
+
+void MoveBallsPortable(MoveContext& m, const BallList::Columns& b, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        NoteBall(m, b, i, StepOne(m, b, i));
+    }
 }
 
 #ifdef VANTOR_X86_KERNELS
@@ -229,15 +313,12 @@ std::size_t MoveBallsPortable(MoveContext& m, const BallList::Columns& b, std::s
 // Four balls at a time in double precision. A group of four quiet, free balls is moved with
 // vector arithmetic (the same IEEE operations and roundings as the scalar code); any other
 // group goes ball by ball through StepOne, in slot order.
-__attribute__((target("avx2"))) std::size_t MoveBallsAvx2(MoveContext& m,
-                                                          const BallList::Columns& b,
-                                                          std::size_t n) {
-    std::size_t firstLost = n;
+__attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallList::Columns& b,
+                                                   std::size_t n) {
     const __m256d half = _mm256_set1_pd(kHalf);
     const __m256d zero = _mm256_setzero_pd();
     const __m256d width = _mm256_set1_pd(kPlayfieldWidth);
     const __m256d limit = _mm256_set1_pd(kQuietLimit);
-    const __m256d boardBottom = _mm256_set1_pd(core::kBoardHeight);
     const __m256d left = _mm256_set1_pd(m.paddleLeft);
     const __m256d right = _mm256_set1_pd(m.paddleRight);
     const __m256d top = _mm256_set1_pd(m.paddleTop);
@@ -246,12 +327,31 @@ __attribute__((target("avx2"))) std::size_t MoveBallsAvx2(MoveContext& m,
     const __m128 maxSpeed = _mm_set1_ps(kMaxSpeed);
     const __m128 lostBelow = _mm_set1_ps(kLostBelow);
 
+    const __m256d lastColumn = _mm256_set1_pd(kSpanWidth - 1);
+    const __m256d lastRow = _mm256_set1_pd(kDangerRows - 1);
+    const std::int32_t* columnSpan = ColumnSpan().data();
+    const __m128i zero16 = _mm_setzero_si128();
+
+    // The arrays and the brick count in locals: the vector stores below may alias anything, so
+    // the compiler would otherwise fetch them again from memory after every store.
+    float* const xs = b.X;
+    float* const ys = b.Y;
+    float* const speeds = b.Speed;
+    const core::VbBool* const stuckFlags = b.Stuck;
+    const double* const coss = b.Cos;
+    const double* const sins = b.Sin;
+    const std::int32_t* const danger = m.dangerColumns.data();
+    bool bricks = m.cells.count > 0;
+    PackedPosition* const packed = m.packed;
+    PackFour pack;
+    MakePackFour(pack, m.width, m.height);
+
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
-        const __m128i stuck = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b.Stuck + i));
-        const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(b.X + i));
-        const __m256d y = _mm256_cvtps_pd(_mm_loadu_ps(b.Y + i));
-        const __m256d c = _mm256_loadu_pd(b.Cos + i);
+        const __m128i stuck = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(stuckFlags + i));
+        const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(xs + i));
+        const __m256d y = _mm256_cvtps_pd(_mm_loadu_ps(ys + i));
+        const __m256d c = _mm256_loadu_pd(coss + i);
         const __m256d xl = _mm256_sub_pd(x, half);
         const __m256d xr = _mm256_add_pd(x, half);
         const __m256d yt = _mm256_sub_pd(y, half);
@@ -267,43 +367,85 @@ __attribute__((target("avx2"))) std::size_t MoveBallsAvx2(MoveContext& m,
         paddle = _mm256_and_pd(paddle, _mm256_cmp_pd(yb, top, _CMP_GE_OQ));
         paddle = _mm256_and_pd(paddle, _mm256_cmp_pd(yt, paddleY, _CMP_LE_OQ));
         quiet = _mm256_andnot_pd(paddle, quiet);
-        if (m.cells.count > 0) {
-            quiet = _mm256_andnot_pd(_mm256_cmp_pd(yt, boardBottom, _CMP_LT_OQ), quiet);
+        if (bricks) {
+            // Table indexes, pinned into the tables for every lane (a NaN becomes 0); only
+            // the quiet lanes' results count, and for them no pinning happens.
+            const __m128i column =
+                _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(x, zero), lastColumn));
+            const __m128i row = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(y, zero), lastRow));
+            const __m128i reach = _mm_and_si128(_mm_i32gather_epi32(columnSpan, column, 4),
+                                                _mm_i32gather_epi32(danger, row, 4));
+            const __m128i clear = _mm_cmpeq_epi32(reach, zero16);
+            quiet = _mm256_and_pd(quiet, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(clear)));
         }
-        if (_mm256_movemask_pd(quiet) != 0xF || _mm_cvtsi128_si64(stuck) != 0) {
-            for (std::size_t j = i; j < i + 4; ++j) {
-                if (StepOne(m, b, j) && firstLost == n) {
-                    firstLost = j;
-                }
-            }
-            continue;
-        }
-        const __m256d speed = _mm256_cvtps_pd(_mm_loadu_ps(b.Speed + i));
-        const __m256d s = _mm256_loadu_pd(b.Sin + i);
+        const __m128i free32 = _mm_cvtepi16_epi32(_mm_cmpeq_epi16(stuck, zero16));
+        const int quietLanes =
+            _mm256_movemask_pd(quiet) & _mm_movemask_ps(_mm_castsi128_ps(free32));
+
+        const __m256d speed = _mm256_cvtps_pd(_mm_loadu_ps(speeds + i));
+        const __m256d s = _mm256_loadu_pd(sins + i);
         const __m128 nx = _mm256_cvtpd_ps(_mm256_add_pd(x, _mm256_mul_pd(speed, c)));
         const __m128 ny = _mm256_cvtpd_ps(_mm256_add_pd(y, _mm256_mul_pd(speed, s)));
         // min(6, v) is v unless 6 < v, which is "if Speed > 6 then Speed = 6" (a NaN stays).
         const __m128 ns = _mm_min_ps(maxSpeed, _mm256_cvtpd_ps(_mm256_add_pd(speed, acceleration)));
-        _mm_storeu_ps(b.X + i, nx);
-        _mm_storeu_ps(b.Y + i, ny);
-        _mm_storeu_ps(b.Speed + i, ns);
-        const int lost = _mm_movemask_ps(_mm_cmpgt_ps(ny, lostBelow));
-        if (lost != 0 && firstLost == n) {
-            firstLost = i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(lost)));
+        if (quietLanes == 0xF) {
+            _mm_storeu_ps(xs + i, nx);
+            _mm_storeu_ps(ys + i, ny);
+            _mm_storeu_ps(speeds + i, ns);
+            if (packed != nullptr) {
+                int ok = 0;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + i),
+                                 PackFourBalls(pack, nx, ny, ok));
+                m.packedAll = m.packedAll && ok == 0xF;
+            }
+            const int lost = _mm_movemask_ps(_mm_cmpgt_ps(ny, lostBelow));
+            for (int j = 0; j < 4; ++j) {
+                if (((lost >> j) & 1) != 0) {
+                    m.lost->push_back(static_cast<std::uint32_t>(i) +
+                                      static_cast<std::uint32_t>(j));
+                }
+            }
+            continue;
         }
+        // Some lanes need the rules: all four in slot order, the quiet ones taking the results
+        // above (nothing another ball does in between can change them).
+        alignas(16) float tx[4];
+        alignas(16) float ty[4];
+        alignas(16) float ts[4];
+        _mm_store_ps(tx, nx);
+        _mm_store_ps(ty, ny);
+        _mm_store_ps(ts, ns);
+        for (std::size_t j = 0; j < 4; ++j) {
+            bool lost = false;
+            if (((quietLanes >> j) & 1) != 0) {
+                xs[i + j] = tx[j];
+                ys[i + j] = ty[j];
+                speeds[i + j] = ts[j];
+                lost = ty[j] > kLostBelow;
+            } else {
+                lost = StepBall(m, b, i + j);
+            }
+            if (lost) {
+                m.lost->push_back(static_cast<std::uint32_t>(i + j));
+            }
+        }
+        if (packed != nullptr) {
+            int ok = 0;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + i),
+                             PackFourBalls(pack, _mm_loadu_ps(xs + i), _mm_loadu_ps(ys + i), ok));
+            m.packedAll = m.packedAll && ok == 0xF;
+        }
+        bricks = m.cells.count > 0;
     }
     for (; i < n; ++i) {
-        if (StepOne(m, b, i) && firstLost == n) {
-            firstLost = i;
-        }
+        NoteBall(m, b, i, StepOne(m, b, i));
     }
-    return firstLost;
 }
 
 #else
 
-std::size_t MoveBallsAvx2(MoveContext& m, const BallList::Columns& b, std::size_t n) {
-    return MoveBallsPortable(m, b, n);
+void MoveBallsAvx2(MoveContext& m, const BallList::Columns& b, std::size_t n) {
+    MoveBallsPortable(m, b, n);
 }
 
 #endif

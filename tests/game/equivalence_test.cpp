@@ -378,6 +378,34 @@ TEST_P(DrawEquivalence, DrawingIntoTheSpriteItself) {
     EXPECT_EQ(FirstPixelDifference(fast.Image(), plain.Image(), 12), "");
 }
 
+// The update notes where each ball will be drawn; a ball changed after it, or a picture of
+// another size, must not be drawn from those notes.
+TEST_P(DrawEquivalence, BallsChangedAfterTheUpdateAreDrawnWhereTheyAreNow) {
+    testing::CountingPlatform platform;
+    SeededRandom random(1);
+    Game game(platform, random, testing::LoaderOf(MakeBoard({})));
+    game.StartUp();
+    std::vector<BallState> balls = Scatter(800, 10, false);
+    game.Balls.assign(balls.begin(), balls.end());
+    UpdateBalls(game, game.PicDisp);
+    game.Balls[5].X = 100.5f;
+    game.Balls[6] = Free(33, 44, 1.0);
+    balls.assign(game.Balls.begin(), game.Balls.end());
+    core::PictureBox fast = Picture(600, 480, 14);
+    core::PictureBox plain = fast;
+    DrawBalls(game, game.PicBall, game.PicBallMask, fast);
+    oracle::DrawBalls(balls, game.PicBall, game.PicBallMask, plain);
+    EXPECT_EQ(FirstPixelDifference(fast.Image(), plain.Image(), 600), "");
+
+    UpdateBalls(game, game.PicDisp);
+    balls.assign(game.Balls.begin(), game.Balls.end());
+    core::PictureBox fastSmall = Picture(300, 200, 15);
+    core::PictureBox plainSmall = fastSmall;
+    DrawBalls(game, game.PicBall, game.PicBallMask, fastSmall);
+    oracle::DrawBalls(balls, game.PicBall, game.PicBallMask, plainSmall);
+    EXPECT_EQ(FirstPixelDifference(fastSmall.Image(), plainSmall.Image(), 300), "");
+}
+
 TEST_P(DrawEquivalence, APositionThatCannotBeConvertedFailsAtItsBallAfterTheOnesBefore) {
     for (float bad : {std::numeric_limits<float>::quiet_NaN(), 3.0e9f, -3.0e9f,
                       std::numeric_limits<float>::infinity()}) {
