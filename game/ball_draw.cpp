@@ -18,11 +18,13 @@
 // in a map of 4 x 4 blocks, which is how a million balls cost little more than the few thousand
 // that show.
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "game/ball.h"
@@ -49,191 +51,221 @@ constexpr std::uint8_t kTransparent = 1;
 // Balls looked at together when drawing last slot first (see Coverage::Candidates).
 constexpr std::size_t kChunk = 32;
 
-// Spreads 13 bits (pixel columns 0-12 of a row, counted from a block boundary) over four
-// 16-bit lanes, one per block of four columns: bit q goes to bit 16 (q / 4) + q % 4.
-struct Spreader {
-    std::array<std::uint64_t, 256> low{};
-    std::array<std::uint64_t, 32> high{};
-
-    Spreader() {
-        for (unsigned v = 0; v < 256; ++v) {
-            low[v] = (v & 0xFu) | (static_cast<std::uint64_t>(v >> 4) << 16);
-        }
-        for (unsigned v = 0; v < 32; ++v) {
-            high[v] = (static_cast<std::uint64_t>(v & 0xFu) << 32) |
-                      (static_cast<std::uint64_t>(v >> 4) << 48);
-        }
-    }
-    std::uint64_t operator()(unsigned bits) const { return low[bits & 0xFFu] | high[bits >> 8]; }
-};
-
-const Spreader& Spread() {
-    static const Spreader spreader;
-    return spreader;
-}
-
-// What drawing last slot first knows about each pixel: its mark (0 untouched, 1 ANDed with
-// the transparent mask, 2 + k decided by sprite pixel k), and, per block of 4 x 4 pixels, a
-// 16-bit mask of its decided pixels (bit 4 row + column). A ball whose square lies in fully
-// decided blocks only is hidden, which four loads tell, before any mark is looked at.
+// What drawing last slot first knows about the picture. Per pixel, a mark: 0 untouched, 1 ANDed
+// with the transparent mask, 2 + i decided, with palette colour i. The marks are only written
+// while balls are taken (and read once at the end, to write the picture); the decisions are
+// made on three bitmaps of one bit per pixel, small enough to stay in the processor's cache:
+//   - decided: the pixel's final colour is known (a later ball covers it opaquely);
+//   - anded: the pixel has been ANDed with the transparent mask (or is decided);
+//   - done: for a position, a fully-inside ball there needs no drawing. Once one ball at a
+//     position has been marked, every pixel under it is decided or ANDed, so any earlier ball
+//     at the same position has nothing left to do; and every so often the positions whose
+//     whole 10 x 10 square is decided are found from the decided bitmap, a few hundred thousand
+//     at a time with shifts and ANDs of 64-bit words.
+// Rows of the bitmaps are read and written 64 bits at a time at the byte holding a pixel, so
+// each has a spare word at its end.
 struct Coverage {
-    static constexpr int kBlock = 4;
-
     Coverage(int widthIn, int heightIn)
         : width(widthIn),
           height(heightIn),
-          blocksWide((widthIn + kBlock - 1) / kBlock),
-          blocksHigh((heightIn + kBlock - 1) / kBlock),
-          // Room for a 16-byte load at any fully-inside ball; for four blocks read from any
-          // block of a row, and one spare row of blocks below the last.
           stride(static_cast<std::size_t>(widthIn) + 32),
-          maskStride(static_cast<std::size_t>(blocksWide) + 4) {
-        static thread_local std::vector<std::uint8_t> stateStore;
-        static thread_local std::vector<std::uint16_t> maskStore;
-        static thread_local std::vector<std::uint8_t> doneStore;
-        stateStore.assign(stride * static_cast<std::size_t>(heightIn), 0);
-        maskStore.assign(maskStride * static_cast<std::size_t>(blocksHigh + 1), 0);
-        doneStore.assign(
-            (static_cast<std::size_t>(widthIn) * static_cast<std::size_t>(heightIn) + 7) / 8, 0);
-        state = stateStore.data();
-        masks = maskStore.data();
-        done = doneStore.data();
+          words(static_cast<std::size_t>(widthIn + 63) / 64 + 1) {
+        static thread_local std::vector<std::uint8_t> markStore;
+        static thread_local std::vector<std::uint64_t> bitStore;
+        markStore.assign(stride * static_cast<std::size_t>(heightIn), 0);
+        const std::size_t plane = words * static_cast<std::size_t>(heightIn);
+        clippedWide = static_cast<std::size_t>(widthIn) + 2 * kPinMargin + 1;
+        const std::size_t clippedWords =
+            (clippedWide * (static_cast<std::size_t>(heightIn) + 2 * kPinMargin + 1) + 63) / 64;
+        bitStore.assign(3 * plane + kScratchRows * words + clippedWords, 0);
+        marks = markStore.data();
+        decided = bitStore.data();
+        anded = decided + plane;
+        done = anded + plane;
+        scratch = done + plane;
+        clippedDone = scratch + kScratchRows * words;
     }
 
-    std::uint8_t* StateAt(std::int32_t x, std::int32_t y) const {
-        return state + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x);
+    std::uint8_t* MarksAt(std::int32_t x, std::int32_t y) const {
+        return marks + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x);
     }
-    std::uint16_t* MasksAt(int bx, int by) const {
-        return masks + static_cast<std::size_t>(by) * maskStride + static_cast<std::size_t>(bx);
+    // The byte of row y of a bitmap that holds pixel x's bit (bit x % 8).
+    std::uint8_t* BitsAt(std::uint64_t* plane, std::int32_t x, std::int32_t y) const {
+        return reinterpret_cast<std::uint8_t*>(plane + static_cast<std::size_t>(y) * words) + x / 8;
     }
+    static std::uint64_t Load(const std::uint8_t* at) {
+        std::uint64_t v = 0;
+        std::memcpy(&v, at, sizeof v);
+        return v;
+    }
+    static void Store(std::uint8_t* at, std::uint64_t v) { std::memcpy(at, &v, sizeof v); }
 
-    // Once one fully-inside ball at a pixel index has been marked, every pixel under it is
-    // decided or ANDed, so any earlier ball at the same index has nothing left to do. Returns
-    // whether a ball at `index` was seen before, and notes that one has been now.
-    bool SeenBefore(PackedPosition index) {
-        std::uint8_t& byte = done[index / 8];
-        const auto bit = static_cast<std::uint8_t>(1u << (index % 8));
-        const bool seen = (byte & bit) != 0;
-        byte = static_cast<std::uint8_t>(byte | bit);
+    bool Done(std::int32_t x, std::int32_t y) const {
+        return ((static_cast<unsigned>(*BitsAt(done, x, y)) >> (x % 8)) & 1u) != 0;
+    }
+    // The same for balls crossing an edge, at the pinned positions they are kept at. Returns
+    // whether one was marked at the position before, and notes that one has been now.
+    bool ClippedSeen(std::int32_t x, std::int32_t y) {
+        const std::size_t bit = static_cast<std::size_t>(y + kPinMargin) * clippedWide +
+                                static_cast<std::size_t>(x + kPinMargin);
+        std::uint64_t& word = clippedDone[bit / 64];
+        const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
+        const bool seen = (word & mask) != 0;
+        word |= mask;
         return seen;
     }
 
-    // Pixel (x, y) has just become decided.
-    void Decided(std::int32_t x, std::int32_t y) {
-        std::uint16_t& m = *MasksAt(x / kBlock, y / kBlock);
-        m = static_cast<std::uint16_t>(m | (1u << (kBlock * (y % kBlock) + x % kBlock)));
+    void SetDone(std::int32_t x, std::int32_t y) {
+        std::uint8_t* at = BitsAt(done, x, y);
+        *at = static_cast<std::uint8_t>(*at | (1u << (x % 8)));
     }
 
-    // ORs four blocks' worth of decided bits (one 16-bit lane each) into blocks bx .. bx + 3
-    // of block row by.
-    void AddMasks(int bx, int by, std::uint64_t lanes) {
-        std::uint16_t* at = MasksAt(bx, by);
-        std::uint64_t word = 0;
-        std::memcpy(&word, at, sizeof word);
-        word |= lanes;
-        std::memcpy(at, &word, sizeof word);
-    }
-
-    // True when every block under the 10 x 10 square at (x, y), fully inside, is decided.
-    bool Hidden(std::int32_t x, std::int32_t y) const {
-        const int bx0 = x / kBlock;
-        const int by0 = y / kBlock;
-        const bool fourColumns = (x + BallSize - 1) / kBlock - bx0 == 3;
-        const bool fourRows = (y + BallSize - 1) / kBlock - by0 == 3;
-        const std::uint16_t* at = MasksAt(bx0, by0);
-        std::uint64_t w0 = 0;
-        std::uint64_t w1 = 0;
-        std::uint64_t w2 = 0;
-        std::uint64_t w3 = 0;
-        std::memcpy(&w0, at, sizeof w0);
-        std::memcpy(&w1, at + maskStride, sizeof w1);
-        std::memcpy(&w2, at + 2 * maskStride, sizeof w2);
-        std::memcpy(&w3, at + 3 * maskStride, sizeof w3);
-        const std::uint64_t unused =
-            fourColumns ? 0 : std::uint64_t{0xFFFF} << 48;  // a fourth block not under it
-        const std::uint64_t all = w0 & w1 & w2 & (fourRows ? w3 : ~std::uint64_t{0});
-        return (all | unused) == ~std::uint64_t{0};
-    }
-
-    // Of the balls at positions[lo] to positions[hi - 1], last slot first, writes to `out` those
-    // that may still change a pixel (a fully-inside ball not seen at its position before and
-    // not hidden, or a clipped ball), and fetches the marks of the fully-inside ones ahead of
-    // use. Returns how many. A ball passed over here would be passed over when its turn comes
-    // as well: marking the balls before it only decides more pixels.
-    std::size_t Candidates(const PackedPosition* positions, std::size_t lo, std::size_t hi,
-                           PackedPosition* out) {
-        std::size_t count = 0;
-        for (std::size_t i = hi; i-- > lo;) {
-            const PackedPosition p = positions[i];
-            if ((p & kClippedBall) == 0) {
-                if (SeenBefore(p)) {
-                    continue;
-                }
-                const auto y = static_cast<std::int32_t>(p / static_cast<PackedPosition>(width));
-                const std::int32_t x = static_cast<std::int32_t>(p) - y * width;
-                if (Hidden(x, y)) {
-                    continue;
-                }
-                const std::uint8_t* st = StateAt(x, y);
-                for (int r = 0; r < BallSize; ++r, st += stride) {
-                    __builtin_prefetch(st, 1);
-                }
+    // Sets the done bit of every fully-inside position whose 10 x 10 square is decided:
+    // first, per row, the positions followed by ten decided pixels (runs of 2, 4, 8, and 8 + 2
+    // by shifting and ANDing whole rows); then, per position, ten such rows running down.
+    void FindHidden() {
+        const int lastX = width - BallSize;
+        const int lastY = height - BallSize;
+        std::uint64_t* two = scratch;
+        std::uint64_t* four = two + words;
+        auto runsOf = [&](int y) {
+            return four + words + static_cast<std::size_t>(y % kRunRows) * words;
+        };
+        // Bits k onwards of a row, from word w (the spare last word is zero).
+        auto from = [&](const std::uint64_t* row, std::size_t w, int k) {
+            return (row[w] >> k) | (w + 1 < words ? row[w + 1] << (64 - k) : 0);
+        };
+        for (int y = 0; y < height; ++y) {
+            const std::uint64_t* d = decided + static_cast<std::size_t>(y) * words;
+            std::uint64_t* ten = runsOf(y);
+            for (std::size_t w = 0; w < words; ++w) {
+                two[w] = d[w] & from(d, w, 1);
             }
-            out[count++] = p;
+            for (std::size_t w = 0; w < words; ++w) {
+                four[w] = two[w] & from(two, w, 2);
+            }
+            for (std::size_t w = 0; w < words; ++w) {
+                const std::uint64_t eight = four[w] & from(four, w, 4);
+                ten[w] = eight & from(two, w, 8);
+            }
+            const int top = y - (BallSize - 1);
+            if (top < 0 || top > lastY) {
+                continue;
+            }
+            std::uint64_t* hidden = done + static_cast<std::size_t>(top) * words;
+            for (std::size_t w = 0; w < words; ++w) {
+                std::uint64_t all = ~std::uint64_t{0};
+                for (int k = 0; k < BallSize; ++k) {
+                    all &= runsOf(top + k)[w];
+                }
+                // Only the positions of fully-inside balls.
+                const int keep = lastX + 1 - static_cast<int>(w) * 64;
+                if (keep <= 0) {
+                    all = 0;
+                } else if (keep < 64) {
+                    all &= (std::uint64_t{1} << keep) - 1;
+                }
+                hidden[w] |= all;
+            }
         }
-        return count;
     }
+
+    static constexpr int kRunRows = 16;  // at least BallSize
+    static constexpr int kScratchRows = kRunRows + 2;
 
     int width;
     int height;
-    int blocksWide;
-    int blocksHigh;
     std::size_t stride;
-    std::size_t maskStride;
-    std::uint8_t* state;
-    std::uint16_t* masks;
-    std::uint8_t* done;
+    std::size_t words;
+    std::uint8_t* marks;
+    std::uint64_t* decided;
+    std::uint64_t* anded;
+    std::uint64_t* done;
+    std::uint64_t* scratch;
+    std::uint64_t* clippedDone;
+    std::size_t clippedWide;
 };
 
-// Gathers the pixels one fully-inside ball decides, row by row, and ORs them into the block
-// masks once per row of blocks.
-class BallBlocks {
-  public:
-    BallBlocks(Coverage& coverage, std::int32_t x, std::int32_t y)
-        : coverage_(coverage),
-          bx_(x / Coverage::kBlock),
-          shift_(x % Coverage::kBlock),
-          by_(y / Coverage::kBlock),
-          row_(y % Coverage::kBlock) {}
-    ~BallBlocks() { Flush(); }
-    BallBlocks(const BallBlocks&) = delete;
-    BallBlocks& operator=(const BallBlocks&) = delete;
-
-    // The next pixel row of the ball: bit c for its column c decided.
-    void Row(unsigned decided) {
-        lanes_ |= Spread()(decided << shift_) << (Coverage::kBlock * row_);
-        if (++row_ == Coverage::kBlock) {
-            Flush();
-            row_ = 0;
-            ++by_;
-        }
-    }
-
-  private:
-    void Flush() {
-        if (lanes_ != 0) {
-            coverage_.AddMasks(bx_, by_, lanes_);
-            lanes_ = 0;
-        }
-    }
-
-    Coverage& coverage_;
-    int bx_;
-    int shift_;
-    int by_;
-    int row_;
-    std::uint64_t lanes_ = 0;
+// The opaque and transparent pixels of each sprite row, bit c for column c.
+struct RowBits {
+    unsigned opaque[BallSize];
+    unsigned transparent[BallSize];
 };
+
+RowBits RowBitsOf(const SpriteShape& shape) {
+    RowBits bits{};
+    for (std::size_t r = 0; r < kSize; ++r) {
+        for (std::size_t c = 0; c < kSize; ++c) {
+            const std::uint8_t kind = shape.kind[r * kRowPad + c];
+            bits.opaque[r] |= kind == kOpaque ? 1u << c : 0u;
+            bits.transparent[r] |= kind == kTransparent ? 1u << c : 0u;
+        }
+    }
+    return bits;
+}
+
+// Marks one ball crossing the picture's edge, last slot first: its rows inside the picture,
+// cut to the columns inside it.
+void MarkClipped(std::int32_t x, std::int32_t y, const SpriteShape& shape, const RowBits& bits,
+                 Coverage& coverage) {
+    if (coverage.ClippedSeen(x, y)) {
+        return;
+    }
+    const int first = std::max(0, -x);                     // first column inside
+    const int last = std::min(kSize, coverage.width - x);  // one past the last
+    if (first >= last) {
+        return;
+    }
+    const unsigned columns = ((1u << last) - 1) & ~((1u << first) - 1);
+    const std::int32_t px = x + first;
+    const int shift = px % 8;
+    for (int r = std::max(0, -y); r < std::min(kSize, coverage.height - y); ++r) {
+        std::uint8_t* d = coverage.BitsAt(coverage.decided, px, y + r);
+        std::uint8_t* a = coverage.BitsAt(coverage.anded, px, y + r);
+        const std::uint64_t dw = Coverage::Load(d);
+        const std::uint64_t aw = Coverage::Load(a);
+        const auto known = static_cast<unsigned>(dw >> shift);
+        const auto was = static_cast<unsigned>(aw >> shift);
+        const unsigned opaque = ((bits.opaque[r] & columns) >> first) & ~known;
+        const unsigned transparent = ((bits.transparent[r] & columns) >> first) & ~(known | was);
+        Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
+        Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
+        std::uint8_t* m = coverage.MarksAt(px, y + r);
+        const std::uint8_t* mark =
+            shape.mark.data() + static_cast<std::size_t>(r) * kRowPad + first;
+        for (unsigned open = opaque | transparent; open != 0; open &= open - 1) {
+            const int c = std::countr_zero(open);
+            m[c] = mark[c];
+        }
+    }
+}
+
+// Marks one fully-inside ball, last slot first.
+void MarkInside(std::int32_t x, std::int32_t y, const SpriteShape& shape, const RowBits& bits,
+                Coverage& coverage) {
+    const int shift = x % 8;
+    for (int r = 0; r < kSize; ++r) {
+        std::uint8_t* d = coverage.BitsAt(coverage.decided, x, y + r);
+        std::uint8_t* a = coverage.BitsAt(coverage.anded, x, y + r);
+        const std::uint64_t dw = Coverage::Load(d);
+        const std::uint64_t aw = Coverage::Load(a);
+        const auto known = static_cast<unsigned>(dw >> shift);
+        const unsigned opaque = bits.opaque[r] & ~known;
+        const unsigned transparent =
+            bits.transparent[r] & ~(known | static_cast<unsigned>(aw >> shift));
+        Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
+        Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
+        const unsigned open = opaque | transparent;
+        std::uint8_t* m = coverage.MarksAt(x, y + r);
+        const std::uint8_t* mark = shape.mark.data() + static_cast<std::size_t>(r) * kRowPad;
+        for (int c = 0; c < kSize; ++c) {
+            if (((open >> c) & 1u) != 0) {
+                m[c] = mark[c];
+            }
+        }
+    }
+    coverage.SetDone(x, y);
+}
 
 // The position of a ball's top-left pixel, rounded as RoundToInt32 does (halves to even);
 // false when it does not fit in 32 bits (or is NaN).
@@ -253,49 +285,34 @@ void BlitPlain(std::int32_t x, std::int32_t y, const core::PictureBox& sprite,
     destination.BitBlt(x, y, BallSize, BallSize, sprite, 0, 0, core::RasterOp::SrcPaint);
 }
 
-// Marks one ball, last slot first, pixel by pixel: for balls crossing the picture's edge.
-void MarkClipped(std::int32_t x, std::int32_t y, const SpriteShape& shape, Coverage& coverage) {
-    for (int r = 0; r < kSize; ++r) {
-        const int py = y + r;
-        if (py < 0 || py >= coverage.height) {
-            continue;
-        }
-        for (int c = 0; c < kSize; ++c) {
-            const int px = x + c;
-            if (px < 0 || px >= coverage.width) {
-                continue;
-            }
-            const std::size_t k =
-                static_cast<std::size_t>(r) * kRowPad + static_cast<std::size_t>(c);
-            std::uint8_t& st = *coverage.StateAt(px, py);
-            if (st >= shape.kind[k]) {
-                continue;
-            }
-            st = shape.mark[k];
-            if (shape.kind[k] == kOpaque) {
-                coverage.Decided(px, py);
-            }
-        }
-    }
-}
-
 // Writes the marked pixels into the picture, from column `from` of every row on.
 void ResolveFrom(int from, const SpriteShape& shape, const Coverage& coverage,
                  core::PictureBox& destination) {
     core::Rgb32* pixels = destination.Image().data();
     for (int y = 0; y < coverage.height; ++y) {
-        const std::uint8_t* st = coverage.StateAt(0, y);
+        const std::uint8_t* st = coverage.MarksAt(0, y);
         core::Rgb32* v =
             pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(coverage.width);
         for (int x = from; x < coverage.width; ++x) {
             const std::uint8_t mark = st[x];
             if (mark >= 2) {
-                v[x] = shape.spriteByIndex[mark - 2u];
+                v[x] = shape.palette[mark - 2u];
             } else if (mark == 1) {
                 v[x] &= shape.transparentMask;
             }
         }
     }
+}
+
+// The index of colour v in the shape's palette, which it joins if new.
+int PaletteIndex(SpriteShape& shape, std::uint32_t v) {
+    for (int i = 0; i < shape.paletteSize; ++i) {
+        if (shape.palette[static_cast<std::size_t>(i)] == v) {
+            return i;
+        }
+    }
+    shape.palette[static_cast<std::size_t>(shape.paletteSize)] = v;
+    return shape.paletteSize++;
 }
 
 }  // namespace
@@ -340,8 +357,7 @@ SpriteShape ShapeOf(const core::PictureBox& sprite, const core::PictureBox& mask
             shape.orBits[k] = sv;
             if (mv == 0 && (sv & ~m) == 0) {
                 shape.kind[k] = kOpaque;
-                shape.mark[k] = static_cast<std::uint8_t>(2 + kSize * r + c);
-                shape.spriteByIndex[static_cast<std::size_t>(kSize * r + c)] = sv;
+                shape.mark[k] = static_cast<std::uint8_t>(2 + PaletteIndex(shape, sv));
             } else if (mv == m && sv == 0) {
                 shape.kind[k] = kTransparent;
                 shape.mark[k] = 1;
@@ -404,37 +420,26 @@ void DrawForwardPortable(const BallList& balls, const SpriteShape& shape,
 
 void DrawBackToFrontPortable(const PackedPosition* positions, std::size_t n,
                              const SpriteShape& shape, core::PictureBox& destination) {
-    const int width = destination.Width();
-    const int height = destination.Height();
-    Coverage coverage(width, height);
-    PackedPosition candidates[kChunk];
-    for (std::size_t hi = n; hi > 0;) {
-        const std::size_t lo = hi > kChunk ? hi - kChunk : 0;
-        const std::size_t count = coverage.Candidates(positions, lo, hi, candidates);
-        hi = lo;
-        for (std::size_t k = 0; k < count; ++k) {
-            const PackedPosition p = candidates[k];
-            if ((p & kClippedBall) != 0) {
-                MarkClipped(ClippedX(p), ClippedY(p), shape, coverage);
-                continue;
-            }
-            const auto y = static_cast<std::int32_t>(p / static_cast<PackedPosition>(width));
-            const std::int32_t x = static_cast<std::int32_t>(p) - y * width;
-            BallBlocks blocks(coverage, x, y);
-            for (std::size_t r = 0; r < kSize; ++r) {
-                const std::int32_t py = y + static_cast<std::int32_t>(r);
-                std::uint8_t* st = coverage.StateAt(x, py);
-                const std::uint8_t* kind = shape.kind.data() + r * kRowPad;
-                const std::uint8_t* mark = shape.mark.data() + r * kRowPad;
-                unsigned decided = 0;
-                for (std::size_t c = 0; c < kSize; ++c) {
-                    if (st[c] < kind[c]) {
-                        st[c] = mark[c];
-                        decided |= kind[c] == kOpaque ? 1u << c : 0u;
-                    }
-                }
-                blocks.Row(decided);
-            }
+    Coverage coverage(destination.Width(), destination.Height());
+    const RowBits bits = RowBitsOf(shape);
+    const std::size_t findHiddenEvery = std::max<std::size_t>(Options().findHiddenEvery, 1);
+    const int columnBits = ColumnBits(destination.Width());
+    const PackedPosition columnMask = (1u << columnBits) - 1;
+    std::size_t marked = 0;
+    for (std::size_t i = n; i-- > 0;) {
+        const PackedPosition p = positions[i];
+        if ((p & kClippedBall) != 0) {
+            MarkClipped(ClippedX(p), ClippedY(p), shape, bits, coverage);
+            continue;
+        }
+        const auto x = static_cast<std::int32_t>(p & columnMask);
+        const auto y = static_cast<std::int32_t>(p >> columnBits);
+        if (coverage.Done(x, y)) {
+            continue;
+        }
+        MarkInside(x, y, shape, bits, coverage);
+        if (++marked % findHiddenEvery == 0) {
+            coverage.FindHidden();
         }
     }
     ResolveFrom(0, shape, coverage, destination);
@@ -443,6 +448,12 @@ void DrawBackToFrontPortable(const PackedPosition* positions, std::size_t n,
 #ifdef VANTOR_X86_KERNELS
 
 namespace {
+
+// Per 32-bit lane, b where the lane's top bit is set, else a.
+__attribute__((target("avx2"))) inline __m256i Select(__m256i a, __m256i b, __m256i top) {
+    return _mm256_castps_si256(
+        _mm256_blendv_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), _mm256_castsi256_ps(top)));
+}
 
 __attribute__((target("avx2"))) inline bool RoundPositionAvx2(float v, std::int32_t& out) {
     // Rounding in the current direction is what nearbyint, and so RoundToInt32, does.
@@ -494,8 +505,8 @@ __attribute__((target("avx2"))) void DrawForwardAvx2(const BallList& balls,
     const int width = destination.Width();
     const int height = destination.Height();
     core::Rgb32* pixels = destination.Image().data();
-    // Each row of ten pixels is two overlapping runs of eight, 0-7 and 2-9. Doing the middle
-    // six twice changes nothing: ((v & m) | s) & m | s is (v & m) | s.
+    // Each row of ten pixels is two overlapping runs of eight, 0-7 and 2-9, both computed from
+    // the pixels as they were, so the middle six get the same values from either.
     __m256i andA[kSize];
     __m256i orA[kSize];
     __m256i andB[kSize];
@@ -542,55 +553,73 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
     const int width = destination.Width();
     const int height = destination.Height();
     Coverage coverage(width, height);
-    const __m128i zero = _mm_setzero_si128();
-    __m128i kind[kSize];
+    const RowBits bits = RowBitsOf(shape);
+    const std::size_t findHiddenEvery = std::max<std::size_t>(Options().findHiddenEvery, 1);
+    const int columnBits = ColumnBits(width);
+    const PackedPosition columnMask = (1u << columnBits) - 1;
     __m128i mark[kSize];
-    __m128i opaque[kSize];
     for (std::size_t r = 0; r < kSize; ++r) {
-        kind[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(shape.kind.data() + r * kRowPad));
         mark[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(shape.mark.data() + r * kRowPad));
-        opaque[r] = _mm_cmpeq_epi8(kind[r], _mm_set1_epi8(static_cast<char>(kOpaque)));
     }
-    PackedPosition candidates[kChunk];
-    for (std::size_t hi = n; hi > 0;) {
-        const std::size_t lo = hi > kChunk ? hi - kChunk : 0;
-        const std::size_t count = coverage.Candidates(positions, lo, hi, candidates);
-        hi = lo;
-        for (std::size_t k = 0; k < count; ++k) {
-            const PackedPosition p = candidates[k];
-            if ((p & kClippedBall) != 0) {
-                MarkClipped(ClippedX(p), ClippedY(p), shape, coverage);
-                continue;
-            }
-            const auto y = static_cast<std::int32_t>(p / static_cast<PackedPosition>(width));
-            const std::int32_t x = static_cast<std::int32_t>(p) - y * width;
-            // Every row is marked whether or not it has anything open: storing the marks back
-            // unchanged costs less than a branch that cannot be foreseen.
-            std::uint8_t* st = coverage.StateAt(x, y);
-            BallBlocks blocks(coverage, x, y);
-            for (std::size_t r = 0; r < kSize; ++r, st += coverage.stride) {
-                __m128i* at = reinterpret_cast<__m128i*>(st);
-                const __m128i was = _mm_loadu_si128(at);
-                // Open pixels are those whose mark is below their kind: a saturating
-                // kind - mark.
-                const __m128i closed = _mm_cmpeq_epi8(_mm_subs_epu8(kind[r], was), zero);
-                _mm_storeu_si128(at, _mm_blendv_epi8(mark[r], was, closed));
-                blocks.Row(
-                    static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(closed, opaque[r]))));
-            }
+    // Ten bits to sixteen byte masks: byte c takes bit c.
+    const __m128i spreadBytes = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1);
+    const __m128i bitOfByte =
+        _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    std::size_t marked = 0;
+    for (std::size_t i = n; i-- > 0;) {
+        const PackedPosition p = positions[i];
+        if ((p & kClippedBall) != 0) {
+            MarkClipped(ClippedX(p), ClippedY(p), shape, bits, coverage);
+            continue;
+        }
+        const auto x = static_cast<std::int32_t>(p & columnMask);
+        const auto y = static_cast<std::int32_t>(p >> columnBits);
+        if (coverage.Done(x, y)) {
+            continue;
+        }
+        const int shift = x % 8;
+        for (int r = 0; r < kSize; ++r) {
+            std::uint8_t* d = coverage.BitsAt(coverage.decided, x, y + r);
+            std::uint8_t* a = coverage.BitsAt(coverage.anded, x, y + r);
+            const std::uint64_t dw = Coverage::Load(d);
+            const std::uint64_t aw = Coverage::Load(a);
+            const auto known = static_cast<unsigned>(dw >> shift);
+            const unsigned opaque = bits.opaque[r] & ~known;
+            const unsigned transparent =
+                bits.transparent[r] & ~(known | static_cast<unsigned>(aw >> shift));
+            Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
+            Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
+            const __m128i open = _mm_cmpeq_epi8(
+                _mm_and_si128(
+                    _mm_shuffle_epi8(_mm_set1_epi16(static_cast<short>(opaque | transparent)),
+                                     spreadBytes),
+                    bitOfByte),
+                bitOfByte);
+            auto* m = reinterpret_cast<__m128i*>(coverage.MarksAt(x, y + r));
+            _mm_storeu_si128(m, _mm_blendv_epi8(_mm_loadu_si128(m), mark[r], open));
+        }
+        coverage.SetDone(x, y);
+        if (++marked % findHiddenEvery == 0) {
+            coverage.FindHidden();
         }
     }
 
-    // The picture, eight pixels at a time: decided pixels take their sprite pixel, ANDed ones
-    // the transparent mask, the rest stay.
+    // The picture, eight pixels at a time: decided pixels take their palette colour, ANDed ones
+    // the transparent mask, the rest stay. Palettes of up to 32 colours are looked up with
+    // four permutes, larger ones with a gather.
     core::Rgb32* pixels = destination.Image().data();
     const __m256i one = _mm256_set1_epi32(1);
     const __m256i two = _mm256_set1_epi32(2);
     const __m256i outsideMask = _mm256_set1_epi32(static_cast<int>(~shape.transparentMask));
-    const auto* table = reinterpret_cast<const int*>(shape.spriteByIndex.data());
+    const auto* table = reinterpret_cast<const int*>(shape.palette.data());
+    const bool permutes = shape.paletteSize <= 32;
+    const __m256i p0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table));
+    const __m256i p1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 8));
+    const __m256i p2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 16));
+    const __m256i p3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 24));
     const int wide = width - width % 8;
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* st = coverage.StateAt(0, y);
+        const std::uint8_t* st = coverage.MarksAt(0, y);
         core::Rgb32* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         for (int x = 0; x < wide; x += 8) {
             const __m128i marks = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(st + x));
@@ -600,9 +629,23 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
             const __m256i m = _mm256_cvtepu8_epi32(marks);
             const __m256i decided = _mm256_cmpgt_epi32(m, one);
             const __m256i anded = _mm256_cmpeq_epi32(m, one);
+            const __m256i index = _mm256_sub_epi32(m, two);
             __m256i* at = reinterpret_cast<__m256i*>(row + x);
             __m256i v = _mm256_loadu_si256(at);
-            v = _mm256_mask_i32gather_epi32(v, table, _mm256_sub_epi32(m, two), decided, 4);
+            __m256i colour;
+            if (permutes) {
+                // Bits 0-2 pick within eight colours, bits 3 and 4 pick the eight.
+                const __m256i low =
+                    Select(_mm256_permutevar8x32_epi32(p0, index),
+                           _mm256_permutevar8x32_epi32(p1, index), _mm256_slli_epi32(index, 28));
+                const __m256i high =
+                    Select(_mm256_permutevar8x32_epi32(p2, index),
+                           _mm256_permutevar8x32_epi32(p3, index), _mm256_slli_epi32(index, 28));
+                colour = Select(low, high, _mm256_slli_epi32(index, 27));
+            } else {
+                colour = _mm256_mask_i32gather_epi32(v, table, index, decided, 4);
+            }
+            v = _mm256_blendv_epi8(v, colour, decided);
             v = _mm256_andnot_si256(_mm256_and_si256(anded, outsideMask), v);
             _mm256_storeu_si256(at, v);
         }

@@ -19,13 +19,22 @@ struct Game;
 namespace detail {
 
 // Where a ball is drawn, packed in 32 bits for a picture of at most kMostPackedSize pixels a
-// side: for a ball fully inside, the index y * width + x of its top-left pixel; for any other,
-// kClippedBall with x + 16 in bits 0-14 and y + 16 in bits 15-29, positions far outside being
-// pinned to 16 pixels outside, which draws the same nothing.
+// side: for a ball fully inside, its top-left pixel as (y << ColumnBits(width)) | x; for any
+// other, kClippedBall with x + 16 in bits 0-14 and y + 16 in bits 15-29, positions far outside
+// being pinned to 16 pixels outside, which draws the same nothing.
 using PackedPosition = std::uint32_t;
 inline constexpr PackedPosition kClippedBall = 0x80000000u;
 inline constexpr int kMostPackedSize = 16000;
 inline constexpr int kPinMargin = 16;
+
+// Bits that hold any column of a picture `width` pixels wide.
+inline int ColumnBits(int width) {
+    int bits = 0;
+    while ((1 << bits) < width) {
+        ++bits;
+    }
+    return bits;
+}
 
 inline bool FullyInside(std::int32_t x, std::int32_t y, int width, int height) {
     return x >= 0 && y >= 0 && x <= width - 10 && y <= height - 10;
@@ -39,7 +48,7 @@ inline PackedPosition Pack(std::int32_t x, std::int32_t y, int width, int height
     x = Pin(x, width);
     y = Pin(y, height);
     if (FullyInside(x, y, width, height)) {
-        return static_cast<PackedPosition>(y * width + x);
+        return static_cast<PackedPosition>((y << ColumnBits(width)) | x);
     }
     return kClippedBall | static_cast<PackedPosition>(x + kPinMargin) |
            (static_cast<PackedPosition>(y + kPinMargin) << 15);
@@ -65,6 +74,8 @@ struct BallKernelOptions {
     // From this many balls on, DrawBalls draws from the last slot to the first and skips the
     // pixels a later ball already covers.
     std::size_t backToFrontFrom = 6000;
+    // Drawing last slot first looks for wholly covered positions after this many marked balls.
+    std::size_t findHiddenEvery = 4096;
 };
 
 BallKernelOptions& Options();
@@ -153,10 +164,11 @@ struct SpriteShape {
     alignas(32) std::array<std::uint32_t, 10 * 16> andBits{};
     alignas(32) std::array<std::uint32_t, 10 * 16> orBits{};
     alignas(16) std::array<std::uint8_t, 10 * 16> kind{};
-    // What drawing last slot first marks a pixel with: 2 + k for opaque pixel k (k = 10 row +
-    // column), 1 for a transparent one, 0 beyond the row; and the sprite pixel of each k.
+    // What drawing last slot first marks a pixel with: 2 + i for an opaque pixel whose colour
+    // is palette[i], 1 for a transparent one, 0 beyond the row.
     alignas(16) std::array<std::uint8_t, 10 * 16> mark{};
-    alignas(32) std::array<std::uint32_t, 100> spriteByIndex{};
+    alignas(32) std::array<std::uint32_t, 100> palette{};
+    int paletteSize = 0;
 };
 
 // Destination is where the balls go: a sprite or mask that is the destination itself changes

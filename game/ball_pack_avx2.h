@@ -19,7 +19,7 @@ struct PackFour {
     __m128i allOnes;
     __m128i lastX;
     __m128i lastY;
-    __m128i width;
+    __m128i columnBits;
     __m128i margin;
     __m128i clippedFlag;
 };
@@ -34,7 +34,7 @@ __attribute__((target("avx2"))) inline void MakePackFour(PackFour& k, int width,
     k.allOnes = _mm_set1_epi32(-1);
     k.lastX = _mm_set1_epi32(width - 10);
     k.lastY = _mm_set1_epi32(height - 10);
-    k.width = _mm_set1_epi32(width);
+    k.columnBits = _mm_cvtsi32_si128(ColumnBits(width));
     k.margin = _mm_set1_epi32(kPinMargin);
     k.clippedFlag = _mm_set1_epi32(static_cast<int>(kClippedBall));
 }
@@ -61,7 +61,7 @@ __attribute__((target("avx2"))) inline __m128i PackFourBalls(const PackFour& k, 
     const __m128i outside =
         _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi32(zero, px), _mm_cmpgt_epi32(px, k.lastX)),
                      _mm_or_si128(_mm_cmpgt_epi32(zero, py), _mm_cmpgt_epi32(py, k.lastY)));
-    const __m128i index = _mm_add_epi32(_mm_mullo_epi32(py, k.width), px);
+    const __m128i index = _mm_or_si128(_mm_sll_epi32(py, k.columnBits), px);
     const __m128i clipped = _mm_or_si128(_mm_or_si128(k.clippedFlag, _mm_add_epi32(px, k.margin)),
                                          _mm_slli_epi32(_mm_add_epi32(py, k.margin), 15));
     return _mm_blendv_epi8(index, clipped, outside);
