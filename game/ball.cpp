@@ -101,7 +101,8 @@ void UpdateBalls(Game& game, core::PictureBox& playfield) {
         if (m.packed != nullptr && m.packedAll) {
             game.Balls.SetPacked(m.width, m.height);
         }
-        if (noneStuck) {
+        // Every stuck ball goes through StepBall, which notes it.
+        if (noneStuck || !m.sawStuck) {
             game.Balls.SetNoneStuck();
         }
     }

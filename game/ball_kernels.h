@@ -123,8 +123,9 @@ struct MoveContext {
     double paddleRight;
     double paddleTop;
     double paddleY;
-    // No ball is stuck: the loops need not look.
+    // No ball is stuck: the loops need not look. Otherwise they note whether they saw one.
     bool noneStuck;
+    bool sawStuck;
     // Where the moved balls' drawing positions go (for a picture the playfield's size), or
     // nullptr; packedAll turns false at a position that cannot be converted.
     PackedPosition* packed;

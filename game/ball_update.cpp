@@ -146,6 +146,7 @@ MoveContext MakeMoveContext(Game& game, core::PictureBox& playfield) {
     m.paddleTop = game.PaddleY - game.PaddleHeight / 2.0;
     m.paddleY = game.PaddleY;
     m.noneStuck = false;
+    m.sawStuck = false;
     m.packed = nullptr;
     m.width = 0;
     m.height = 0;
@@ -230,6 +231,7 @@ void Collide(MoveContext& m, float& x, float& y, double& angle) {
 bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i) {
     if (b.Stuck[i] != core::kFalse) {
         // A stuck ball follows the paddle; nothing else.
+        m.sawStuck = true;
         b.X[i] = m.stuckX;
         return b.Y[i] > kLostBelow;
     }
@@ -310,6 +312,66 @@ void MoveBallsPortable(MoveContext& m, const BallList::Columns& b, std::size_t n
 
 #ifdef VANTOR_X86_KERNELS
 
+namespace {
+
+// Free balls that need the rules (a wall, the paddle, an angle not cached) but can neither
+// clear a brick (none is left) nor fail (both coordinates within the quiet limit) change
+// nothing but themselves, so when they are stepped does not matter. Their angle, which the
+// vector loop does not read, is fetched from memory while they wait here, a few dozen at a
+// time, instead of stalling the loop one ball after another. Anything that may touch a brick or
+// fail steps every waiting ball first, so a failure leaves the same balls stepped as ball by
+// ball would.
+class Deferred {
+  public:
+    Deferred(MoveContext& m, const BallList::Columns& b) : m_(m), b_(b) {}
+    Deferred(const Deferred&) = delete;
+    Deferred& operator=(const Deferred&) = delete;
+
+    void Add(std::size_t i) {
+        __builtin_prefetch(b_.Angle + i);
+        waiting_[count_++] = static_cast<std::uint32_t>(i);
+        if (count_ == kDepth) {
+            Step(kDepth / 2);
+        }
+    }
+    void StepAll() { Step(count_); }
+
+    // The lost balls among them join the frame's list, which stays in increasing order.
+    void MergeLost() {
+        std::vector<std::uint32_t>& lost = *m_.lost;
+        const auto middle = static_cast<std::ptrdiff_t>(lost.size());
+        lost.insert(lost.end(), lost_.begin(), lost_.end());
+        std::inplace_merge(lost.begin(), lost.begin() + middle, lost.end());
+    }
+
+  private:
+    static constexpr std::size_t kDepth = 32;
+
+    // Steps the oldest `count` waiting balls.
+    void Step(std::size_t count) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t i = waiting_[k];
+            if (StepBall(m_, b_, i)) {
+                lost_.push_back(static_cast<std::uint32_t>(i));
+            }
+            if (m_.packed != nullptr &&
+                !PackBall(b_.X[i], b_.Y[i], m_.width, m_.height, m_.packed[i])) {
+                m_.packedAll = false;
+            }
+        }
+        std::copy(waiting_ + count, waiting_ + count_, waiting_);
+        count_ -= count;
+    }
+
+    MoveContext& m_;
+    const BallList::Columns& b_;
+    std::uint32_t waiting_[kDepth];
+    std::size_t count_ = 0;
+    std::vector<std::uint32_t> lost_;
+};
+
+}  // namespace
+
 // Four balls at a time in double precision. A group of four quiet, free balls is moved with
 // vector arithmetic (the same IEEE operations and roundings as the scalar code); any other
 // group goes ball by ball through StepOne, in slot order.
@@ -319,6 +381,7 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
     const __m256d zero = _mm256_setzero_pd();
     const __m256d width = _mm256_set1_pd(kPlayfieldWidth);
     const __m256d limit = _mm256_set1_pd(kQuietLimit);
+    const __m256d negativeLimit = _mm256_set1_pd(-kQuietLimit);
     const __m256d left = _mm256_set1_pd(m.paddleLeft);
     const __m256d right = _mm256_set1_pd(m.paddleRight);
     const __m256d top = _mm256_set1_pd(m.paddleTop);
@@ -345,10 +408,10 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
     PackedPosition* const packed = m.packed;
     PackFour pack;
     MakePackFour(pack, m.width, m.height);
+    Deferred deferred(m, b);
 
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
-        const __m128i stuck = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(stuckFlags + i));
         const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(xs + i));
         const __m256d y = _mm256_cvtps_pd(_mm_loadu_ps(ys + i));
         const __m256d c = _mm256_loadu_pd(coss + i);
@@ -378,9 +441,14 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
             const __m128i clear = _mm_cmpeq_epi32(reach, zero16);
             quiet = _mm256_and_pd(quiet, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(clear)));
         }
-        const __m128i free32 = _mm_cvtepi16_epi32(_mm_cmpeq_epi16(stuck, zero16));
-        const int quietLanes =
-            _mm256_movemask_pd(quiet) & _mm_movemask_ps(_mm_castsi128_ps(free32));
+        // Stuck lanes, unless the list is known to hold none.
+        int freeLanes = 0xF;
+        if (!m.noneStuck) {
+            const __m128i stuck = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(stuckFlags + i));
+            freeLanes = _mm_movemask_ps(
+                _mm_castsi128_ps(_mm_cvtepi16_epi32(_mm_cmpeq_epi16(stuck, zero16))));
+        }
+        const int quietLanes = _mm256_movemask_pd(quiet) & freeLanes;
 
         const __m256d speed = _mm256_cvtps_pd(_mm_loadu_ps(speeds + i));
         const __m256d s = _mm256_loadu_pd(sins + i);
@@ -408,13 +476,23 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
             continue;
         }
         // Some lanes need the rules: all four in slot order, the quiet ones taking the results
-        // above (nothing another ball does in between can change them).
+        // above (nothing another ball does in between can change them). A ball that cannot
+        // clear a brick or fail waits in the queue instead (see Deferred).
         alignas(16) float tx[4];
         alignas(16) float ty[4];
         alignas(16) float ts[4];
         _mm_store_ps(tx, nx);
         _mm_store_ps(ty, ny);
         _mm_store_ps(ts, ns);
+        int deferrable = 0;
+        if (!bricks) {
+            const __m256d inRange =
+                _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(x, negativeLimit, _CMP_GE_OQ),
+                                            _mm256_cmp_pd(x, limit, _CMP_LE_OQ)),
+                              _mm256_and_pd(_mm256_cmp_pd(y, negativeLimit, _CMP_GE_OQ),
+                                            _mm256_cmp_pd(y, limit, _CMP_LE_OQ)));
+            deferrable = _mm256_movemask_pd(inRange) & freeLanes;
+        }
         for (std::size_t j = 0; j < 4; ++j) {
             bool lost = false;
             if (((quietLanes >> j) & 1) != 0) {
@@ -422,7 +500,11 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
                 ys[i + j] = ty[j];
                 speeds[i + j] = ts[j];
                 lost = ty[j] > kLostBelow;
+            } else if (((deferrable >> j) & 1) != 0) {
+                deferred.Add(i + j);
+                continue;
             } else {
+                deferred.StepAll();
                 lost = StepBall(m, b, i + j);
             }
             if (lost) {
@@ -437,6 +519,8 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
         }
         bricks = m.cells.count > 0;
     }
+    deferred.StepAll();
+    deferred.MergeLost();
     for (; i < n; ++i) {
         NoteBall(m, b, i, StepOne(m, b, i));
     }
