@@ -36,12 +36,17 @@
 namespace {
 std::atomic<std::int64_t> liveHeapBytes{0};
 
+void* CountedOrNull(void* p) noexcept {
+    if (p != nullptr) {
+        liveHeapBytes += static_cast<std::int64_t>(malloc_usable_size(p));
+    }
+    return p;
+}
 void* Counted(void* p) {
     if (p == nullptr) {
         throw std::bad_alloc();
     }
-    liveHeapBytes += static_cast<std::int64_t>(malloc_usable_size(p));
-    return p;
+    return CountedOrNull(p);
 }
 void Release(void* p) noexcept {
     if (p != nullptr) {
@@ -69,6 +74,33 @@ void* operator new(std::size_t n, std::align_val_t a) {
 }
 void* operator new[](std::size_t n, std::align_val_t a) {
     return Aligned(n, a);
+}
+// The standard library asks for temporary buffers with the nothrow forms (std::inplace_merge,
+// std::stable_sort): they must come from the same heap the deletes above return memory to.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    return CountedOrNull(std::malloc(AtLeastOne(n)));
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    return CountedOrNull(std::malloc(AtLeastOne(n)));
+}
+void* operator new(std::size_t n, std::align_val_t a, const std::nothrow_t&) noexcept {
+    const auto size = static_cast<std::size_t>(a);
+    return CountedOrNull(std::aligned_alloc(size, (AtLeastOne(n) + size - 1) / size * size));
+}
+void* operator new[](std::size_t n, std::align_val_t a, const std::nothrow_t&) noexcept {
+    return operator new(n, a, std::nothrow);
+}
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+    Release(p);
+}
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+    Release(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    Release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    Release(p);
 }
 void operator delete(void* p) noexcept {
     Release(p);
