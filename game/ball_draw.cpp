@@ -126,50 +126,56 @@ struct Coverage {
     void FindHidden() {
         const int lastX = width - BallSize;
         const int lastY = height - BallSize;
+        const std::size_t used = words - 1;  // the last word of a row is the spare one
         std::uint64_t* two = scratch;
         std::uint64_t* four = two + words;
-        auto runsOf = [&](int y) {
-            return four + words + static_cast<std::size_t>(y % kRunRows) * words;
-        };
-        // Bits k onwards of a row, from word w (the spare last word is zero).
-        auto from = [&](const std::uint64_t* row, std::size_t w, int k) {
-            return (row[w] >> k) | (w + 1 < words ? row[w + 1] << (64 - k) : 0);
-        };
+        two[used] = 0;
+        four[used] = 0;
+        // Positions of fully-inside balls in each word.
+        std::uint64_t inside[kMostWords];
+        for (std::size_t w = 0; w < used; ++w) {
+            const int keep = lastX + 1 - static_cast<int>(w) * 64;
+            inside[w] =
+                keep <= 0 ? 0 : (keep >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << keep) - 1);
+        }
         for (int y = 0; y < height; ++y) {
             const std::uint64_t* d = decided + static_cast<std::size_t>(y) * words;
-            std::uint64_t* ten = runsOf(y);
-            for (std::size_t w = 0; w < words; ++w) {
-                two[w] = d[w] & from(d, w, 1);
+            std::uint64_t* ten = RunsOf(y);
+            for (std::size_t w = 0; w < used; ++w) {
+                two[w] = d[w] & ((d[w] >> 1) | (d[w + 1] << 63));
             }
-            for (std::size_t w = 0; w < words; ++w) {
-                four[w] = two[w] & from(two, w, 2);
+            for (std::size_t w = 0; w < used; ++w) {
+                four[w] = two[w] & ((two[w] >> 2) | (two[w + 1] << 62));
             }
-            for (std::size_t w = 0; w < words; ++w) {
-                const std::uint64_t eight = four[w] & from(four, w, 4);
-                ten[w] = eight & from(two, w, 8);
+            for (std::size_t w = 0; w < used; ++w) {
+                const std::uint64_t eight = four[w] & ((four[w] >> 4) | (four[w + 1] << 60));
+                ten[w] = eight & ((two[w] >> 8) | (two[w + 1] << 56));
             }
-            const int top = y - (BallSize - 1);
-            if (top < 0 || top > lastY) {
+            const int topRow = y - (BallSize - 1);
+            if (topRow < 0 || topRow > lastY) {
                 continue;
             }
-            std::uint64_t* hidden = done + static_cast<std::size_t>(top) * words;
-            for (std::size_t w = 0; w < words; ++w) {
-                std::uint64_t all = ~std::uint64_t{0};
+            const std::uint64_t* rows[BallSize];
+            for (int k = 0; k < BallSize; ++k) {
+                rows[k] = RunsOf(topRow + k);
+            }
+            std::uint64_t* hidden = done + static_cast<std::size_t>(topRow) * words;
+            for (std::size_t w = 0; w < used; ++w) {
+                std::uint64_t all = inside[w];
                 for (int k = 0; k < BallSize; ++k) {
-                    all &= runsOf(top + k)[w];
-                }
-                // Only the positions of fully-inside balls.
-                const int keep = lastX + 1 - static_cast<int>(w) * 64;
-                if (keep <= 0) {
-                    all = 0;
-                } else if (keep < 64) {
-                    all &= (std::uint64_t{1} << keep) - 1;
+                    all &= rows[k][w];
                 }
                 hidden[w] |= all;
             }
         }
     }
 
+    std::uint64_t* RunsOf(int y) const {
+        return scratch + static_cast<std::size_t>(2 + y % kRunRows) * words;
+    }
+
+    // Enough 64-bit words for a row of kMostPackedSize pixels.
+    static constexpr std::size_t kMostWords = (kMostPackedSize + 63) / 64 + 1;
     static constexpr int kRunRows = 16;  // at least BallSize
     static constexpr int kScratchRows = kRunRows + 2;
 
@@ -240,7 +246,8 @@ void MarkClipped(std::int32_t x, std::int32_t y, const SpriteShape& shape, const
     }
 }
 
-// Marks one fully-inside ball, last slot first.
+// Marks one fully-inside ball, last slot first. Rows with nothing open are left alone: most
+// rows of a ball that shows at all are covered already.
 void MarkInside(std::int32_t x, std::int32_t y, const SpriteShape& shape, const RowBits& bits,
                 Coverage& coverage) {
     const int shift = x % 8;
@@ -253,18 +260,46 @@ void MarkInside(std::int32_t x, std::int32_t y, const SpriteShape& shape, const 
         const unsigned opaque = bits.opaque[r] & ~known;
         const unsigned transparent =
             bits.transparent[r] & ~(known | static_cast<unsigned>(aw >> shift));
+        const unsigned open = opaque | transparent;
+        if (open == 0) {
+            continue;
+        }
         Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
         Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
-        const unsigned open = opaque | transparent;
         std::uint8_t* m = coverage.MarksAt(x, y + r);
         const std::uint8_t* mark = shape.mark.data() + static_cast<std::size_t>(r) * kRowPad;
-        for (int c = 0; c < kSize; ++c) {
-            if (((open >> c) & 1u) != 0) {
-                m[c] = mark[c];
-            }
+        for (unsigned left = open; left != 0; left &= left - 1) {
+            const int c = std::countr_zero(left);
+            m[c] = mark[c];
         }
     }
     coverage.SetDone(x, y);
+}
+
+// Marks every ball, last slot first, the portable way.
+void MarkAll(const PackedPosition* positions, std::size_t n, const SpriteShape& shape,
+             Coverage& coverage) {
+    const RowBits bits = RowBitsOf(shape);
+    const std::size_t findHiddenEvery = std::max<std::size_t>(Options().findHiddenEvery, 1);
+    const int columnBits = ColumnBits(coverage.width);
+    const PackedPosition columnMask = (1u << columnBits) - 1;
+    std::size_t marked = 0;
+    for (std::size_t i = n; i-- > 0;) {
+        const PackedPosition p = positions[i];
+        if ((p & kClippedBall) != 0) {
+            MarkClipped(ClippedX(p), ClippedY(p), shape, bits, coverage);
+            continue;
+        }
+        const auto x = static_cast<std::int32_t>(p & columnMask);
+        const auto y = static_cast<std::int32_t>(p >> columnBits);
+        if (coverage.Done(x, y)) {
+            continue;
+        }
+        MarkInside(x, y, shape, bits, coverage);
+        if (++marked % findHiddenEvery == 0) {
+            coverage.FindHidden();
+        }
+    }
 }
 
 // The position of a ball's top-left pixel, rounded as RoundToInt32 does (halves to even);
@@ -421,27 +456,7 @@ void DrawForwardPortable(const BallList& balls, const SpriteShape& shape,
 void DrawBackToFrontPortable(const PackedPosition* positions, std::size_t n,
                              const SpriteShape& shape, core::PictureBox& destination) {
     Coverage coverage(destination.Width(), destination.Height());
-    const RowBits bits = RowBitsOf(shape);
-    const std::size_t findHiddenEvery = std::max<std::size_t>(Options().findHiddenEvery, 1);
-    const int columnBits = ColumnBits(destination.Width());
-    const PackedPosition columnMask = (1u << columnBits) - 1;
-    std::size_t marked = 0;
-    for (std::size_t i = n; i-- > 0;) {
-        const PackedPosition p = positions[i];
-        if ((p & kClippedBall) != 0) {
-            MarkClipped(ClippedX(p), ClippedY(p), shape, bits, coverage);
-            continue;
-        }
-        const auto x = static_cast<std::int32_t>(p & columnMask);
-        const auto y = static_cast<std::int32_t>(p >> columnBits);
-        if (coverage.Done(x, y)) {
-            continue;
-        }
-        MarkInside(x, y, shape, bits, coverage);
-        if (++marked % findHiddenEvery == 0) {
-            coverage.FindHidden();
-        }
-    }
+    MarkAll(positions, n, shape, coverage);
     ResolveFrom(0, shape, coverage, destination);
 }
 
@@ -587,8 +602,14 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
             const unsigned opaque = bits.opaque[r] & ~known;
             const unsigned transparent =
                 bits.transparent[r] & ~(known | static_cast<unsigned>(aw >> shift));
+            // Most rows of a ball that shows at all are covered already: their marks, in the
+            // larger map, are left alone.
+            if ((opaque | transparent) == 0) {
+                continue;
+            }
             Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
             Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
+            // The open pixels' marks replace the old ones, sixteen bytes at a time.
             const __m128i open = _mm_cmpeq_epi8(
                 _mm_and_si128(
                     _mm_shuffle_epi8(_mm_set1_epi16(static_cast<short>(opaque | transparent)),
@@ -629,10 +650,9 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
             const __m256i m = _mm256_cvtepu8_epi32(marks);
             const __m256i decided = _mm256_cmpgt_epi32(m, one);
             const __m256i anded = _mm256_cmpeq_epi32(m, one);
+            __m256i v;
             const __m256i index = _mm256_sub_epi32(m, two);
             __m256i* at = reinterpret_cast<__m256i*>(row + x);
-            __m256i v = _mm256_loadu_si256(at);
-            __m256i colour;
             if (permutes) {
                 // Bits 0-2 pick within eight colours, bits 3 and 4 pick the eight.
                 const __m256i low =
@@ -641,11 +661,17 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
                 const __m256i high =
                     Select(_mm256_permutevar8x32_epi32(p2, index),
                            _mm256_permutevar8x32_epi32(p3, index), _mm256_slli_epi32(index, 28));
-                colour = Select(low, high, _mm256_slli_epi32(index, 27));
+                const __m256i colour = Select(low, high, _mm256_slli_epi32(index, 27));
+                if (_mm256_movemask_ps(_mm256_castsi256_ps(decided)) == 0xFF) {
+                    // All eight decided: what lies below does not matter, so it is not read.
+                    _mm256_storeu_si256(at, colour);
+                    continue;
+                }
+                v = _mm256_blendv_epi8(_mm256_loadu_si256(at), colour, decided);
             } else {
-                colour = _mm256_mask_i32gather_epi32(v, table, index, decided, 4);
+                v = _mm256_loadu_si256(at);
+                v = _mm256_mask_i32gather_epi32(v, table, index, decided, 4);
             }
-            v = _mm256_blendv_epi8(v, colour, decided);
             v = _mm256_andnot_si256(_mm256_and_si256(anded, outsideMask), v);
             _mm256_storeu_si256(at, v);
         }

@@ -26,6 +26,37 @@
 
 namespace game {
 
+namespace detail {
+
+// Room for the arrays of a BallList. Arrays of a few megabytes and more (a hundred thousand balls
+// and up) are placed on 2 MB boundaries and, on Linux, offered huge pages: the frame streams
+// through all of them, and with small pages it would spend much of its time on address
+// translation.
+void* AllocateBallArray(std::size_t bytes);
+void FreeBallArray(void* p, std::size_t bytes);
+
+template <typename T>
+struct BallArrayAllocator {
+    using value_type = T;
+
+    BallArrayAllocator() = default;
+    template <typename U>
+    BallArrayAllocator(const BallArrayAllocator<U>&) {}
+
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocateBallArray(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) { FreeBallArray(p, n * sizeof(T)); }
+
+    template <typename U>
+    bool operator==(const BallArrayAllocator<U>&) const {
+        return true;
+    }
+};
+
+template <typename T>
+using BallArray = std::vector<T, BallArrayAllocator<T>>;
+
+}  // namespace detail
+
 struct BallState {
     float X = 0;  // centre
     float Y = 0;
@@ -227,14 +258,14 @@ class BallList {
         noneStuck_ = false;
     }
 
-    std::vector<float> x_;
-    std::vector<float> y_;
-    std::vector<float> speed_;
-    std::vector<double> angle_;
-    std::vector<core::VbBool> stuck_;
-    std::vector<double> cos_;
-    std::vector<double> sin_;
-    std::vector<std::uint32_t> packed_;
+    detail::BallArray<float> x_;
+    detail::BallArray<float> y_;
+    detail::BallArray<float> speed_;
+    detail::BallArray<double> angle_;
+    detail::BallArray<core::VbBool> stuck_;
+    detail::BallArray<double> cos_;
+    detail::BallArray<double> sin_;
+    detail::BallArray<std::uint32_t> packed_;
     std::uint64_t touches_ = 0;
     int packedWidth_ = 0;
     int packedHeight_ = 0;
