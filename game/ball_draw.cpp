@@ -14,9 +14,10 @@
 // pixels it decides (which of its sprite pixels goes there) and the ones only ANDed; a pixel
 // already decided is never marked again. Then one pass over the picture writes the marked
 // pixels. The order of slots is what makes "last" well defined, so the result is exactly that of
-// drawing first slot first. A ball whose pixels are all decided is found so by a few bit tests
-// in a map of 4 x 4 blocks, which is how a million balls cost little more than the few thousand
-// that show.
+// drawing first slot first. A ball whose pixels are all decided is passed over after one bit
+// test (see Coverage::done), which is how a million balls cost little more than the few
+// thousand that show. Below some tens of thousands of balls the marks and the pass over the
+// whole picture cost more than they save, so DrawBalls draws first slot first there.
 
 #include <algorithm>
 #include <bit>
@@ -59,9 +60,10 @@ constexpr std::size_t kChunk = 32;
 //   - anded: the pixel has been ANDed with the transparent mask (or is decided);
 //   - done: for a position, a fully-inside ball there needs no drawing. Once one ball at a
 //     position has been marked, every pixel under it is decided or ANDed, so any earlier ball
-//     at the same position has nothing left to do; and every so often the positions whose
-//     whole 10 x 10 square is decided are found from the decided bitmap, a few hundred thousand
-//     at a time with shifts and ANDs of 64-bit words.
+//     at the same position has nothing left to do; and whenever a run of balls turned out to
+//     have nothing left to do, the positions whose whole 10 x 10 square is decided are found
+//     from the decided bitmap, a few hundred thousand at a time with shifts and ANDs of 64-bit
+//     words.
 // Rows of the bitmaps are read and written 64 bits at a time at the byte holding a pixel, so
 // each has a spare word at its end.
 struct Coverage {
@@ -247,10 +249,11 @@ void MarkClipped(std::int32_t x, std::int32_t y, const SpriteShape& shape, const
 }
 
 // Marks one fully-inside ball, last slot first. Rows with nothing open are left alone: most
-// rows of a ball that shows at all are covered already.
-void MarkInside(std::int32_t x, std::int32_t y, const SpriteShape& shape, const RowBits& bits,
+// rows of a ball that shows at all are covered already. Returns whether any row was open.
+bool MarkInside(std::int32_t x, std::int32_t y, const SpriteShape& shape, const RowBits& bits,
                 Coverage& coverage) {
     const int shift = x % 8;
+    bool any = false;
     for (int r = 0; r < kSize; ++r) {
         std::uint8_t* d = coverage.BitsAt(coverage.decided, x, y + r);
         std::uint8_t* a = coverage.BitsAt(coverage.anded, x, y + r);
@@ -264,6 +267,7 @@ void MarkInside(std::int32_t x, std::int32_t y, const SpriteShape& shape, const 
         if (open == 0) {
             continue;
         }
+        any = true;
         Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
         Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
         std::uint8_t* m = coverage.MarksAt(x, y + r);
@@ -274,16 +278,17 @@ void MarkInside(std::int32_t x, std::int32_t y, const SpriteShape& shape, const 
         }
     }
     coverage.SetDone(x, y);
+    return any;
 }
 
 // Marks every ball, last slot first, the portable way.
 void MarkAll(const PackedPosition* positions, std::size_t n, const SpriteShape& shape,
              Coverage& coverage) {
     const RowBits bits = RowBitsOf(shape);
-    const std::size_t findHiddenEvery = std::max<std::size_t>(Options().findHiddenEvery, 1);
+    const std::size_t findHiddenAfter = std::max<std::size_t>(Options().findHiddenAfter, 1);
     const int columnBits = ColumnBits(coverage.width);
     const PackedPosition columnMask = (1u << columnBits) - 1;
-    std::size_t marked = 0;
+    std::size_t wasted = 0;
     for (std::size_t i = n; i-- > 0;) {
         const PackedPosition p = positions[i];
         if ((p & kClippedBall) != 0) {
@@ -295,9 +300,9 @@ void MarkAll(const PackedPosition* positions, std::size_t n, const SpriteShape& 
         if (coverage.Done(x, y)) {
             continue;
         }
-        MarkInside(x, y, shape, bits, coverage);
-        if (++marked % findHiddenEvery == 0) {
+        if (!MarkInside(x, y, shape, bits, coverage) && ++wasted == findHiddenAfter) {
             coverage.FindHidden();
+            wasted = 0;
         }
     }
 }
@@ -569,7 +574,7 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
     const int height = destination.Height();
     Coverage coverage(width, height);
     const RowBits bits = RowBitsOf(shape);
-    const std::size_t findHiddenEvery = std::max<std::size_t>(Options().findHiddenEvery, 1);
+    const std::size_t findHiddenAfter = std::max<std::size_t>(Options().findHiddenAfter, 1);
     const int columnBits = ColumnBits(width);
     const PackedPosition columnMask = (1u << columnBits) - 1;
     __m128i mark[kSize];
@@ -580,7 +585,7 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
     const __m128i spreadBytes = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1);
     const __m128i bitOfByte =
         _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-    std::size_t marked = 0;
+    std::size_t wasted = 0;
     for (std::size_t i = n; i-- > 0;) {
         const PackedPosition p = positions[i];
         if ((p & kClippedBall) != 0) {
@@ -593,6 +598,7 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
             continue;
         }
         const int shift = x % 8;
+        bool any = false;
         for (int r = 0; r < kSize; ++r) {
             std::uint8_t* d = coverage.BitsAt(coverage.decided, x, y + r);
             std::uint8_t* a = coverage.BitsAt(coverage.anded, x, y + r);
@@ -607,6 +613,7 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
             if ((opaque | transparent) == 0) {
                 continue;
             }
+            any = true;
             Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
             Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
             // The open pixels' marks replace the old ones, sixteen bytes at a time.
@@ -620,8 +627,9 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
             _mm_storeu_si128(m, _mm_blendv_epi8(_mm_loadu_si128(m), mark[r], open));
         }
         coverage.SetDone(x, y);
-        if (++marked % findHiddenEvery == 0) {
+        if (!any && ++wasted == findHiddenAfter) {
             coverage.FindHidden();
+            wasted = 0;
         }
     }
 

@@ -73,9 +73,10 @@ struct BallKernelOptions {
     Kernels kernels = Kernels::Auto;
     // From this many balls on, DrawBalls draws from the last slot to the first and skips the
     // pixels a later ball already covers.
-    std::size_t backToFrontFrom = 6000;
-    // Drawing last slot first looks for wholly covered positions after this many marked balls.
-    std::size_t findHiddenEvery = 4096;
+    std::size_t backToFrontFrom = 24000;
+    // Drawing last slot first looks for wholly covered positions again once this many balls
+    // were looked at in vain (every pixel under them already decided or ANDed).
+    std::size_t findHiddenAfter = 512;
 };
 
 BallKernelOptions& Options();
