@@ -49,8 +49,6 @@ constexpr double kHalf = BallSize / 2.0;
 constexpr std::size_t kRowPad = 16;  // entries per row in SpriteShape
 constexpr std::uint8_t kOpaque = 2;
 constexpr std::uint8_t kTransparent = 1;
-// Balls looked at together when drawing last slot first (see Coverage::Candidates).
-constexpr std::size_t kChunk = 32;
 
 // What drawing last slot first knows about the picture. Per pixel, a mark: 0 untouched, 1 ANDed
 // with the transparent mask, 2 + i decided, with palette colour i. The marks are only written
@@ -469,12 +467,6 @@ void DrawBackToFrontPortable(const PackedPosition* positions, std::size_t n,
 
 namespace {
 
-// Per 32-bit lane, b where the lane's top bit is set, else a.
-__attribute__((target("avx2"))) inline __m256i Select(__m256i a, __m256i b, __m256i top) {
-    return _mm256_castps_si256(
-        _mm256_blendv_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), _mm256_castsi256_ps(top)));
-}
-
 __attribute__((target("avx2"))) inline bool RoundPositionAvx2(float v, std::int32_t& out) {
     // Rounding in the current direction is what nearbyint, and so RoundToInt32, does.
     const __m128d d = _mm_sub_sd(_mm_set_sd(static_cast<double>(v)), _mm_set_sd(kHalf));
@@ -564,128 +556,6 @@ __attribute__((target("avx2"))) void DrawForwardAvx2(const BallList& balls,
             _mm256_storeu_si256(a, _mm256_or_si256(_mm256_and_si256(va, andA[r]), orA[r]));
             _mm256_storeu_si256(c, _mm256_or_si256(_mm256_and_si256(vc, andB[r]), orB[r]));
         }
-    }
-}
-
-__attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* positions,
-                                                         std::size_t n, const SpriteShape& shape,
-                                                         core::PictureBox& destination) {
-    const int width = destination.Width();
-    const int height = destination.Height();
-    Coverage coverage(width, height);
-    const RowBits bits = RowBitsOf(shape);
-    const std::size_t findHiddenAfter = std::max<std::size_t>(Options().findHiddenAfter, 1);
-    const int columnBits = ColumnBits(width);
-    const PackedPosition columnMask = (1u << columnBits) - 1;
-    __m128i mark[kSize];
-    for (std::size_t r = 0; r < kSize; ++r) {
-        mark[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(shape.mark.data() + r * kRowPad));
-    }
-    // Ten bits to sixteen byte masks: byte c takes bit c.
-    const __m128i spreadBytes = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1);
-    const __m128i bitOfByte =
-        _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-    std::size_t wasted = 0;
-    for (std::size_t i = n; i-- > 0;) {
-        const PackedPosition p = positions[i];
-        if ((p & kClippedBall) != 0) {
-            MarkClipped(ClippedX(p), ClippedY(p), shape, bits, coverage);
-            continue;
-        }
-        const auto x = static_cast<std::int32_t>(p & columnMask);
-        const auto y = static_cast<std::int32_t>(p >> columnBits);
-        if (coverage.Done(x, y)) {
-            continue;
-        }
-        const int shift = x % 8;
-        bool any = false;
-        for (int r = 0; r < kSize; ++r) {
-            std::uint8_t* d = coverage.BitsAt(coverage.decided, x, y + r);
-            std::uint8_t* a = coverage.BitsAt(coverage.anded, x, y + r);
-            const std::uint64_t dw = Coverage::Load(d);
-            const std::uint64_t aw = Coverage::Load(a);
-            const auto known = static_cast<unsigned>(dw >> shift);
-            const unsigned opaque = bits.opaque[r] & ~known;
-            const unsigned transparent =
-                bits.transparent[r] & ~(known | static_cast<unsigned>(aw >> shift));
-            // Most rows of a ball that shows at all are covered already: their marks, in the
-            // larger map, are left alone.
-            if ((opaque | transparent) == 0) {
-                continue;
-            }
-            any = true;
-            Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
-            Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
-            // The open pixels' marks replace the old ones, sixteen bytes at a time.
-            const __m128i open = _mm_cmpeq_epi8(
-                _mm_and_si128(
-                    _mm_shuffle_epi8(_mm_set1_epi16(static_cast<short>(opaque | transparent)),
-                                     spreadBytes),
-                    bitOfByte),
-                bitOfByte);
-            auto* m = reinterpret_cast<__m128i*>(coverage.MarksAt(x, y + r));
-            _mm_storeu_si128(m, _mm_blendv_epi8(_mm_loadu_si128(m), mark[r], open));
-        }
-        coverage.SetDone(x, y);
-        if (!any && ++wasted == findHiddenAfter) {
-            coverage.FindHidden();
-            wasted = 0;
-        }
-    }
-
-    // The picture, eight pixels at a time: decided pixels take their palette colour, ANDed ones
-    // the transparent mask, the rest stay. Palettes of up to 32 colours are looked up with
-    // four permutes, larger ones with a gather.
-    core::Rgb32* pixels = destination.Image().data();
-    const __m256i one = _mm256_set1_epi32(1);
-    const __m256i two = _mm256_set1_epi32(2);
-    const __m256i outsideMask = _mm256_set1_epi32(static_cast<int>(~shape.transparentMask));
-    const auto* table = reinterpret_cast<const int*>(shape.palette.data());
-    const bool permutes = shape.paletteSize <= 32;
-    const __m256i p0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table));
-    const __m256i p1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 8));
-    const __m256i p2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 16));
-    const __m256i p3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 24));
-    const int wide = width - width % 8;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* st = coverage.MarksAt(0, y);
-        core::Rgb32* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        for (int x = 0; x < wide; x += 8) {
-            const __m128i marks = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(st + x));
-            if (_mm_testz_si128(marks, marks) != 0) {
-                continue;
-            }
-            const __m256i m = _mm256_cvtepu8_epi32(marks);
-            const __m256i decided = _mm256_cmpgt_epi32(m, one);
-            const __m256i anded = _mm256_cmpeq_epi32(m, one);
-            __m256i v;
-            const __m256i index = _mm256_sub_epi32(m, two);
-            __m256i* at = reinterpret_cast<__m256i*>(row + x);
-            if (permutes) {
-                // Bits 0-2 pick within eight colours, bits 3 and 4 pick the eight.
-                const __m256i low =
-                    Select(_mm256_permutevar8x32_epi32(p0, index),
-                           _mm256_permutevar8x32_epi32(p1, index), _mm256_slli_epi32(index, 28));
-                const __m256i high =
-                    Select(_mm256_permutevar8x32_epi32(p2, index),
-                           _mm256_permutevar8x32_epi32(p3, index), _mm256_slli_epi32(index, 28));
-                const __m256i colour = Select(low, high, _mm256_slli_epi32(index, 27));
-                if (_mm256_movemask_ps(_mm256_castsi256_ps(decided)) == 0xFF) {
-                    // All eight decided: what lies below does not matter, so it is not read.
-                    _mm256_storeu_si256(at, colour);
-                    continue;
-                }
-                v = _mm256_blendv_epi8(_mm256_loadu_si256(at), colour, decided);
-            } else {
-                v = _mm256_loadu_si256(at);
-                v = _mm256_mask_i32gather_epi32(v, table, index, decided, 4);
-            }
-            v = _mm256_andnot_si256(_mm256_and_si256(anded, outsideMask), v);
-            _mm256_storeu_si256(at, v);
-        }
-    }
-    if (wide < width) {
-        ResolveFrom(wide, shape, coverage, destination);
     }
 }
 

@@ -1,0 +1,412 @@
+// Drawing many balls last slot first, with AVX2 (the idea is described in ball_draw.cpp).
+//
+// The bookkeeping here is laid out for the shape of a ball rather than for the picture's rows.
+// The picture, with a margin of kPinMargin pixels on every side, is cut into bands of eight
+// rows, and each bitmap holds one byte per column of a band, bit k for the band's row k. A
+// ball's ten columns in a band are then ten consecutive bytes, fetched and updated with one
+// 16-byte load and store, and a ball touches at most three bands: six loads and six stores in
+// a few cache lines decide what is left of it, where a row-by-row bitmap needs twenty loads in
+// twenty lines. The marks follow the same order (per band and column, eight bytes, one per
+// row), so a ball's marks in a band are 80 consecutive bytes; the final pass turns each 8 x 8
+// block back into rows. Balls that cross the picture's edge need no special case: their
+// pixels outside the picture fall in the margin, which the final pass leaves out.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "game/ball.h"
+#include "game/ball_kernels.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+
+namespace game::detail {
+
+namespace {
+
+constexpr int kSize = BallSize;
+constexpr int kBand = 8;
+static_assert(kPinMargin % kBand == 0, "the margin must be whole bands");
+constexpr int kMarginBands = kPinMargin / kBand;
+constexpr std::size_t kRowPad = 16;  // entries per row in SpriteShape
+constexpr std::uint8_t kOpaque = 2;
+constexpr std::uint8_t kTransparent = 1;
+// Bytes after each plane that wide loads at its last columns may read.
+constexpr std::size_t kSlack = 64;
+
+// A ball's pixels in the bands it touches, for each of the eight rows within a band it can
+// start at: per band (0 to 2) and column, which of the band's rows are opaque pixels of the
+// ball and which transparent, and the marks of its pixels (column-major, eight per column).
+struct BandShape {
+    alignas(16) std::uint8_t opaque[kBand][3][16];
+    alignas(16) std::uint8_t transparent[kBand][3][16];
+    alignas(32) std::uint8_t mark[kBand][3][96];
+};
+
+BandShape BandShapeOf(const SpriteShape& shape) {
+    BandShape b{};
+    for (int s = 0; s < kBand; ++s) {
+        for (int j = 0; j < 3; ++j) {
+            for (int c = 0; c < kSize; ++c) {
+                for (int k = 0; k < kBand; ++k) {
+                    const int r = j * kBand + k - s;
+                    if (r < 0 || r >= kSize) {
+                        continue;
+                    }
+                    const std::size_t at =
+                        static_cast<std::size_t>(r) * kRowPad + static_cast<std::size_t>(c);
+                    const auto bit = static_cast<std::uint8_t>(1u << k);
+                    if (shape.kind[at] == kOpaque) {
+                        b.opaque[s][j][c] |= bit;
+                    } else if (shape.kind[at] == kTransparent) {
+                        b.transparent[s][j][c] |= bit;
+                    }
+                    b.mark[s][j][c * kBand + k] = shape.mark[at];
+                }
+            }
+        }
+    }
+    return b;
+}
+
+// Per 16-bit lane w (a band's column in the low byte, the next band's in the high one): bit
+// k set when rows k to k + 9 are all set, for k = 0 to 6; bit 7 when rows 7 to 15 are (row 16
+// lies in a third band).
+__attribute__((target("avx2"))) inline __m256i TenDown(__m256i w) {
+    const __m256i r2 = _mm256_and_si256(w, _mm256_srli_epi16(w, 1));
+    const __m256i r4 = _mm256_and_si256(r2, _mm256_srli_epi16(r2, 2));
+    const __m256i r8 = _mm256_and_si256(r4, _mm256_srli_epi16(r4, 4));
+    const __m256i r10 = _mm256_and_si256(r8, _mm256_srli_epi16(r2, 8));
+    const __m256i r9 = _mm256_and_si256(r8, _mm256_srli_epi16(w, 8));
+    return _mm256_or_si256(_mm256_and_si256(r10, _mm256_set1_epi16(0x7F)),
+                           _mm256_and_si256(r9, _mm256_set1_epi16(0x80)));
+}
+
+// out[x] = in[x] & in[x + shift] for x in [0, count), count a multiple of 32.
+__attribute__((target("avx2"))) inline void AndShifted(std::uint8_t* out, const std::uint8_t* in,
+                                                       std::size_t shift, std::size_t count) {
+    for (std::size_t x = 0; x < count; x += 32) {
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i*>(out + x),
+            _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + x)),
+                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + x + shift))));
+    }
+}
+
+struct BandCoverage {
+    BandCoverage(int widthIn, int heightIn)
+        : width(widthIn),
+          height(heightIn),
+          // Columns of ball corners run from 0 to width + 2 * margin; a ball reaches 9 further
+          // and a load 15. Whole 32-byte chunks keep the hidden-position search simple.
+          pitch((static_cast<std::size_t>(widthIn) + 2 * kPinMargin + 16 + 31) / 32 * 32),
+          // Corner rows run to height + 2 * margin, and a ball reaches into two more bands.
+          bands(static_cast<std::size_t>(heightIn + 2 * kPinMargin) / kBand + 3) {
+        static thread_local std::vector<std::uint8_t> bitStore;
+        static thread_local std::vector<std::uint8_t> markStore;
+        const std::size_t plane = bands * pitch + kSlack;
+        bitStore.assign(3 * plane + 4 * (pitch + kSlack), 0);
+        markStore.assign(bands * pitch * kBand + kSlack, 0);
+        decided = bitStore.data();
+        anded = decided + plane;
+        done = anded + plane;
+        runs = done + plane;
+        marks = markStore.data();
+    }
+
+    // Where a ball with its top-left pixel at (x, y) starts in the bitmaps, and its first row
+    // within that band.
+    std::size_t At(std::int32_t x, std::int32_t y, int& row) const {
+        const auto yy = static_cast<std::size_t>(y + kPinMargin);
+        row = static_cast<int>(yy % kBand);
+        return yy / kBand * pitch + static_cast<std::size_t>(x + kPinMargin);
+    }
+
+    // Sets the done bit of every position whose 10 x 10 square is decided: per band, the
+    // columns with ten decided rows from each of the band's rows (16-bit lanes over two bands,
+    // with the third band's first row for the last start row), then the positions followed by
+    // ten such columns.
+    __attribute__((target("avx2"))) void FindHidden() {
+        std::uint8_t* column = runs;
+        std::uint8_t* two = column + pitch + kSlack;
+        std::uint8_t* four = two + pitch + kSlack;
+        std::uint8_t* eight = four + pitch + kSlack;
+        const __m256i notTop = _mm256_set1_epi8(0x7F);
+        const __m256i top = _mm256_set1_epi8(static_cast<char>(0x80));
+        for (std::size_t g = 0; g + 2 < bands; ++g) {
+            const std::uint8_t* d = decided + g * pitch;
+            for (std::size_t x = 0; x < pitch; x += 32) {
+                const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+                const __m256i b =
+                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + pitch + x));
+                const __m256i c =
+                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2 * pitch + x));
+                const __m256i lo = TenDown(_mm256_unpacklo_epi8(a, b));
+                const __m256i hi = TenDown(_mm256_unpackhi_epi8(a, b));
+                const __m256i thirdFirst = _mm256_and_si256(_mm256_slli_epi16(c, 7), top);
+                const __m256i runsDown = _mm256_and_si256(_mm256_packus_epi16(lo, hi),
+                                                          _mm256_or_si256(notTop, thirdFirst));
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(column + x), runsDown);
+            }
+            AndShifted(two, column, 1, pitch);
+            AndShifted(four, two, 2, pitch);
+            AndShifted(eight, four, 4, pitch);
+            // Ten columns: eight, then two more.
+            std::uint8_t* hidden = done + g * pitch;
+            for (std::size_t x = 0; x < pitch; x += 32) {
+                const __m256i ten = _mm256_and_si256(
+                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(eight + x)),
+                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(two + x + 8)));
+                auto* h = reinterpret_cast<__m256i*>(hidden + x);
+                _mm256_storeu_si256(h, _mm256_or_si256(_mm256_loadu_si256(h), ten));
+            }
+        }
+    }
+
+    int width;
+    int height;
+    std::size_t pitch;
+    std::size_t bands;
+    std::uint8_t* decided;
+    std::uint8_t* anded;
+    std::uint8_t* done;
+    std::uint8_t* runs;  // four rows of scratch for FindHidden
+    std::uint8_t* marks;
+};
+
+// Per 32-bit lane, b where the lane's top bit is set, else a.
+__attribute__((target("avx2"))) inline __m256i Select(__m256i a, __m256i b, __m256i top) {
+    return _mm256_castps_si256(
+        _mm256_blendv_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), _mm256_castsi256_ps(top)));
+}
+
+// Writes eight pixels from their marks: decided pixels take their palette colour, ANDed ones
+// the transparent mask, the rest stay. Palettes of up to 32 colours are looked up with four
+// permutes, larger ones with a gather.
+struct Resolver {
+    __attribute__((target("avx2"))) explicit Resolver(const SpriteShape& shape)
+        : table(reinterpret_cast<const int*>(shape.palette.data())),
+          permutes(shape.paletteSize <= 32),
+          p0(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(table))),
+          p1(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 8))),
+          p2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 16))),
+          p3(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 24))),
+          outsideMask(_mm256_set1_epi32(static_cast<int>(~shape.transparentMask))) {}
+
+    __attribute__((target("avx2"))) void Eight(core::Rgb32* pixels, __m128i marks) const {
+        if (_mm_testz_si128(marks, marks) != 0) {
+            return;
+        }
+        const __m256i one = _mm256_set1_epi32(1);
+        const __m256i m = _mm256_cvtepu8_epi32(marks);
+        const __m256i decided = _mm256_cmpgt_epi32(m, one);
+        const __m256i anded = _mm256_cmpeq_epi32(m, one);
+        const __m256i index = _mm256_sub_epi32(m, _mm256_set1_epi32(2));
+        auto* at = reinterpret_cast<__m256i*>(pixels);
+        __m256i v;
+        if (permutes) {
+            // Bits 0-2 pick within eight colours, bits 3 and 4 pick the eight.
+            const __m256i low =
+                Select(_mm256_permutevar8x32_epi32(p0, index),
+                       _mm256_permutevar8x32_epi32(p1, index), _mm256_slli_epi32(index, 28));
+            const __m256i high =
+                Select(_mm256_permutevar8x32_epi32(p2, index),
+                       _mm256_permutevar8x32_epi32(p3, index), _mm256_slli_epi32(index, 28));
+            const __m256i colour = Select(low, high, _mm256_slli_epi32(index, 27));
+            if (_mm256_movemask_ps(_mm256_castsi256_ps(decided)) == 0xFF) {
+                // All eight decided: what lies below does not matter, so it is not read.
+                _mm256_storeu_si256(at, colour);
+                return;
+            }
+            v = _mm256_blendv_epi8(_mm256_loadu_si256(at), colour, decided);
+        } else {
+            v = _mm256_loadu_si256(at);
+            v = _mm256_mask_i32gather_epi32(v, table, index, decided, 4);
+        }
+        v = _mm256_andnot_si256(_mm256_and_si256(anded, outsideMask), v);
+        _mm256_storeu_si256(at, v);
+    }
+
+    const int* table;
+    bool permutes;
+    __m256i p0;
+    __m256i p1;
+    __m256i p2;
+    __m256i p3;
+    __m256i outsideMask;
+};
+
+// The marks of eight columns of a band (column-major) as eight rows of eight.
+__attribute__((target("avx2"))) inline void Transpose8x8(const std::uint8_t* in, __m128i rows[4]) {
+    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
+    const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
+    const __m128i v3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 48));
+    const __m128i t0 = _mm_unpacklo_epi8(v0, v1);  // columns 0 and 2
+    const __m128i t1 = _mm_unpackhi_epi8(v0, v1);  // columns 1 and 3
+    const __m128i t2 = _mm_unpacklo_epi8(v2, v3);
+    const __m128i t3 = _mm_unpackhi_epi8(v2, v3);
+    const __m128i u0 = _mm_unpacklo_epi8(t0, t1);  // rows 0-3 of columns 0-3
+    const __m128i u1 = _mm_unpackhi_epi8(t0, t1);  // rows 4-7 of columns 0-3
+    const __m128i u2 = _mm_unpacklo_epi8(t2, t3);
+    const __m128i u3 = _mm_unpackhi_epi8(t2, t3);
+    rows[0] = _mm_unpacklo_epi32(u0, u2);  // rows 0 and 1
+    rows[1] = _mm_unpackhi_epi32(u0, u2);
+    rows[2] = _mm_unpacklo_epi32(u1, u3);
+    rows[3] = _mm_unpackhi_epi32(u1, u3);
+}
+
+// Replaces the marks of four columns (32 bytes) where `columns` (a byte per column, a bit per
+// row) is set.
+__attribute__((target("avx2"))) inline void BlendFour(std::uint8_t* marks,
+                                                      const std::uint8_t* values, int columns,
+                                                      __m256i spreadFour, __m256i bitOfByte) {
+    const __m256i mask = _mm256_cmpeq_epi8(
+        _mm256_and_si256(_mm256_shuffle_epi8(_mm256_set1_epi32(columns), spreadFour), bitOfByte),
+        bitOfByte);
+    auto* to = reinterpret_cast<__m256i*>(marks);
+    _mm256_storeu_si256(
+        to, _mm256_blendv_epi8(_mm256_loadu_si256(to),
+                               _mm256_load_si256(reinterpret_cast<const __m256i*>(values)), mask));
+}
+
+}  // namespace
+
+__attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* positions,
+                                                         std::size_t n, const SpriteShape& shape,
+                                                         core::PictureBox& destination) {
+    const int width = destination.Width();
+    const int height = destination.Height();
+    BandCoverage coverage(width, height);
+    const BandShape bands = BandShapeOf(shape);
+    const std::size_t findHiddenAfter = std::max<std::size_t>(Options().findHiddenAfter, 1);
+    const int columnBits = ColumnBits(width);
+    const PackedPosition columnMask = (1u << columnBits) - 1;
+    const std::size_t pitch = coverage.pitch;
+    // Open bits to byte masks, eight bytes per column: 32 bytes take four columns (two per
+    // 128-bit lane), 16 bytes two.
+    const __m256i spreadFour = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2,
+                                                2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
+    const __m256i bitOfByte =
+        _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
+                         32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m128i spreadTwo = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1);
+    const __m128i bitOfByte128 = _mm256_castsi256_si128(bitOfByte);
+
+    std::size_t wasted = 0;
+    for (std::size_t i = n; i-- > 0;) {
+        const PackedPosition p = positions[i];
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        if ((p & kClippedBall) != 0) {
+            x = ClippedX(p);
+            y = ClippedY(p);
+        } else {
+            x = static_cast<std::int32_t>(p & columnMask);
+            y = static_cast<std::int32_t>(p >> columnBits);
+        }
+        int s = 0;
+        const std::size_t at = coverage.At(x, y, s);
+        std::uint8_t* done = coverage.done + at;
+        if (((static_cast<unsigned>(*done) >> s) & 1u) != 0) {
+            continue;
+        }
+        __m128i open[3];
+        for (int j = 0; j < 3; ++j) {
+            const std::size_t k = at + static_cast<std::size_t>(j) * pitch;
+            auto* dp = reinterpret_cast<__m128i*>(coverage.decided + k);
+            auto* ap = reinterpret_cast<__m128i*>(coverage.anded + k);
+            const __m128i d = _mm_loadu_si128(dp);
+            const __m128i a = _mm_loadu_si128(ap);
+            const __m128i opaque = _mm_andnot_si128(
+                d, _mm_load_si128(reinterpret_cast<const __m128i*>(bands.opaque[s][j])));
+            const __m128i transparent = _mm_andnot_si128(
+                _mm_or_si128(d, a),
+                _mm_load_si128(reinterpret_cast<const __m128i*>(bands.transparent[s][j])));
+            _mm_storeu_si128(dp, _mm_or_si128(d, opaque));
+            _mm_storeu_si128(ap, _mm_or_si128(a, transparent));
+            open[j] = _mm_or_si128(opaque, transparent);
+        }
+        // Every pixel under this ball is now decided or ANDed: any earlier ball here has
+        // nothing left to do.
+        *done = static_cast<std::uint8_t>(*done | (1u << s));
+        const __m128i any = _mm_or_si128(_mm_or_si128(open[0], open[1]), open[2]);
+        if (_mm_testz_si128(any, any) != 0) {
+            if (++wasted == findHiddenAfter) {
+                coverage.FindHidden();
+                wasted = 0;
+            }
+            continue;
+        }
+        // The open pixels' marks replace the old ones: per band, columns 0-3, 4-7 and 8-9.
+        for (int j = 0; j < 3; ++j) {
+            const __m128i o = open[j];
+            if (_mm_testz_si128(o, o) != 0) {
+                continue;
+            }
+            std::uint8_t* m = coverage.marks + (at + static_cast<std::size_t>(j) * pitch) * kBand;
+            const std::uint8_t* values = bands.mark[s][j];
+            BlendFour(m, values, _mm_cvtsi128_si32(o), spreadFour, bitOfByte);
+            BlendFour(m + 32, values + 32, _mm_extract_epi32(o, 1), spreadFour, bitOfByte);
+            const __m128i mask = _mm_cmpeq_epi8(
+                _mm_and_si128(
+                    _mm_shuffle_epi8(_mm_set1_epi16(static_cast<short>(_mm_extract_epi16(o, 4))),
+                                     spreadTwo),
+                    bitOfByte128),
+                bitOfByte128);
+            auto* to = reinterpret_cast<__m128i*>(m + 64);
+            _mm_storeu_si128(
+                to, _mm_blendv_epi8(_mm_loadu_si128(to),
+                                    _mm_load_si128(reinterpret_cast<const __m128i*>(values + 64)),
+                                    mask));
+        }
+    }
+
+    // The picture, band by band, eight columns at a time; the margin is left out.
+    const Resolver resolve(shape);
+    core::Rgb32* pixels = destination.Image().data();
+    const auto w = static_cast<std::size_t>(width);
+    const int wide = width - width % 8;
+    for (int top = 0; top < height; top += kBand) {
+        const std::size_t band = static_cast<std::size_t>(top / kBand + kMarginBands) * pitch;
+        const int rows = std::min(kBand, height - top);
+        core::Rgb32* first = pixels + static_cast<std::size_t>(top) * w;
+        for (int x = 0; x < wide; x += 8) {
+            const std::uint8_t* in =
+                coverage.marks + (band + static_cast<std::size_t>(x + kPinMargin)) * kBand;
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32));
+            const __m256i both = _mm256_or_si256(a, b);
+            if (_mm256_testz_si256(both, both) != 0) {
+                continue;
+            }
+            __m128i pairs[4];
+            Transpose8x8(in, pairs);
+            for (int r = 0; r < rows; ++r) {
+                const __m128i pair = pairs[r / 2];
+                resolve.Eight(first + static_cast<std::size_t>(r) * w + static_cast<std::size_t>(x),
+                              (r % 2) == 0 ? pair : _mm_srli_si128(pair, 8));
+            }
+        }
+        for (int x = wide; x < width; ++x) {
+            const std::uint8_t* in =
+                coverage.marks + (band + static_cast<std::size_t>(x + kPinMargin)) * kBand;
+            for (int r = 0; r < rows; ++r) {
+                const std::uint8_t mark = in[r];
+                core::Rgb32& v =
+                    first[static_cast<std::size_t>(r) * w + static_cast<std::size_t>(x)];
+                if (mark >= 2) {
+                    v = shape.palette[mark - 2u];
+                } else if (mark == 1) {
+                    v &= shape.transparentMask;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace game::detail
+
+#endif
