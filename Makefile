@@ -52,7 +52,7 @@ soak: deps
 	VANTOR_SOAK=full $(SOAK_DIR)/tests/reliability/reliability_soak_tests
 
 bench: release
-	@for b in $(REL_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.2 || exit 1; done
+	@for b in $(REL_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.2 --benchmark_repetitions=3 --benchmark_display_aggregates_only=true || exit 1; done
 
 format-check:
 	@clang-format --dry-run --Werror $(SOURCES)
