@@ -12,6 +12,7 @@
 // pixels outside the picture fall in the margin, which the final pass leaves out.
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -406,16 +407,20 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
     const int height = destination.Height();
     BandCoverage coverage(width, height);
     BandMarker marker(coverage, shape, width);
-    // Eight balls at a time, last first; within the eight, last first too. A ball marked
-    // among them may hide one tested with them: Mark tests again before marking.
+    // Eight balls at a time, last first; within the eight, last first too. The next eight
+    // are tested before these are marked, so that the test's fetches overlap the marking; a
+    // ball marked meanwhile may hide one tested already, so Mark tests again before marking.
     std::size_t i = n;
+    unsigned open = i >= 8 ? static_cast<unsigned>(marker.Open8(positions + i - 8)) : 0u;
     for (; i >= 8; i -= 8) {
-        const int open = marker.Open8(positions + i - 8);
-        for (int lane = 7; lane >= 0; --lane) {
-            if (((open >> lane) & 1) != 0) {
-                marker.Mark(positions[i - 8 + static_cast<std::size_t>(lane)]);
-            }
+        const unsigned next =
+            i >= 16 ? static_cast<unsigned>(marker.Open8(positions + i - 16)) : 0u;
+        while (open != 0) {
+            const int lane = 31 - std::countl_zero(open);
+            open &= ~(1u << lane);
+            marker.Mark(positions[i - 8 + static_cast<std::size_t>(lane)]);
         }
+        open = next;
     }
     while (i-- > 0) {
         marker.Mark(positions[i]);
