@@ -31,9 +31,9 @@ constexpr int kSize = BallSize;
 constexpr int kBand = 8;
 static_assert(kPinMargin % kBand == 0, "the margin must be whole bands");
 constexpr int kMarginBands = kPinMargin / kBand;
-constexpr std::size_t kRowPad = 16;  // entries per row in SpriteShape
-constexpr std::uint8_t kOpaque = 2;
-constexpr std::uint8_t kTransparent = 1;
+constexpr std::size_t kRowPad = kSpriteRowPad;
+constexpr std::uint8_t kOpaque = kOpaquePixel;
+constexpr std::uint8_t kTransparent = kTransparentPixel;
 // Bytes after each plane that wide loads at its last columns may read.
 constexpr std::size_t kSlack = 64;
 

@@ -46,9 +46,9 @@ namespace {
 
 constexpr int kSize = BallSize;
 constexpr double kHalf = BallSize / 2.0;
-constexpr std::size_t kRowPad = 16;  // entries per row in SpriteShape
-constexpr std::uint8_t kOpaque = 2;
-constexpr std::uint8_t kTransparent = 1;
+constexpr std::size_t kRowPad = kSpriteRowPad;
+constexpr std::uint8_t kOpaque = kOpaquePixel;
+constexpr std::uint8_t kTransparent = kTransparentPixel;
 
 // What drawing last slot first knows about the picture. Per pixel, a mark: 0 untouched, 1 ANDed
 // with the transparent mask, 2 + i decided, with palette colour i. The marks are only written

@@ -151,6 +151,11 @@ bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i);
 void MoveBallsPortable(MoveContext& m, const BallList::Columns& b, std::size_t n);
 void MoveBallsAvx2(MoveContext& m, const BallList::Columns& b, std::size_t n);
 
+// Entries per row in SpriteShape's tables, and the kinds of pixel it records.
+inline constexpr std::size_t kSpriteRowPad = 16;
+inline constexpr std::uint8_t kOpaquePixel = 2;
+inline constexpr std::uint8_t kTransparentPixel = 1;
+
 // The ball picture, taken apart once per DrawBalls.
 struct SpriteShape {
     // Both pictures hold the full 10 x 10 block the blits read.
@@ -162,7 +167,7 @@ struct SpriteShape {
     bool twoKinds = false;
     std::uint32_t transparentMask = 0;
     // Row-major 10 x 10, each row padded to 16 entries: and/or values of the blit, and the
-    // kind of each pixel (2 opaque, 1 transparent, 0 beyond the row).
+    // kind of each pixel (kOpaquePixel, kTransparentPixel, 0 beyond the row).
     alignas(32) std::array<std::uint32_t, 10 * 16> andBits{};
     alignas(32) std::array<std::uint32_t, 10 * 16> orBits{};
     alignas(16) std::array<std::uint8_t, 10 * 16> kind{};
