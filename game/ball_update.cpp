@@ -409,6 +409,9 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
     PackFour pack;
     MakePackFour(pack, m.width, m.height);
     Deferred deferred(m, b);
+    // Whether every group's positions converted, noted once at the end: m is behind a
+    // reference the stores below may alias.
+    int packedOk = 0xF;
 
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -464,13 +467,15 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
                 int ok = 0;
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + i),
                                  PackFourBalls(pack, nx, ny, ok));
-                m.packedAll = m.packedAll && ok == 0xF;
+                packedOk &= ok;
             }
             const int lost = _mm_movemask_ps(_mm_cmpgt_ps(ny, lostBelow));
-            for (int j = 0; j < 4; ++j) {
-                if (((lost >> j) & 1) != 0) {
-                    m.lost->push_back(static_cast<std::uint32_t>(i) +
-                                      static_cast<std::uint32_t>(j));
+            if (lost != 0) {
+                for (int j = 0; j < 4; ++j) {
+                    if (((lost >> j) & 1) != 0) {
+                        m.lost->push_back(static_cast<std::uint32_t>(i) +
+                                          static_cast<std::uint32_t>(j));
+                    }
                 }
             }
             continue;
@@ -515,10 +520,11 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
             int ok = 0;
             _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + i),
                              PackFourBalls(pack, _mm_loadu_ps(xs + i), _mm_loadu_ps(ys + i), ok));
-            m.packedAll = m.packedAll && ok == 0xF;
+            packedOk &= ok;
         }
         bricks = m.cells.count > 0;
     }
+    m.packedAll = m.packedAll && packedOk == 0xF;
     deferred.StepAll();
     deferred.MergeLost();
     for (; i < n; ++i) {
