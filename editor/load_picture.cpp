@@ -1,10 +1,14 @@
 #include "editor/load_picture.h"
 
+#include <QByteArray>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QImage>
 #include <QImageReader>
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -20,6 +24,46 @@ bool TooLarge(const QSize& size) {
 std::string TooLargeMessage(const std::string& name, const QSize& size) {
     return "Cannot load the picture \"" + name + "\": it is " + std::to_string(size.width()) +
            " x " + std::to_string(size.height()) + " pixels, more than any brick sheet can be.";
+}
+
+// The PNG decoder allocates a chunk's declared length before it reads the chunk, so a small
+// file whose text chunk claims a gigabyte costs a gigabyte. A chunk that claims more bytes than
+// the file has left cannot be whole anyway: such a file is refused before it is decoded.
+// Returns the number of bytes the first such chunk claims, or 0 when there is none (or the
+// device holds no PNG, or cannot be walked).
+std::uint32_t OverlongPngChunk(QIODevice* device) {
+    static constexpr char kSignature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+    if (device == nullptr || (!device->isOpen() && !device->open(QIODevice::ReadOnly)) ||
+        device->isSequential()) {
+        return 0;
+    }
+    const QByteArray head = device->peek(sizeof kSignature);
+    if (head.size() != static_cast<qsizetype>(sizeof kSignature) ||
+        std::memcmp(head.constData(), kSignature, sizeof kSignature) != 0) {
+        return 0;
+    }
+    const qint64 start = device->pos();
+    const qint64 end = device->size();
+    // Each chunk: its length (4 bytes, big-endian), its type (4), its data, its CRC (4).
+    qint64 at = start + static_cast<qint64>(sizeof kSignature);
+    std::uint32_t overlong = 0;
+    while (overlong == 0 && at + 8 <= end && device->seek(at)) {
+        const QByteArray chunk = device->read(8);
+        if (chunk.size() != 8) {
+            break;
+        }
+        const auto* b = reinterpret_cast<const unsigned char*>(chunk.constData());
+        const std::uint32_t length = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
+                                     (std::uint32_t{b[2]} << 8) | std::uint32_t{b[3]};
+        if (static_cast<qint64>(length) > end - at - 12) {
+            overlong = length;
+        } else if (chunk.mid(4, 4) == "IEND") {
+            break;
+        }
+        at += 12 + static_cast<qint64>(length);
+    }
+    device->seek(start);
+    return overlong;
 }
 
 }  // namespace
@@ -44,6 +88,10 @@ std::string LoadPicture(const std::string& path, core::PictureBox& box) {
 }
 
 std::string ReadPicture(QImageReader& reader, const std::string& name, core::PictureBox& box) {
+    if (const std::uint32_t claimed = OverlongPngChunk(reader.device()); claimed != 0) {
+        return "Cannot load the picture \"" + name + "\": it is damaged (a part of it claims " +
+               std::to_string(claimed) + " bytes, more than the file holds).";
+    }
     // The size the header claims, read before any pixel is decoded (invalid when the format
     // cannot tell without decoding; the decoded size is checked below then).
     const QSize claimed = reader.size();

@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <cstdint>
 #include <filesystem>
@@ -198,6 +200,35 @@ TEST_F(HostileSheets, TheLargestSheetIsAcceptedAndOneBrickMoreIsRefused) {
     WriteMonoSheet(tooMany, 32768);  // 983 040 x 15
     ExpectRefused(tooMany,
                   "Too many bricks: the sheet holds 32768 bricks, a board can hold at most 32767.");
+}
+
+// A PNG whose text chunk claims a gigabyte made the decoder allocate a gigabyte for a file of
+// a few hundred bytes (found by the sheet fuzz target).
+TEST_F(HostileSheets, APngWithAPartLongerThanTheFileIsRefusedBeforeItIsDecoded) {
+    MakeBusyEditor();
+    QImage sheet(60, 15, QImage::Format_RGB32);
+    sheet.fill(0xFF2040A0u);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(sheet.save(&buffer, "PNG"));
+    // Before IEND (the last 12 bytes): a tEXt chunk whose length field says 0x40000025.
+    const QByteArray overlong(
+        "\x40\x00\x00\x25tEXtdate:create\x00"
+        "2026",
+        23);
+    QByteArray bad = png;
+    bad.insert(bad.size() - 12, overlong);
+    WriteBytes(Path("overlong.png"), std::vector<char>(bad.begin(), bad.end()));
+    ExpectRefused(Path("overlong.png"), "Cannot load the picture \"" + Path("overlong.png") +
+                                            "\": it is damaged (a part of it claims 1073741861 "
+                                            "bytes, more than the file holds).");
+
+    // The same picture whole loads.
+    WriteBytes(Path("whole.png"), std::vector<char>(png.begin(), png.end()));
+    ImportSheet(Path("whole.png"));
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_EQ(Palette().count(), 2);
 }
 
 }  // namespace
