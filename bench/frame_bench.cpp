@@ -246,24 +246,19 @@ void BM_ReplayFrame(benchmark::State& state) {
     state.counters["balls"] = static_cast<double>(replay.game().Balls.size());
 }
 
-BENCHMARK(BM_OracleFrame)
-    ->Arg(1'000)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GameFrame)
-    ->Arg(1'000)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GameFrameRun)
-    ->Arg(1'000)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond);
+// The ball counts of the summary table.
+constexpr std::int64_t kTableCounts[] = {1'000, 10'000, 100'000, 1'000'000};
+
+void TableCounts(benchmark::internal::Benchmark* b) {
+    for (const std::int64_t n : kTableCounts) {
+        b->Arg(n);
+    }
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_OracleFrame)->Apply(TableCounts);
+BENCHMARK(BM_GameFrame)->Apply(TableCounts);
+BENCHMARK(BM_GameFrameRun)->Apply(TableCounts);
 BENCHMARK(BM_GameUpdateBalls)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GameDrawBalls)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpToFirstFrame)->Iterations(10)->Unit(benchmark::kMillisecond);
@@ -413,7 +408,6 @@ bool SameFirstFrame(std::int64_t count) {
 }
 
 void PrintSummary(const Recorder& recorder) {
-    const std::int64_t counts[] = {1'000, 10'000, 100'000, 1'000'000};
     std::printf(
         "\nOne frame (Cls, UpdateBalls, DrawBalls, paddle) with free balls over the "
         "default board, one core, %s loops.\n",
@@ -426,7 +420,7 @@ void PrintSummary(const Recorder& recorder) {
         "plays them.\n\n");
     std::printf("%10s  %22s  %22s  %8s  %14s  %s\n", "balls", "oracle ms", "game ms", "ratio",
                 "back to back", "identical");
-    for (std::int64_t n : counts) {
+    for (const std::int64_t n : kTableCounts) {
         std::string oracleName = "BM_OracleFrame/";
         std::string gameName = "BM_GameFrame/";
         oracleName += std::to_string(n);
