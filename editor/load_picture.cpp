@@ -45,11 +45,16 @@ std::uint32_t OverlongPngChunk(QIODevice* device) {
     const qint64 start = device->pos();
     const qint64 end = device->size();
     // Each chunk: its length (4 bytes, big-endian), its type (4), its data, its CRC (4).
+    // The walk stops at a type that is not four letters (the decoder refuses those at once)
+    // and after more chunks than any real sheet has, so a file of empty chunks costs little.
     qint64 at = start + static_cast<qint64>(sizeof kSignature);
     std::uint32_t overlong = 0;
-    while (overlong == 0 && at + 8 <= end && device->seek(at)) {
+    for (int chunks = 0; overlong == 0 && chunks < 65536 && at + 8 <= end && device->seek(at);
+         ++chunks) {
         const QByteArray chunk = device->read(8);
-        if (chunk.size() != 8) {
+        if (chunk.size() != 8 || !std::all_of(chunk.begin() + 4, chunk.end(), [](char c) {
+                return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+            })) {
             break;
         }
         const auto* b = reinterpret_cast<const unsigned char*>(chunk.constData());

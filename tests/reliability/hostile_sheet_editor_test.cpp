@@ -224,6 +224,14 @@ TEST_F(HostileSheets, APngWithAPartLongerThanTheFileIsRefusedBeforeItIsDecoded) 
                                             "\": it is damaged (a part of it claims 1073741861 "
                                             "bytes, more than the file holds).");
 
+    // A PNG signature and then a sparse gigabyte of zeros: the chunks are not walked one by
+    // one (a zero type is no chunk), and the decoder refuses it at once.
+    const std::vector<char> signature = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+    WriteBytes(Path("holes.png"), signature);
+    fs::resize_file(Path("holes.png"), std::uintmax_t{1} << 30);
+    ExpectRefused(Path("holes.png"), "Cannot load the picture \"" + Path("holes.png") +
+                                         "\": Unable to read image data.");
+
     // The same picture whole loads.
     WriteBytes(Path("whole.png"), std::vector<char>(png.begin(), png.end()));
     ImportSheet(Path("whole.png"));
