@@ -26,6 +26,7 @@
 #include "game/collisions.h"
 #include "game/game.h"
 #include "shared/rounding.h"
+#include "shared/trig.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VANTOR_X86_KERNELS 1
@@ -239,8 +240,8 @@ bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i) {
     // Collisions are judged on the position the ball reached in the previous frame.
     Collide(m, b.X[i], b.Y[i], b.Angle[i]);
     if (std::isnan(b.Cos[i]) || !(b.Angle[i] == before)) {
-        b.Cos[i] = std::cos(kTwoPi - b.Angle[i]);
-        b.Sin[i] = std::sin(kTwoPi - b.Angle[i]);
+        // The same bits on every machine and in the browser, unlike the C library's.
+        core::SinCos(kTwoPi - b.Angle[i], b.Sin[i], b.Cos[i]);
     }
     const double speed = static_cast<double>(b.Speed[i]);
     b.X[i] = static_cast<float>(static_cast<double>(b.X[i]) + speed * b.Cos[i]);

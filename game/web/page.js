@@ -15,6 +15,12 @@
   let wake = null;
   let scale = 1;
   let ready = false;
+  let startTimer = null;
+  const timerChannel = new MessageChannel();
+  timerChannel.port1.onmessage = () => {
+    if (startTimer) startTimer();
+    startTimer = null;
+  };
 
   // The largest whole multiple of the playfield that fits, in device pixels, so every game
   // pixel stays a sharp square.
@@ -39,6 +45,9 @@
       ready = true;
     },
     // The game's wait: until an event is queued, or the time is up (never when negative).
+    // The timer is started from a message task: a timer started from a timer's own task (the
+    // loop runs in one after every wait) counts as nested, and browsers stretch nested timers to
+    // at least 4 ms, which would cost frames.
     vantorWait(milliseconds) {
       return new Promise((resolve) => {
         let timer = 0;
@@ -47,7 +56,12 @@
           clearTimeout(timer);
           resolve();
         };
-        if (milliseconds >= 0) timer = setTimeout(wake, milliseconds);
+        if (milliseconds >= 0) {
+          startTimer = () => {
+            if (wake) timer = setTimeout(wake, milliseconds);
+          };
+          timerChannel.port2.postMessage(null);
+        }
       });
     },
     vantorWake() {
