@@ -6,7 +6,9 @@ queues them, then a left release frees them all, and the title is read once a se
 fly.
 
 Usage: bench/web_fps_check.py [BALLS...]   (after make web; default 100000)
-Prints one line per ball count: the count and the four readings.
+Prints one line per ball count: the count, the four readings, and the milliseconds the game
+itself ran per frame (between the loop's waits, drawing to the canvas included), which does not
+depend on how busy the rest of the machine keeps the browser.
 """
 import os
 import re
@@ -25,16 +27,27 @@ def rates(page, balls):
     time.sleep(1)
     wait_for("the game starts", lambda: page.eval("document.title").startswith("Fps: "), 30)
     page.eval(f"""(() => {{
+        const wait = Module.vantorWait;
+        let resumed = performance.now();
+        Module.busy = 0;
+        Module.vantorWait = (ms) => {{
+            Module.busy += performance.now() - resumed;
+            return wait(ms).then(() => {{ resumed = performance.now(); }});
+        }};
         Module._vantor_pointer(0, 0, 0, 300, 200);
         for (let i = 0; i < {balls // 100}; ++i) Module._vantor_pointer(2, 2, 0, 300, 200);
         Module._vantor_pointer(2, 1, 0, 300, 200);
     }})()""")
     readings = []
+    busy = []
     for _ in range(5):
         time.sleep(1.0)
         readings.append(page.eval("document.title"))
-    return [int(m.group(1)) if m else 0
-            for m in (re.fullmatch(r"Fps: (\d+)", r) for r in readings[1:])]
+        busy.append(page.eval("(b => (Module.busy = 0, b))(Module.busy)"))
+    rates = [int(m.group(1)) if m else 0
+             for m in (re.fullmatch(r"Fps: (\d+)", r) for r in readings[1:])]
+    frames = max(sum(rates), 1)
+    return rates, round(sum(busy[1:]) / frames, 2)
 
 
 def main():
@@ -49,7 +62,8 @@ def main():
     page = Page(f"http://127.0.0.1:{port}/index.html")
     try:
         for balls in counts:
-            print(balls, rates(page, balls), flush=True)
+            readings, work = rates(page, balls)
+            print(f"{balls} balls: {readings}, {work} ms of work a frame", flush=True)
     finally:
         page.close()
         server.kill()
