@@ -77,7 +77,12 @@ void LoadStartBoard(const std::optional<std::filesystem::path>& named,
         // read (a folder, a dangling link, no permission) is an error the player should see,
         // not a reason to play some other board.
         if (status.type() != std::filesystem::file_type::not_found) {
-            core::LoadBoard(path, board);
+            try {
+                core::LoadBoard(path, board);
+            } catch (const core::BoardError& e) {
+                // The reason alone leaves a player stuck; say what gets the game going again.
+                throw core::BoardError(std::string(e.what()) + kDamagedBoardAdvice);
+            }
             NotePlaying(path, notes);
             return;
         }

@@ -16,6 +16,11 @@ namespace game {
 
 inline constexpr const char* kBoardFileName = "board.brd";
 
+// Follows the reason when a board.brd that was found cannot be played.
+inline constexpr const char* kDamagedBoardAdvice =
+    ". Replace or delete this file (without it the game plays its built-in board), or start "
+    "the game with another board.";
+
 // board.brd in the program's directory.
 std::filesystem::path BoardPathIn(const std::filesystem::path& programDirectory);
 
@@ -40,8 +45,9 @@ std::vector<std::filesystem::path> BoardSearchPath(const std::filesystem::path& 
 // Reads the board to play into board and writes on notes which one it is. A named board is
 // played or is an error. Otherwise the first path of searchPath that exists is played; when none
 // does, the built-in board. Throws core::BoardError, with board unchanged, when the chosen file
-// cannot be read or fails validation, and when nothing is found and builtIn is empty (a build
-// without a default board).
+// cannot be read or fails validation (for a board that was found rather than named, the message
+// ends with kDamagedBoardAdvice), and when nothing is found and builtIn is empty (a build without
+// a default board).
 void LoadStartBoard(const std::optional<std::filesystem::path>& named,
                     std::span<const std::filesystem::path> searchPath,
                     std::span<const std::byte> builtIn, core::Board& board, std::ostream& notes);
