@@ -6,6 +6,9 @@
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
 #   make soak    build optimised and play 200 000 frames with up to 50 000 balls, headless
 #   make format  reformat every source file
+#   make install install the programs and their desktop files under PREFIX (default /usr/local),
+#                into DESTDIR when it is set
+#   make package build the Debian package build/vantor_VERSION_ARCH.deb
 #   make web     build the game for the browser into build/web (Emscripten)
 #   make web-run build it and serve it on 127.0.0.1 (WEB_PORT, default 8000)
 
@@ -18,9 +21,11 @@ SOAK_DIR  := build/soak
 WEB_DIR   := build/web
 WEB_PORT  ?= 8000
 FUZZ_SECONDS ?= 60
+PREFIX    ?= /usr/local
 SOURCES    = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: deps run editor test bench format format-check release test-build fuzz soak web web-run web-if-available
+.PHONY: deps run editor test bench format format-check release test-build fuzz soak install package \
+        web web-run web-if-available
 
 deps:
 	@scripts/install-deps.sh
@@ -29,6 +34,13 @@ release: deps
 	@cmake -S . -B $(REL_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
 	    -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON >/dev/null
 	@cmake --build $(REL_DIR) -j $(JOBS)
+
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(REL_DIR) --prefix "$(PREFIX)"
+
+# The package holds the programs for /usr; it is written to build/.
+package: release
+	@cd $(REL_DIR) && cpack -G DEB -B $(CURDIR)/build | grep "generated"
 
 run: release
 	$(REL_DIR)/game/Vantor

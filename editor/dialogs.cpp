@@ -11,12 +11,14 @@ void CommonDialog::ShowOpen() {
     if (Host != nullptr) {
         Host->ShowOpen(*this);
     }
+    InitDir.clear();
 }
 
 void CommonDialog::ShowSave() {
     if (Host != nullptr) {
         Host->ShowSave(*this);
     }
+    InitDir.clear();
 }
 
 namespace {
@@ -90,7 +92,8 @@ std::string ToQtFilter(std::string_view filter) {
 void QtDialogs::ShowOpen(CommonDialog& dialog) {
     const QString chosen = QFileDialog::getOpenFileName(
         parent_, QString::fromStdString(dialog.DialogTitle),
-        QString::fromStdString(dialog.FileName), QString::fromStdString(ToQtFilter(dialog.Filter)));
+        QString::fromStdString(dialog.FileName.empty() ? dialog.InitDir : dialog.FileName),
+        QString::fromStdString(ToQtFilter(dialog.Filter)));
     if (!chosen.isEmpty()) {
         dialog.FileName = chosen.toStdString();
     }

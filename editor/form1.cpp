@@ -10,6 +10,7 @@
 #include <new>
 
 #include "editor/brick_sheet.h"
+#include "editor/default_sheet_folder.h"
 #include "editor/load_picture.h"
 #include "editor/painting.h"
 #include "editor/picture_view.h"
@@ -178,6 +179,7 @@ void Form1::cmdLoadBricks_Click() {
         CDLoad.DialogTitle = "Load Bricks";
         CDLoad.FileName = "";
         CDLoad.Filter = kBitmapFilter;
+        CDLoad.InitDir = PicBricks.Width() == 0 ? DefaultSheetFolder() : "";
         CDLoad.ShowOpen();
         if (CDLoad.FileName.empty()) {
             return;
