@@ -33,8 +33,8 @@ EM_ASYNC_JS(std::uint8_t*, vantor_fetch_start_board, (int* size), {
 EM_JS(void, vantor_show_message, (const char* text), {
     Module.vantorShowMessage(UTF8ToString(text));
 });
-EM_JS(char*, vantor_start_board_name, (), {
-    return stringToNewUTF8(Module.vantorStartBoardName());
+EM_JS(void, vantor_start_board_name, (char* buffer, int size), {
+    stringToUTF8(Module.vantorStartBoardName(), buffer, size);
 });
 // clang-format on
 
@@ -49,13 +49,13 @@ core::Board StartBoard() {
     std::uint8_t* bytes = vantor_fetch_start_board(&size);
     const std::unique_ptr<std::uint8_t, decltype(&std::free)> owned(bytes, &std::free);
     if (bytes != nullptr) {
-        const std::unique_ptr<char, decltype(&std::free)> name(vantor_start_board_name(),
-                                                               &std::free);
+        char name[1024] = {};
+        vantor_start_board_name(name, static_cast<int>(sizeof name));
         try {
             return core::DecodeBoard(
-                std::as_bytes(std::span(bytes, static_cast<std::size_t>(size))), name.get());
+                std::as_bytes(std::span(bytes, static_cast<std::size_t>(size))), name);
         } catch (const std::exception& e) {
-            vantor_show_message(e.what());
+            vantor_show_message((std::string(e.what()) + "; playing the built-in board").c_str());
         }
     }
     return core::DecodeBoard(game::BuiltInBoard(), "the built-in board");
