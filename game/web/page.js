@@ -44,11 +44,12 @@
     onRuntimeInitialized() {
       ready = true;
     },
-    // The game's wait: until an event is queued, or the time is up (never when negative).
+    // The game's wait: until an event is queued, or until performance.now(), the game's tick
+    // counter, reaches untilTick (never when negative).
     // The timer is started from a message task: a timer started from a timer's own task (the
     // loop runs in one after every wait) counts as nested, and browsers stretch nested timers to
     // at least 4 ms, which would cost frames.
-    vantorWait(milliseconds) {
+    vantorWait(untilTick) {
       return new Promise((resolve) => {
         let timer = 0;
         wake = () => {
@@ -56,9 +57,9 @@
           clearTimeout(timer);
           resolve();
         };
-        if (milliseconds >= 0) {
+        if (untilTick >= 0) {
           startTimer = () => {
-            if (wake) timer = setTimeout(wake, milliseconds);
+            if (wake) timer = setTimeout(wake, Math.max(0, untilTick - performance.now()));
           };
           timerChannel.port2.postMessage(null);
         }

@@ -8,10 +8,10 @@
 #include "shared/colour.h"
 
 // The page's side of the platform, in page.js: vantorWait resolves when an event is queued or
-// the time is up; the other two draw and set the caption.
+// the tick counter reaches the given tick; the others draw, set the caption and end a wait.
 // clang-format off
-EM_ASYNC_JS(void, vantor_wait, (double milliseconds), {
-    await Module.vantorWait(milliseconds);
+EM_ASYNC_JS(void, vantor_wait, (double untilTick), {
+    await Module.vantorWait(untilTick);
 });
 EM_JS(void, vantor_present, (const void* rgba, int width, int height), {
     Module.vantorPresent(rgba, width, height);
@@ -44,13 +44,10 @@ void WebPlatform::WaitEvent(std::optional<std::uint64_t> untilTick) {
     if (!events_.empty()) {
         return;
     }
-    // A negative time waits for an event alone: no timer runs while the game is paused.
-    double milliseconds = -1;
-    if (untilTick) {
-        const std::uint64_t now = TickCount();
-        milliseconds = *untilTick > now ? static_cast<double>(*untilTick - now) : 0.0;
-    }
-    vantor_wait(milliseconds);
+    // The page times the wait to the tick itself, to the fraction of a millisecond: a wait in
+    // whole milliseconds from a truncated tick would start most frames late. Negative: wait
+    // for an event alone, so no timer runs while the game is paused.
+    vantor_wait(untilTick ? static_cast<double>(*untilTick) : -1.0);
 }
 
 void WebPlatform::Show() {}
