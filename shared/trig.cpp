@@ -74,29 +74,92 @@ Dd Reduce(double x, double n) {
     return Add({t3.hi, 0.0}, {tail.hi, tail.lo - n * kPio2Part4});
 }
 
-// sin r and cos r for |r| <= pi/4 by their Taylor series, until a term no longer counts.
-void SinCosReduced(Dd r, Dd& sine, Dd& cosine) {
+// sin r and cos r for |r| <= pi/4 by their Taylor series, until a term no longer counts. Slow;
+// it only builds the table below.
+void SeriesSinCos(Dd r, Dd& sine, Dd& cosine) {
     constexpr double kNegligible = 0x1p-110;
     const Dd r2 = Multiply(r, r);
     sine = r;
     cosine = {1.0, 0.0};
     Dd sinTerm = r;
     Dd cosTerm = {1.0, 0.0};
-    bool sinDone = false;
-    bool cosDone = false;
-    for (int k = 1; k < 16 && !(sinDone && cosDone); ++k) {
+    for (int k = 1; k < 16; ++k) {
         const double odd = static_cast<double>(2 * k);
-        if (!sinDone) {
-            sinTerm = DivideBy(Multiply(sinTerm, r2), -(odd * (odd + 1)));
-            sine = Add(sine, sinTerm);
-            sinDone = std::fabs(sinTerm.hi) < kNegligible * std::fabs(sine.hi);
-        }
-        if (!cosDone) {
-            cosTerm = DivideBy(Multiply(cosTerm, r2), -((odd - 1) * odd));
-            cosine = Add(cosine, cosTerm);
-            cosDone = std::fabs(cosTerm.hi) < kNegligible * std::fabs(cosine.hi);
+        sinTerm = DivideBy(Multiply(sinTerm, r2), -(odd * (odd + 1)));
+        sine = Add(sine, sinTerm);
+        cosTerm = DivideBy(Multiply(cosTerm, r2), -((odd - 1) * odd));
+        cosine = Add(cosine, cosTerm);
+        if (std::fabs(sinTerm.hi) < kNegligible * std::fabs(sine.hi) &&
+            std::fabs(cosTerm.hi) < kNegligible * std::fabs(cosine.hi)) {
+            break;
         }
     }
+}
+
+// sin and cos of a = k/64 for k = 0 .. 51 (pi/4 is 50.3/64), and the Taylor coefficients the
+// short series below needs, all in double-double.
+constexpr int kSteps = 64;
+constexpr int kTableSize = 52;
+struct Tables {
+    Dd sin[kTableSize];
+    Dd cos[kTableSize];
+    Dd sixth;         // 1/6
+    Dd oneTwentieth;  // 1/120
+    Dd half;          // 1/2
+    Dd twentyFourth;  // 1/24
+    Dd seven20th;     // 1/720
+
+    Tables()
+        : sixth(DivideBy({1.0, 0.0}, 6.0)),
+          oneTwentieth(DivideBy({1.0, 0.0}, 120.0)),
+          half{0.5, 0.0},
+          twentyFourth(DivideBy({1.0, 0.0}, 24.0)),
+          seven20th(DivideBy({1.0, 0.0}, 720.0)) {
+        for (int k = 0; k < kTableSize; ++k) {
+            SeriesSinCos({static_cast<double>(k) / kSteps, 0.0}, sin[k], cos[k]);
+        }
+    }
+};
+
+const Tables& Table() {
+    static const Tables tables;
+    return tables;
+}
+
+Dd Negate(Dd a) {
+    return {-a.hi, -a.lo};
+}
+
+// sin r and cos r for |r| <= pi/4: r = a + t with a = k/64 from the table and |t| <= 1/128, so
+// short series in t suffice; their last terms are far below the result's last bit and are
+// summed in plain doubles.
+void SinCosReduced(Dd r, Dd& sine, Dd& cosine) {
+    const Tables& table = Table();
+    const double k = std::nearbyint(r.hi * kSteps);
+    const double a = k / kSteps;
+    const Dd t = TwoSum(r.hi - a, r.lo);  // r.hi - a is exact: the two are that close
+    const Dd u = Multiply(t, t);
+    const double uh = u.hi;
+
+    // sin t = t + t u (-1/6 + u/120) + t u^3 (-1/5040 + u/362880 - u^2/39916800)
+    const double sinTail =
+        t.hi * uh * uh * uh * (-1.0 / 5040 + uh * (1.0 / 362880 - uh * (1.0 / 39916800)));
+    const Dd sinInner = Add(Negate(table.sixth), Multiply(u, table.oneTwentieth));
+    const Dd sinT = Add(t, Add(Multiply(Multiply(t, u), sinInner), {sinTail, 0.0}));
+
+    // cos t = 1 + u (-1/2 + u (1/24 - u/720)) + u^4 (1/40320 - u/3628800 + u^2/479001600)
+    const double cosTail =
+        uh * uh * uh * uh * (1.0 / 40320 - uh * (1.0 / 3628800 - uh * (1.0 / 479001600)));
+    const Dd cosInner =
+        Add(Negate(table.half),
+            Multiply(u, Add(table.twentyFourth, Negate(Multiply(u, table.seven20th)))));
+    const Dd cosT = Add({1.0, 0.0}, Add(Multiply(u, cosInner), {cosTail, 0.0}));
+
+    const auto index = static_cast<int>(std::fabs(k));
+    const Dd sinA = k < 0 ? Negate(table.sin[index]) : table.sin[index];
+    const Dd cosA = table.cos[index];
+    sine = Add(Multiply(sinA, cosT), Multiply(cosA, sinT));
+    cosine = Add(Multiply(cosA, cosT), Negate(Multiply(sinA, sinT)));
 }
 
 // Quadrant q of x: sin x and cos x from sin r and cos r.

@@ -8,9 +8,11 @@
 // shows; but a replay must not depend on where it runs.
 //
 // Both are evaluated in double-double arithmetic (about 104 bits) with plain IEEE additions and
-// multiplications, then rounded once, so they return the correctly rounded result except where
-// the true value lies within 2^-100 of a midpoint between two doubles (none is known in the
-// game's range). That is also what glibc returns for all but a few results in a thousand.
+// multiplications (a table of 52 angles and short series around them), then rounded once, so
+// they return the correctly rounded result except where the true value lies within 2^-100 of a
+// midpoint between two doubles (none is known in the game's range). That is also what glibc
+// returns for all but a few results in a thousand. A call costs about 0.1 microseconds; the
+// ball list calls it only when a ball's direction changes.
 
 namespace core {
 
