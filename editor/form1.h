@@ -27,6 +27,8 @@ struct WindowState {
     std::int32_t CursorCol = 0;  // cell under the pointer, 0 .. 19
     std::int32_t CursorRow = 0;
     core::VbBool BricksLoaded = core::kFalse;  // a brick table exists; nothing sets it back
+
+    bool operator==(const WindowState&) const = default;
 };
 
 // Brickwright's one window: the board view with its grid, the brick sheet import with the
