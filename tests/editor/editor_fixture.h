@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -26,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/form1.h"
+#include "editor/main_window.h"
 #include "editor/picture_view.h"
 #include "shared/board_file.h"
 #include "shared/board_model.h"
@@ -145,9 +147,13 @@ class EditorFixture : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        form_ = std::make_unique<Form1>(board_, dialogs_);
-        form_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+        // Every test starts without settings or a recovery copy of an earlier one.
+        QSettings().clear();
+        window_ = std::make_unique<MainWindow>(board_, dialogs_);
+        std::filesystem::remove_all(window_->Recovery().Path());
+        form_ = &window_->Form();
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     }
     void TearDown() override {
         EXPECT_TRUE(dialogs_.Exhausted()) << "a scripted answer was never asked for";
@@ -214,7 +220,11 @@ class EditorFixture : public ::testing::Test {
         dialogs_.Choose(path);
         Click("cmdLoadBricks");
     }
+    // Over unsaved work the editor first asks whether to save it; the work is discarded.
     void LoadBoardFile(const std::string& path) {
+        if (form_->IsModified()) {
+            dialogs_.Answer("Discard");
+        }
         dialogs_.Choose(path);
         Click("cmdLoadBoard");
     }
@@ -292,7 +302,8 @@ class EditorFixture : public ::testing::Test {
     QTemporaryDir dir_;
     core::Board board_;
     ScriptedDialogs dialogs_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<MainWindow> window_;
+    Form1* form_ = nullptr;  // the window's client area
 };
 
 }  // namespace editor::testing
