@@ -74,6 +74,9 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     bricksLabel_->setObjectName(QStringLiteral("statusBricks"));
     cellsLabel_ = new QLabel(this);
     cellsLabel_->setObjectName(QStringLiteral("statusCells"));
+    for (QLabel* label : {fileLabel_, bricksLabel_, cellsLabel_}) {
+        label->setContentsMargins(6, 0, 6, 0);
+    }
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(fileLabel_, 1);
     statusBar()->addPermanentWidget(bricksLabel_);
