@@ -273,6 +273,9 @@ void Form1::PicDisp_MouseDown(std::int16_t Button, std::int16_t Shift, float X, 
     }
     const GridCell pointer = CellUnderPointer(static_cast<double>(X), static_cast<double>(Y));
     FinishStroke();
+    // A rectangle whose release never came (the grab was lost) ends with the next press.
+    rectangle_.reset();
+    PicDisp->SetOutline(std::nullopt);
     if ((Shift & 1) != 0 && (Button == kLeftButton || Button == kRightButton)) {
         // Shift-drag: the rectangle is only outlined until the button is released.
         rectangle_ = RectangleDrag{pointer, Button};

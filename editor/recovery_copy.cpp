@@ -43,7 +43,6 @@ bool RecoveryCopy::WriteNow() {
         // A copy: the board's own header is what its file holds, not what the copy holds.
         core::Board copy = *board_;
         core::SaveBoard(path, copy);
-        reported_ = false;
         return true;
     } catch (const std::exception& e) {
         if (!reported_) {

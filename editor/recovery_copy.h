@@ -42,8 +42,8 @@ class RecoveryCopy {
     const core::Board* board_ = nullptr;
     std::chrono::milliseconds delay_ = kDefaultDelay;
     QTimer timer_;
-    bool reported_ = false;
-    bool owned_ = false;  // this run has scheduled or written the copy
+    bool reported_ = false;  // a failure is reported once a run
+    bool owned_ = false;     // this run has scheduled or written the copy
 };
 
 }  // namespace editor
