@@ -340,7 +340,8 @@ bool Form1::ImportSheetFrom(const std::string& path) {
         const SheetCheck check =
             CheckSheet(PicTempBricks.ScaleWidth(), PicTempBricks.ScaleHeight());
         if (check != SheetCheck::Accepted) {
-            ShowMessage(SheetCheckMessage(check, PicTempBricks.ScaleWidth()));
+            ShowMessage(SheetCheckMessage(check, PicTempBricks.ScaleWidth(),
+                                          PicTempBricks.ScaleHeight(), CDLoad.FileName));
             return;
         }
         core::BrickTable table = BuildBrickTable(PicTempBricks);

@@ -73,6 +73,19 @@ std::string Prefix(std::string_view name) {
     throw BoardError(Prefix(name) + std::string(what) + ": " + std::strerror(error));
 }
 
+bool StartsWithMagic(std::span<const std::byte> head) {
+    constexpr std::string_view kMagic = "VNTR";
+    if (head.size() < kMagic.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kMagic.size(); ++i) {
+        if (head[i] != static_cast<std::byte>(kMagic[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::int32_t LastBrickIndexOf(std::span<const std::byte> header) {
     BoardHeader h;
     ByteReader reader(header.first(kHeaderBytes));
@@ -87,6 +100,25 @@ void RequireHeader(std::uintmax_t fileSize, std::string_view name) {
         throw BoardError(Prefix(name) + "file is " + std::to_string(fileSize) +
                          " bytes, too short for a board header (" + std::to_string(kHeaderBytes) +
                          " bytes)");
+    }
+}
+
+// The header and brick count checks on a file of fileSize bytes whose first bytes are head (up
+// to the 14 of the header). A file that fails them and does not even start with "VNTR" is most
+// likely some other file chosen by mistake, and a brick count made of its first bytes would
+// only confuse; a file that passes loads whatever its first bytes, since the readers never
+// looked at them and stored boards may rely on that.
+std::size_t CheckBoardShape(std::span<const std::byte> head, std::uintmax_t fileSize,
+                            std::string_view name) {
+    try {
+        RequireHeader(fileSize, name);
+        return CheckBrickCount(LastBrickIndexOf(head), fileSize, name);
+    } catch (const BoardError&) {
+        if (!StartsWithMagic(head)) {
+            throw BoardError(Prefix(name) +
+                             "this is not a board file (it does not start with VNTR)");
+        }
+        throw;
     }
 }
 
@@ -191,8 +223,8 @@ std::size_t CheckBrickCount(std::int32_t lastBrickIndex, std::uintmax_t fileSize
 }
 
 Board DecodeBoard(std::span<const std::byte> bytes, std::string_view name) {
-    RequireHeader(bytes.size(), name);
-    const std::size_t bricks = CheckBrickCount(LastBrickIndexOf(bytes), bytes.size(), name);
+    const std::size_t bricks =
+        CheckBoardShape(bytes.first(std::min(bytes.size(), kHeaderBytes)), bytes.size(), name);
 
     Board board;
     ByteReader in(bytes);
@@ -237,15 +269,16 @@ void LoadBoard(const std::filesystem::path& path, Board& board) {
         throw BoardError(Prefix(name) + "is not a regular file");
     }
     const auto fileSize = static_cast<std::uintmax_t>(info.st_size);
-    RequireHeader(fileSize, name);
 
     // Read only what the header announces, after checking it against the file's length: a
     // damaged header must not make us allocate or read gigabytes.
-    std::vector<std::byte> bytes(kHeaderBytes);
-    if (!ReadExactly(fd.Get(), bytes.data(), kHeaderBytes, 0, name)) {
+    const std::size_t headBytes =
+        static_cast<std::size_t>(std::min<std::uintmax_t>(fileSize, kHeaderBytes));
+    std::vector<std::byte> bytes(headBytes);
+    if (!ReadExactly(fd.Get(), bytes.data(), headBytes, 0, name)) {
         throw BoardError(Prefix(name) + "file ended while reading the header");
     }
-    const std::size_t bricks = CheckBrickCount(LastBrickIndexOf(bytes), fileSize, name);
+    const std::size_t bricks = CheckBoardShape(bytes, fileSize, name);
     const std::size_t needed = BoardFileSize(bricks);
     bytes.resize(needed);
     if (!ReadExactly(fd.Get(), bytes.data() + kHeaderBytes, needed - kHeaderBytes,
