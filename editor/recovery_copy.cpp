@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <filesystem>
 #include <iostream>
@@ -17,9 +18,23 @@ RecoveryCopy::RecoveryCopy() {
     path_ = QFile::encodeName(QDir(folder).filePath(QStringLiteral("recovery.brd"))).toStdString();
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, [this] { WriteNow(); });
+
+    // A lock beside the copy says which running Brickwright keeps it. A lock whose process is
+    // gone (a crash, kill -9) is taken over; a lock is never stale by its age alone.
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
+    lock_ = std::make_unique<QLockFile>(QFile::decodeName(QByteArray::fromStdString(path_)) +
+                                        QStringLiteral(".lock"));
+    lock_->setStaleLockTime(0);
+    locked_ = lock_->tryLock(0);
 }
 
+RecoveryCopy::~RecoveryCopy() = default;
+
 bool RecoveryCopy::Exists() const {
+    if (!locked_) {
+        return false;
+    }
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path_, error));
 }
@@ -35,6 +50,14 @@ void RecoveryCopy::Schedule(const core::Board& board) {
 bool RecoveryCopy::WriteNow() {
     timer_.stop();
     if (board_ == nullptr) {
+        return false;
+    }
+    if (!locked_) {
+        if (!reported_) {
+            std::cerr << "Brickwright: another Brickwright keeps the recovery copy; this one "
+                         "keeps none.\n";
+            reported_ = true;
+        }
         return false;
     }
     try {
@@ -63,6 +86,9 @@ void RecoveryCopy::Remove() {
 
 void RecoveryCopy::Discard() {
     owned_ = false;
+    if (!locked_) {
+        return;
+    }
     std::error_code error;
     std::filesystem::remove(path_, error);
 }

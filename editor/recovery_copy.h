@@ -1,9 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 #include <QTimer>
+
+class QLockFile;
 
 #include "shared/board_model.h"
 
@@ -17,9 +20,15 @@ class RecoveryCopy {
     static constexpr std::chrono::milliseconds kDefaultDelay{10000};
 
     RecoveryCopy();
+    ~RecoveryCopy();
+    RecoveryCopy(const RecoveryCopy&) = delete;
+    RecoveryCopy& operator=(const RecoveryCopy&) = delete;
 
     // The copy's path, as the bytes the system uses.
     const std::string& Path() const { return path_; }
+    // Whether a copy lies there that no running Brickwright keeps: one left by a run that did
+    // not end cleanly. While another Brickwright runs, the copy is its own, and this one keeps
+    // none (the first one to start holds the copy's lock).
     bool Exists() const;
 
     // At most `delay` after the first change that is not yet in the copy, `board` is written.
@@ -44,6 +53,8 @@ class RecoveryCopy {
     QTimer timer_;
     bool reported_ = false;  // a failure is reported once a run
     bool owned_ = false;     // this run has scheduled or written the copy
+    std::unique_ptr<QLockFile> lock_;
+    bool locked_ = false;  // this run is the one that keeps the copy
 };
 
 }  // namespace editor

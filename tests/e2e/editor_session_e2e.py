@@ -60,8 +60,10 @@ class Session:
         time.sleep(0.05)
 
     def key(self, *keys):
+        # Without a window manager the focus is given by hand; Qt takes a moment to make the
+        # window active, and a shortcut pressed before that is lost.
         x.xdotool("windowfocus", "--sync", self.window)
-        time.sleep(0.1)
+        time.sleep(0.4)
         x.xdotool("key", *keys)
         time.sleep(0.2)
 

@@ -270,39 +270,50 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     Drag(Qt::LeftButton, {305, 5}, {305, 5});
     ASSERT_TRUE(QTest::qWaitFor([&] { return recovery.Exists(); }, 5000));
     const core::Board lost = board_;
+    window_.reset();  // gone without closing: the copy stays
+    board_ = core::Board{};
+    window_ = std::make_unique<MainWindow>(board_, dialogs_);
+    form_ = &window_->Form();
+    dialogs_.Answer("Restore");
+    window_->OfferRecovery();
+    ASSERT_EQ(dialogs_.questions.size(), 1u);
+    EXPECT_EQ(dialogs_.questions[0].Text,
+              "Brickwright was not closed properly. Restore the unsaved board?");
+    EXPECT_EQ(dialogs_.questions[0].Buttons, (std::vector<std::string>{"Restore", "Discard"}));
+    EXPECT_EQ(board_.Cells, lost.Cells);
+    EXPECT_TRUE(form_->IsModified());
+    EXPECT_TRUE(form_->CurrentFile().empty());
     {
+        // A second Brickwright started meanwhile leaves the first one's copy alone.
         core::Board other;
         testing::ScriptedDialogs answers;
-        MainWindow restarted(other, answers);
-        answers.Answer("Restore");
-        restarted.OfferRecovery();
-        ASSERT_EQ(answers.questions.size(), 1u);
-        EXPECT_EQ(answers.questions[0].Text,
-                  "Brickwright was not closed properly. Restore the unsaved board?");
-        EXPECT_EQ(answers.questions[0].Buttons, (std::vector<std::string>{"Restore", "Discard"}));
-        EXPECT_EQ(other.Cells, lost.Cells);
-        EXPECT_TRUE(restarted.Form().IsModified());
-        EXPECT_TRUE(restarted.Form().CurrentFile().empty());
-        answers.Answer("Discard");
-        EXPECT_TRUE(restarted.close());
+        MainWindow second(other, answers);
+        second.OfferRecovery();
+        EXPECT_TRUE(answers.questions.empty());
     }
-    EXPECT_FALSE(recovery.Exists());
+    RecoveryCopy& restored = window_->Recovery();
+    EXPECT_TRUE(restored.Exists());
+    dialogs_.Answer("Discard");
+    EXPECT_TRUE(window_->close());
+    EXPECT_FALSE(restored.Exists());
 
     // A damaged copy is reported and set aside; the editor starts as usual.
-    std::filesystem::create_directories(std::filesystem::path(recovery.Path()).parent_path());
-    testing::WriteBytes(recovery.Path(), {'V', 'N', 'T', 'R'});
+    std::filesystem::create_directories(std::filesystem::path(restored.Path()).parent_path());
+    testing::WriteBytes(restored.Path(), {'V', 'N', 'T', 'R'});
     dialogs_.Answer("Restore");
     window_->OfferRecovery();
     EXPECT_NE(TakeMessage().find("set aside"), std::string::npos);
-    EXPECT_FALSE(recovery.Exists());
+    EXPECT_FALSE(restored.Exists());
 
     // A copy that cannot be written stops nothing.
-    std::filesystem::create_directory(recovery.Path());
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    std::filesystem::create_directory(restored.Path());
     Drag(Qt::LeftButton, {335, 5}, {335, 5});
-    EXPECT_FALSE(recovery.WriteNow());
+    EXPECT_FALSE(restored.WriteNow());
     Drag(Qt::LeftButton, {365, 5}, {365, 5});
     EXPECT_EQ(board_.Cells(12, 0).Used, core::kTrue);
-    std::filesystem::remove(recovery.Path());
+    std::filesystem::remove(restored.Path());
     dialogs_.Answer("Discard");
     EXPECT_TRUE(window_->close());
 }
