@@ -13,12 +13,14 @@ void CommonDialog::ShowOpen() {
     if (Host != nullptr) {
         Host->ShowOpen(*this);
     }
+    InitDir.clear();
 }
 
 void CommonDialog::ShowSave() {
     if (Host != nullptr) {
         Host->ShowSave(*this);
     }
+    InitDir.clear();
 }
 
 namespace {
@@ -90,9 +92,10 @@ std::string ToQtFilter(std::string_view filter) {
 }
 
 void QtDialogs::ShowOpen(CommonDialog& dialog) {
+    const std::string& initial = dialog.FileName.empty() ? dialog.InitDir : dialog.FileName;
     const QString chosen =
         QFileDialog::getOpenFileName(parent_, QString::fromStdString(dialog.DialogTitle),
-                                     QFile::decodeName(QByteArray::fromStdString(dialog.FileName)),
+                                     QFile::decodeName(QByteArray::fromStdString(initial)),
                                      QString::fromStdString(ToQtFilter(dialog.Filter)));
     if (!chosen.isEmpty()) {
         dialog.FileName = QFile::encodeName(chosen).toStdString();

@@ -22,6 +22,8 @@ struct CommonDialog {
     std::string FileName;
     std::string Filter;
     Dialogs* Host = nullptr;
+    // The folder the next dialog opens in when FileName is empty; used by that dialog only.
+    std::string InitDir;
 
     void ShowOpen();
     void ShowSave();

@@ -14,6 +14,7 @@
 #include <new>
 
 #include "editor/brick_sheet.h"
+#include "editor/default_sheet_folder.h"
 #include "editor/edit_commands.h"
 #include "editor/load_picture.h"
 #include "editor/painting.h"
@@ -314,6 +315,8 @@ void Form1::cmdLoadBricks_Click() {
     CDLoad.DialogTitle = "Load Bricks";
     CDLoad.FileName = "";
     CDLoad.Filter = kBitmapFilter;
+    // Until a sheet has been imported, the dialog starts where the default sheet lies.
+    CDLoad.InitDir = PicBricks.Width() == 0 ? DefaultSheetFolder() : "";
     CDLoad.ShowOpen();
     if (CDLoad.FileName.empty()) {
         return;

@@ -52,11 +52,14 @@ class QtDialogsTest : public ::testing::Test {
 
 TEST_F(QtDialogsTest, OpenShowsTitleAndFilterAndReturnsTheChosenPath) {
     std::ofstream(Path("sheet.bmp")) << "x";
-    CommonDialog dialog{"Load Bricks", "", "Bitmaps (*.bmp)|*.bmp", &dialogs_};
+    // It opens in InitDir, which serves this one dialog only.
+    CommonDialog dialog{"Load Bricks", "", "Bitmaps (*.bmp)|*.bmp", &dialogs_,
+                        dir_.path().toStdString()};
     const ModalAnswer answer([this](QWidget* modal) {
         auto* fileDialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(fileDialog, nullptr);
         EXPECT_EQ(fileDialog->windowTitle(), "Load Bricks");
+        EXPECT_EQ(fileDialog->directory().absolutePath(), dir_.path());
         EXPECT_EQ(fileDialog->nameFilters(), QStringList{"Bitmaps (*.bmp)"});
         EXPECT_EQ(fileDialog->fileMode(), QFileDialog::ExistingFile);
         fileDialog->selectFile(QString::fromStdString(Path("sheet.bmp")));
@@ -64,10 +67,11 @@ TEST_F(QtDialogsTest, OpenShowsTitleAndFilterAndReturnsTheChosenPath) {
     });
     dialog.ShowOpen();
     EXPECT_EQ(dialog.FileName, Path("sheet.bmp"));
+    EXPECT_EQ(dialog.InitDir, "");
 }
 
 TEST_F(QtDialogsTest, ACancelledDialogLeavesTheFileNameAsItWas) {
-    CommonDialog dialog{"Load Board", "", "Vantor Boards (*.brd)|*.brd", &dialogs_};
+    CommonDialog dialog{"Load Board", "", "Vantor Boards (*.brd)|*.brd", &dialogs_, {}};
     const ModalAnswer answer([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     dialog.ShowOpen();
     EXPECT_EQ(dialog.FileName, "");
@@ -75,7 +79,7 @@ TEST_F(QtDialogsTest, ACancelledDialogLeavesTheFileNameAsItWas) {
 
 TEST_F(QtDialogsTest, SaveAddsNoExtensionAndAsksNothingBeforeReplacing) {
     std::ofstream(Path("plain")) << "old";
-    CommonDialog dialog{"Save Board", "", "Vantor Boards (*.brd)|*.brd", &dialogs_};
+    CommonDialog dialog{"Save Board", "", "Vantor Boards (*.brd)|*.brd", &dialogs_, {}};
     const ModalAnswer answer([this](QWidget* modal) {
         auto* fileDialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(fileDialog, nullptr);
