@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <fstream>
 #include <functional>
@@ -113,6 +114,25 @@ TEST_F(QtDialogsTest, MessageBoxHasTheCaptionTextAndOnlyAnOkButton) {
         box->button(QMessageBox::Ok)->click();
     });
     dialogs_.MessageBox("Invalid file size. Must be n*30 width and 15 height", "Brickwright");
+}
+
+TEST_F(QtDialogsTest, AQuestionIsAnsweredByReturnAndEscapeAsTold) {
+    const Question question{"The board has unsaved changes. Save them?",
+                            "Brickwright",
+                            {"Save", "Discard", "Cancel"},
+                            0,
+                            2};
+    for (const auto& [key, expected] : {std::pair{Qt::Key_Return, 0}, {Qt::Key_Escape, 2}}) {
+        const Qt::Key pressed = key;
+        const ModalAnswer answer([pressed](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), "Brickwright");
+            EXPECT_EQ(box->buttons().size(), 3);
+            QTest::keyClick(box, pressed);
+        });
+        EXPECT_EQ(dialogs_.Ask(question), expected);
+    }
 }
 
 }  // namespace
