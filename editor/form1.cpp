@@ -199,18 +199,36 @@ void Form1::Changed() {
 
 void Form1::PaintCursorCell(std::int16_t button) {
     const GridCell cell{state_.CursorCol, state_.CursorRow};
-    if (button == kLeftButton || button == kRightButton) {
-        // Everything until the buttons are released is one step of the history.
-        stroke_.Touch(board_, PicDisp->Picture(), cell);
-        if (!strokeName_) {
-            strokeName_ = button == kLeftButton ? QStringLiteral("Paint") : QStringLiteral("Erase");
-            Changed();
-        }
+    if (button != kLeftButton && button != kRightButton) {
+        strokeEnd_.reset();
+        ApplyPaintingRule(board_, PicDisp->Picture(), cell, button, ListIndex());
+        return;
     }
-    ApplyPaintingRule(board_, PicDisp->Picture(), cell, button, ListIndex());
+    // Everything until the buttons are released is one step of the history.
+    const bool starts = !strokeName_;
+    if (starts) {
+        strokeName_ = button == kLeftButton ? QStringLiteral("Paint") : QStringLiteral("Erase");
+    }
+    // The window system reports a fast pointer only now and then; the stroke fills the cells
+    // between the last one it reached and this one, so it has no gaps. The last one was painted
+    // by the event before and is not painted again.
+    std::vector<GridCell> cells{cell};
+    if (strokeEnd_ && strokeEnd_->Button == button && strokeEnd_->Cell != cell) {
+        cells = CellsOnLine(strokeEnd_->Cell, cell);
+        cells.erase(cells.begin());
+    }
+    for (const GridCell& on : cells) {
+        stroke_.Touch(board_, PicDisp->Picture(), on);
+        ApplyPaintingRule(board_, PicDisp->Picture(), on, button, ListIndex());
+    }
+    strokeEnd_ = StrokeEnd{cell, button};
+    if (starts) {
+        Changed();
+    }
 }
 
 void Form1::FinishStroke() {
+    strokeEnd_.reset();
     if (!strokeName_) {
         return;
     }
@@ -592,6 +610,7 @@ void Form1::Redo() {
 
 void Form1::StartNewHistory() {
     strokeName_.reset();
+    strokeEnd_.reset();
     stroke_ = CellEditRecorder{};
     rectangle_.reset();
     PicDisp->SetOutline(std::nullopt);

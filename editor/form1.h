@@ -156,6 +156,13 @@ class Form1 : public QWidget, private EditTarget {
     // The stroke in progress: its name and the cells it touched so far.
     std::optional<QString> strokeName_;
     CellEditRecorder stroke_;
+    // The cell the stroke in progress reached last, and the button that paints (left) or erases
+    // (right) it; none while no button paints.
+    struct StrokeEnd {
+        GridCell Cell;
+        std::int16_t Button = 0;
+    };
+    std::optional<StrokeEnd> strokeEnd_;
     // The options as they were before the user's last click, which has already moved them when
     // its handler runs.
     std::array<bool, 3> optionsShown_{};

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 #include <QWindow>
 #include <array>
 #include <filesystem>
@@ -164,6 +165,39 @@ TEST_F(Form1Test, LeftPaintsTheSelectedBrickAndADragPaintsEveryCellPassed) {
     const core::Board painted = board_;
     WindowMove(200, 200);
     EXPECT_EQ(board_, painted);
+}
+
+TEST_F(Form1Test, AFastDragPaintsOrErasesEveryCellOnItsWayAsOneStep) {
+    ImportSheet(WriteSheet("one.bmp", 1));
+    // Reported at three points only, across the whole second row.
+    WindowMove(5, 20);
+    WindowPress(Qt::LeftButton, 5, 20);
+    WindowMove(290, 20);
+    WindowMove(595, 20);
+    WindowRelease(Qt::LeftButton, 595, 20);
+    for (int c = 0; c < 20; ++c) {
+        EXPECT_EQ(board_.Cells(c, 1), (core::BoardCell{core::kTrue, 0})) << c;
+    }
+    EXPECT_EQ(board_.Cells(0, 0).Used, core::kFalse);
+    EXPECT_EQ(board_.Cells(0, 2).Used, core::kFalse);
+    // A fast zigzag erase is an unbroken run of neighbours too: from (0, 1) up to (2, 0) and
+    // down to (4, 1), passing above (2, 1).
+    WindowPress(Qt::RightButton, 5, 20);
+    WindowMove(80, 5);
+    WindowMove(140, 20);
+    WindowRelease(Qt::RightButton, 140, 20);
+    EXPECT_EQ(board_.Cells(0, 1).Used, core::kFalse);
+    EXPECT_EQ(board_.Cells(1, 1).Used, core::kFalse);
+    EXPECT_EQ(board_.Cells(2, 1).Used, core::kTrue);
+    EXPECT_EQ(board_.Cells(3, 1).Used, core::kFalse);
+    EXPECT_EQ(board_.Cells(4, 1).Used, core::kFalse);
+    EXPECT_EQ(board_.Cells(5, 1).Used, core::kTrue);
+    EXPECT_EQ(form_->History().count(), 3);  // import, paint, erase
+    form_->Undo();
+    form_->Undo();
+    for (int c = 0; c < 20; ++c) {
+        EXPECT_EQ(board_.Cells(c, 1).Used, core::kFalse) << c;
+    }
 }
 
 TEST_F(Form1Test, DragsBeyondEachEdgePaintTheEdgeCells) {
