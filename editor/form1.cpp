@@ -16,6 +16,7 @@
 #include "editor/brick_sheet.h"
 #include "editor/default_sheet_folder.h"
 #include "editor/edit_commands.h"
+#include "editor/file_filters.h"
 #include "editor/load_picture.h"
 #include "editor/painting.h"
 #include "editor/picture_view.h"
@@ -26,8 +27,6 @@ namespace editor {
 
 namespace {
 
-constexpr const char* kBitmapFilter = "Bitmaps (*.bmp)|*.bmp";
-constexpr const char* kBoardFilter = "Vantor Boards (*.brd)|*.brd";
 constexpr const char* kUnsavedQuestion = "The board has unsaved changes. Save them?";
 
 std::vector<core::Rgb32> Pixels(const core::PictureBox& box) {
@@ -332,7 +331,7 @@ void Form1::cmdLoadBricks_Click() {
     FinishStroke();
     CDLoad.DialogTitle = "Load Bricks";
     CDLoad.FileName = "";
-    CDLoad.Filter = kBitmapFilter;
+    CDLoad.Filter = BrickSheetFilter();
     // Until a sheet has been imported, the dialog starts where the default sheet lies.
     CDLoad.InitDir = PicBricks.Width() == 0 ? DefaultSheetFolder() : "";
     CDLoad.ShowOpen();
@@ -471,7 +470,7 @@ void Form1::cmdLoadBoard_Click() {
     }
     CDLoad.DialogTitle = "Load Board";
     CDLoad.FileName = "";
-    CDLoad.Filter = kBoardFilter;
+    CDLoad.Filter = kBoardFileFilter;
     CDLoad.ShowOpen();
     if (CDLoad.FileName.empty()) {
         return;
@@ -536,7 +535,7 @@ bool Form1::SaveBoardAs() {
     }
     CDLoad.DialogTitle = "Save Board";
     CDLoad.FileName = "";
-    CDLoad.Filter = kBoardFilter;
+    CDLoad.Filter = kBoardFileFilter;
     CDLoad.ShowSave();
     if (CDLoad.FileName.empty()) {
         return false;

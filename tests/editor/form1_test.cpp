@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/file_filters.h"
 #include "editor/painting.h"
 #include "editor/picture_view.h"
 #include "shared/board_file.h"
@@ -31,7 +32,7 @@ namespace {
 using testing::BmpEncoding;
 using testing::EditorSnapshot;
 using testing::ExpectedPixels;
-using testing::kBitmapFilter;
+using testing::kBitmapFilterStart;
 using testing::kBoardFilter;
 using testing::Pixels;
 using testing::ScriptedDialogs;
@@ -251,7 +252,8 @@ TEST_F(Form1Test, SheetsOfOneAndTenBricksFillTableAndPalette) {
     EXPECT_EQ(dialogs_.shown[0].Kind, "open");
     EXPECT_EQ(dialogs_.shown[0].Title, "Load Bricks");
     EXPECT_EQ(dialogs_.shown[0].FileName, "");
-    EXPECT_EQ(dialogs_.shown[0].Filter, kBitmapFilter);
+    EXPECT_EQ(dialogs_.shown[0].Filter, BrickSheetFilter());
+    EXPECT_TRUE(dialogs_.shown[0].Filter.starts_with(kBitmapFilterStart));
     ASSERT_EQ(board_.Bricks.size(), 1u);
     EXPECT_EQ(board_.Bricks[0].Index, 0);
     EXPECT_EQ(board_.Bricks[0].Pixels, ExpectedPixels(0));
