@@ -158,6 +158,12 @@ void Form1::RedrawBoard(core::PictureBox& box) {
     editor::RedrawBoard(box, board_);
 }
 
+void Form1::RedrawView() {
+    PicDisp->Picture().Cls();
+    RedrawBoard(PicDisp->Picture());
+    PicDisp->Picture().Refresh();
+}
+
 std::int32_t Form1::ListIndex() const {
     return cmdBricks->currentIndex();
 }
@@ -373,6 +379,9 @@ bool Form1::ImportSheetFrom(const std::string& path) {
         board_.Bricks = std::move(table);
         state_.BricksLoaded = core::kTrue;
         FillPalette(board_.Bricks.size());
+        // The cells keep their bricks' indexes, which now name the new sheet's bricks (or none):
+        // the view shows at once what a save would write.
+        RedrawView();
         history_->push(
             new BricksCommand(*this, QStringLiteral("Import Bricks"), std::move(previous)));
         imported = true;
@@ -487,9 +496,7 @@ bool Form1::OpenBoardFile(const std::string& path) {
 }
 
 void Form1::ShowLoadedBoard() {
-    PicDisp->Picture().Cls();
-    RedrawBoard(PicDisp->Picture());
-    PicDisp->Picture().Refresh();
+    RedrawView();
     state_.BricksLoaded = core::kTrue;
     FillPalette(board_.Bricks.size());
 }
@@ -574,9 +581,7 @@ void Form1::NewBoard() {
         return;
     }
     board_.Cells = core::BoardCells{};
-    PicDisp->Picture().Cls();
-    RedrawBoard(PicDisp->Picture());
-    PicDisp->Picture().Refresh();
+    RedrawView();
     currentFile_.clear();
     StartNewHistory();
     Changed();
@@ -658,6 +663,9 @@ void Form1::SwapBricks(BricksState& state) {
     ShowPalette(state.Palette);
     std::copy(state.Preview.begin(), state.Preview.end(), PicBrick->Picture().Image().begin());
     PicBrick->Picture().Refresh();
+    // Before and after an import the view is a redraw of the board with its table, so a redraw
+    // with the table put back shows exactly what the view showed then.
+    RedrawView();
     state = std::move(current);
     Changed();
 }

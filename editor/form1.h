@@ -107,6 +107,8 @@ class Form1 : public QWidget, private EditTarget {
   private:
     void DrawGrid(core::PictureBox& box);
     void RedrawBoard(core::PictureBox& box);
+    // Cls, RedrawBoard and Refresh on the board view.
+    void RedrawView();
     void PaintCursorCell(std::int16_t button);
     // ListIndex of the palette: the selected brick, -1 when nothing is selected.
     std::int32_t ListIndex() const;

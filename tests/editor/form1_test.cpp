@@ -330,11 +330,17 @@ TEST_F(Form1Test, ASheetOfMoreBricksThanThePaletteCanHoldIsRejected) {
     EXPECT_EQ(Take(), before);
 }
 
-TEST_F(Form1Test, AFreshImportClearsEveryFlagButKeepsTheBoard) {
+TEST_F(Form1Test, AFreshImportClearsEveryFlagKeepsTheCellsAndShowsTheNewBricks) {
     MakeBusyEditor();
+    Pick(0);
+    WindowPress(Qt::LeftButton, 15, 5);  // brick 1 at (0, 0)
+    WindowRelease(Qt::LeftButton, 15, 5);
     const core::BoardCells cells = board_.Cells;
-    const std::vector<core::Rgb32> view = Pixels(View().Picture());
-    ImportSheet(WriteSheet("again.bmp", 2));
+    const std::vector<core::Rgb32> before = Pixels(View().Picture());
+    // Two bricks of other colours: brick 1 looks new, brick 3 is gone.
+    const auto inverted = [](int x, int y) { return 0xFFFFFFu ^ SheetColour(x, y); };
+    ASSERT_TRUE(testing::WriteBmp(Path("again.bmp"), 60, 15, BmpEncoding::Rgb24, inverted));
+    ImportSheet(Path("again.bmp"));
     ASSERT_EQ(board_.Bricks.size(), 2u);
     for (const core::BrickRecord& brick : board_.Bricks) {
         EXPECT_EQ(brick.Explosive, core::kFalse);
@@ -343,9 +349,19 @@ TEST_F(Form1Test, AFreshImportClearsEveryFlagButKeepsTheBoard) {
     EXPECT_TRUE(Option(0).isChecked());
     EXPECT_FALSE(Option(2).isChecked());
     EXPECT_EQ(Palette().currentIndex(), 0);
-    // The cells still refer to brick 3, which the new table lacks; nothing is redrawn.
+    // The cells keep their indexes; the view shows the new brick 1 and marks the missing 3.
     EXPECT_EQ(board_.Cells, cells);
-    EXPECT_EQ(Pixels(View().Picture()), view);
+    EXPECT_EQ(core::ColorRefToRgb32(ViewPixel(7, 4)), inverted(7, 4));
+    EXPECT_EQ(ViewPixel(91, 46), core::MakeColorRef(255, 0, 0));
+    const std::vector<core::Rgb32> after = Pixels(View().Picture());
+    form_->Undo();
+    EXPECT_EQ(Pixels(View().Picture()), before);
+    form_->Redo();
+    EXPECT_EQ(Pixels(View().Picture()), after);
+    // It is the view a fresh load of the same board shows.
+    SaveBoardFile(Path("again.brd"));
+    LoadBoardFile(Path("again.brd"));
+    EXPECT_EQ(Pixels(View().Picture()), after);
 }
 
 TEST_F(Form1Test, OptionsRewriteBothFlagsOfTheSelectedBrick) {
