@@ -139,6 +139,7 @@ Form1::~Form1() {
     // this area may be half gone already).
     onChange_ = nullptr;
     onFile_ = nullptr;
+    onHint_ = nullptr;
     history_->disconnect(this);
     history_->clear();
 }
@@ -200,6 +201,16 @@ void Form1::Changed() {
     if (onChange_) {
         onChange_();
     }
+}
+
+bool Form1::HintWithoutBricks() {
+    if (state_.BricksLoaded != core::kFalse) {
+        return false;
+    }
+    if (onHint_) {
+        onHint_(kNoBricksHint);
+    }
+    return true;
 }
 
 void Form1::PaintCursorCell(std::int16_t button) {
@@ -293,6 +304,10 @@ void Form1::PicDisp_MouseMove(std::int16_t Button, std::int16_t, float X, float 
 
 void Form1::PicDisp_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
     if (state_.BricksLoaded == core::kFalse) {
+        // One hint per press of a painting button; the rest of the drag adds none.
+        if (Button == kLeftButton || Button == kRightButton) {
+            HintWithoutBricks();
+        }
         return;
     }
     const GridCell pointer = CellUnderPointer(static_cast<double>(X), static_cast<double>(Y));
@@ -453,7 +468,7 @@ void Form1::Option1_Click(std::int16_t) {
     PaletteView before = CapturePalette();
     before.Options = optionsShown_;
     optionsShown_ = CapturePalette().Options;
-    if (state_.BricksLoaded == core::kFalse) {
+    if (HintWithoutBricks()) {
         return;
     }
     FinishStroke();
@@ -537,7 +552,7 @@ void Form1::cmdSaveBoard_Click() {
 
 bool Form1::SaveBoardAs() {
     FinishStroke();
-    if (state_.BricksLoaded == core::kFalse) {
+    if (HintWithoutBricks()) {
         return false;
     }
     CDLoad.DialogTitle = "Save Board";
@@ -552,7 +567,7 @@ bool Form1::SaveBoardAs() {
 
 bool Form1::SaveBoard() {
     FinishStroke();
-    if (state_.BricksLoaded == core::kFalse) {
+    if (HintWithoutBricks()) {
         return false;
     }
     if (currentFile_.empty()) {

@@ -99,6 +99,13 @@ class Form1 : public QWidget, private EditTarget {
 
     // Called after anything the status bar shows may have changed.
     void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
+    // Called with a hint for the user when a command could not do anything, once per attempt.
+    void SetHintHandler(std::function<void(const std::string&)> handler) {
+        onHint_ = std::move(handler);
+    }
+    static constexpr const char* kNoBricksHint =
+        "Load a brick sheet first (Load Bricks), or load a board";
+
     // Called with every file a board was saved to or loaded from.
     void SetFileHandler(std::function<void(const std::string&)> handler) {
         onFile_ = std::move(handler);
@@ -121,6 +128,8 @@ class Form1 : public QWidget, private EditTarget {
     bool Guarded(const std::function<void()>& command);
     void SetCaption(const QString& caption);
     void Changed();
+    // Tells the user that the command needs bricks; returns whether there are none.
+    bool HintWithoutBricks();
 
     bool LoadBoardFrom(const std::string& path);
     void ShowLoadedBoard();
@@ -177,6 +186,7 @@ class Form1 : public QWidget, private EditTarget {
     std::optional<RectangleDrag> rectangle_;
     std::function<void()> onChange_;
     std::function<void(const std::string&)> onFile_;
+    std::function<void(const std::string&)> onHint_;
 };
 
 }  // namespace editor

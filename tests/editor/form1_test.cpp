@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
@@ -130,6 +131,44 @@ TEST_F(Form1Test, BeforeAnyBrickTableTheMouseOnlyMovesTheCaption) {
     after.state.CursorRow = before.state.CursorRow;
     EXPECT_EQ(after, before);
     EXPECT_EQ(View().RefreshCount(), refreshes);
+}
+
+TEST_F(Form1Test, WithoutBricksPaintingOptionsAndSaveHintOnceWhatToDo) {
+    QStatusBar& status = *window_->statusBar();
+    EXPECT_EQ(status.currentMessage(), "");
+    WindowPress(Qt::LeftButton, 40, 20);
+    EXPECT_EQ(status.currentMessage(), "Load a brick sheet first (Load Bricks), or load a board");
+
+    int hints = 0;
+    form_->SetHintHandler([&hints](const std::string&) { ++hints; });
+    WindowMove(100, 60);  // the same attempt
+    WindowPress(Qt::RightButton, 100, 60);
+    WindowRelease(Qt::RightButton, 100, 60);
+    WindowRelease(Qt::LeftButton, 100, 60);
+    EXPECT_EQ(hints, 0);
+    WindowPress(Qt::RightButton, 100, 60, Qt::ShiftModifier);
+    WindowMove(160, 90);
+    WindowRelease(Qt::RightButton, 160, 90, Qt::ShiftModifier);
+    EXPECT_EQ(hints, 1);
+    ClickOption(1);
+    EXPECT_EQ(hints, 2);
+    Click("cmdSaveBoard");
+    EXPECT_EQ(hints, 3);
+    QTest::keySequence(window_.get(), QKeySequence(Qt::CTRL | Qt::Key_S));  // Save Board
+    EXPECT_EQ(hints, 4);
+    QTest::keySequence(window_.get(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    EXPECT_EQ(hints, 5);
+    EXPECT_TRUE(dialogs_.shown.empty());
+    EXPECT_TRUE(board_.Bricks.empty());
+    EXPECT_EQ(board_.Cells, core::BoardCells{});
+
+    // Once there are bricks the hint is gone and nothing hints any more.
+    ImportSheet(WriteSheet("one.bmp", 1));
+    EXPECT_EQ(status.currentMessage(), "");
+    WindowPress(Qt::LeftButton, 40, 20);
+    WindowRelease(Qt::LeftButton, 40, 20);
+    ClickOption(2);
+    EXPECT_EQ(hints, 5);
 }
 
 TEST_F(Form1Test, LeftPaintsTheSelectedBrickAndADragPaintsEveryCellPassed) {
