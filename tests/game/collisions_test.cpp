@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/ball.h"
-#include "game/collisions.h"
+#include "game/balls/balls.h"
+#include "game/balls/collisions.h"
 #include "game/game.h"
 #include "tests/game/game_fakes.h"
 
@@ -22,7 +22,9 @@ constexpr core::Rgb32 kWhitePixel = 0xFFFFFF;
 // One ball at (x, y) with the angle, checked against the board once.
 BallState Check(StartedGame& s, float x, float y, double angle) {
     s.FreeBalls({{x, y}}, angle);
-    CheckCollisions(s.game, 0, s.game.PicDisp);
+    CollisionWorld world = CollisionWorld::For(s.game.BallPaddle(), s.game.Board, s.game.PicDisp);
+    BallRef ball = s.game.Balls[0];
+    CheckCollisions(world, ball.X, ball.Y, ball.Angle);
     return s.game.Balls[0];
 }
 
@@ -187,7 +189,7 @@ TEST(Bricks, ACellWhoseBrickIsNotInTheTableIsNeitherDrawnNorHit) {
     EXPECT_EQ(s.game.Board.Cells(4, 1).Used, core::kTrue);
     EXPECT_EQ(s.platform.presentTicks.size(), presents);
 
-    DestroyBrick(s.game, s.game.PicDisp, 3, 1);
+    DestroyBrick(s.game.Board, s.game.PicDisp, 3, 1);
     EXPECT_EQ(s.game.Board.Cells(3, 1).Used, core::kTrue);
 }
 
@@ -198,13 +200,13 @@ TEST(DestroyBrick, ErasesToWhiteKeepsTheIndexAndIgnoresCellsOutsideTheGrid) {
                                           s.game.PicDisp.Image().end());
     for (const auto& [c, r] :
          std::vector<std::pair<int, int>>{{-1, 0}, {20, 0}, {0, -1}, {0, 20}}) {
-        DestroyBrick(s.game, s.game.PicDisp, c, r);
+        DestroyBrick(s.game.Board, s.game.PicDisp, c, r);
     }
-    DestroyBrick(s.game, s.game.PicDisp, 5, 5);  // unbreakable
+    DestroyBrick(s.game.Board, s.game.PicDisp, 5, 5);  // unbreakable
     EXPECT_TRUE(std::equal(before.begin(), before.end(), s.game.PicDisp.Image().begin()));
 
     // The red brick becomes pure white; the cell keeps its brick index.
-    DestroyBrick(s.game, s.game.PicDisp, 2, 3);
+    DestroyBrick(s.game.Board, s.game.PicDisp, 2, 3);
     EXPECT_EQ(s.game.Board.Cells(2, 3).Used, core::kFalse);
     EXPECT_EQ(s.game.Board.Cells(2, 3).BrickIndex, 0);
     for (int y = 45; y < 60; ++y) {
