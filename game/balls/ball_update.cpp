@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "game/balls/ball_kernels.h"
+#include "game/balls/ball_rules.h"
 #include "game/balls/balls.h"
 #include "game/balls/collisions.h"
 
@@ -30,13 +31,14 @@
 #include <immintrin.h>
 
 #include "game/balls/ball_pack_avx2.h"
+#include "game/balls/ball_rules_avx2.h"
 #endif
 
 namespace game::detail {
 
 namespace {
 
-constexpr double kHalf = BallSize / 2.0;
+constexpr double kHalf = rules::kHalf;
 
 bool CpuHasAvx2() {
 #ifdef VANTOR_X86_KERNELS
@@ -77,23 +79,20 @@ bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i) {
         // A stuck ball follows the paddle; nothing else.
         m.sawStuck = true;
         b.X[i] = m.stuckX;
-        return b.Y[i] > kLostBelow;
+        return rules::IsLost(b.Y[i]);
     }
     const double before = b.Angle[i];
     // Collisions are judged on the position the ball reached in the previous frame.
     CheckCollisions(m.collisions, b.X[i], b.Y[i], b.Angle[i]);
     if (std::isnan(b.Cos[i]) || !(b.Angle[i] == before)) {
-        b.Cos[i] = std::cos(kTwoPi - b.Angle[i]);
-        b.Sin[i] = std::sin(kTwoPi - b.Angle[i]);
+        b.Cos[i] = rules::DirectionCos(b.Angle[i]);
+        b.Sin[i] = rules::DirectionSin(b.Angle[i]);
     }
     const double speed = static_cast<double>(b.Speed[i]);
-    b.X[i] = static_cast<float>(static_cast<double>(b.X[i]) + speed * b.Cos[i]);
-    b.Y[i] = static_cast<float>(static_cast<double>(b.Y[i]) + speed * b.Sin[i]);
-    b.Speed[i] = static_cast<float>(speed + kAcceleration);
-    if (b.Speed[i] > kMaxSpeed) {
-        b.Speed[i] = kMaxSpeed;
-    }
-    return b.Y[i] > kLostBelow;
+    b.X[i] = rules::Advance(static_cast<double>(b.X[i]), speed, b.Cos[i]);
+    b.Y[i] = rules::Advance(static_cast<double>(b.Y[i]), speed, b.Sin[i]);
+    b.Speed[i] = rules::Accelerate(speed);
+    return rules::IsLost(b.Y[i]);
 }
 
 namespace {
@@ -101,15 +100,11 @@ namespace {
 // The quiet test of the header comment, on one ball. x and y are the ball's position, c its
 // cached cos (NaN when unknown).
 [[gnu::always_inline]] inline bool Quiet(const MoveContext& m, double x, double y, double c) {
-    const bool walls = x - kHalf >= 0 && x + kHalf <= kPlayfieldWidth && y - kHalf >= 0 &&
-                       y <= detail::kQuietLimit;
-    if (!walls || std::isnan(c)) {
+    if (!rules::InsideWalls(x, y) || !(y <= kQuietLimit) || std::isnan(c)) {
         return false;
     }
     const CollisionWorld& w = m.collisions;
-    const bool paddle = x + kHalf >= w.paddleLeft && x - kHalf <= w.paddleRight &&
-                        y + kHalf >= w.paddleTop && y - kHalf <= w.paddleY;
-    return !paddle && !w.ProbesMayClear(x, y);
+    return !rules::TouchesPaddle(w.edges, x, y) && !w.ProbesMayClear(x, y);
 }
 
 // One ball, quiet or not. Returns true when it ends below the playfield.
@@ -120,13 +115,10 @@ namespace {
         const double y = static_cast<double>(b.Y[i]);
         if (Quiet(m, x, y, b.Cos[i])) {
             const double speed = static_cast<double>(b.Speed[i]);
-            b.X[i] = static_cast<float>(x + speed * b.Cos[i]);
-            b.Y[i] = static_cast<float>(y + speed * b.Sin[i]);
-            b.Speed[i] = static_cast<float>(speed + kAcceleration);
-            if (b.Speed[i] > kMaxSpeed) {
-                b.Speed[i] = kMaxSpeed;
-            }
-            return b.Y[i] > kLostBelow;
+            b.X[i] = rules::Advance(x, speed, b.Cos[i]);
+            b.Y[i] = rules::Advance(y, speed, b.Sin[i]);
+            b.Speed[i] = rules::Accelerate(speed);
+            return rules::IsLost(b.Y[i]);
         }
     }
     return StepBall(m, b, i);
@@ -222,18 +214,10 @@ class Deferred {
 // group goes ball by ball through StepOne, in slot order.
 __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallList::Columns& b,
                                                    std::size_t n) {
-    const __m256d half = _mm256_set1_pd(kHalf);
+    const rules::Rules4 rules4 = rules::MakeRules4(m.collisions.edges);
     const __m256d zero = _mm256_setzero_pd();
-    const __m256d width = _mm256_set1_pd(kPlayfieldWidth);
     const __m256d limit = _mm256_set1_pd(kQuietLimit);
     const __m256d negativeLimit = _mm256_set1_pd(-kQuietLimit);
-    const __m256d left = _mm256_set1_pd(m.collisions.paddleLeft);
-    const __m256d right = _mm256_set1_pd(m.collisions.paddleRight);
-    const __m256d top = _mm256_set1_pd(m.collisions.paddleTop);
-    const __m256d paddleY = _mm256_set1_pd(m.collisions.paddleY);
-    const __m256d acceleration = _mm256_set1_pd(kAcceleration);
-    const __m128 maxSpeed = _mm_set1_ps(kMaxSpeed);
-    const __m128 lostBelow = _mm_set1_ps(kLostBelow);
 
     const __m256d lastColumn = _mm256_set1_pd(kSpanWidth - 1);
     const __m256d lastRow = _mm256_set1_pd(kDangerRows - 1);
@@ -263,21 +247,11 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
         const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(xs + i));
         const __m256d y = _mm256_cvtps_pd(_mm_loadu_ps(ys + i));
         const __m256d c = _mm256_loadu_pd(coss + i);
-        const __m256d xl = _mm256_sub_pd(x, half);
-        const __m256d xr = _mm256_add_pd(x, half);
-        const __m256d yt = _mm256_sub_pd(y, half);
-        const __m256d yb = _mm256_add_pd(y, half);
         // Quiet lanes, as in Quiet().
-        __m256d quiet = _mm256_and_pd(_mm256_cmp_pd(xl, zero, _CMP_GE_OQ),
-                                      _mm256_cmp_pd(xr, width, _CMP_LE_OQ));
-        quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(yt, zero, _CMP_GE_OQ));
+        __m256d quiet = rules::InsideWalls4(rules4, x, y);
         quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(y, limit, _CMP_LE_OQ));
         quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(c, c, _CMP_ORD_Q));
-        __m256d paddle = _mm256_and_pd(_mm256_cmp_pd(xr, left, _CMP_GE_OQ),
-                                       _mm256_cmp_pd(xl, right, _CMP_LE_OQ));
-        paddle = _mm256_and_pd(paddle, _mm256_cmp_pd(yb, top, _CMP_GE_OQ));
-        paddle = _mm256_and_pd(paddle, _mm256_cmp_pd(yt, paddleY, _CMP_LE_OQ));
-        quiet = _mm256_andnot_pd(paddle, quiet);
+        quiet = _mm256_andnot_pd(rules::TouchesPaddle4(rules4, x, y), quiet);
         if (bricks) {
             // Table indexes, pinned into the tables for every lane (a NaN becomes 0); only
             // the quiet lanes' results count, and for them no pinning happens.
@@ -300,10 +274,9 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
 
         const __m256d speed = _mm256_cvtps_pd(_mm_loadu_ps(speeds + i));
         const __m256d s = _mm256_loadu_pd(sins + i);
-        const __m128 nx = _mm256_cvtpd_ps(_mm256_add_pd(x, _mm256_mul_pd(speed, c)));
-        const __m128 ny = _mm256_cvtpd_ps(_mm256_add_pd(y, _mm256_mul_pd(speed, s)));
-        // min(6, v) is v unless 6 < v, which is "if Speed > 6 then Speed = 6" (a NaN stays).
-        const __m128 ns = _mm_min_ps(maxSpeed, _mm256_cvtpd_ps(_mm256_add_pd(speed, acceleration)));
+        const __m128 nx = rules::Advance4(x, speed, c);
+        const __m128 ny = rules::Advance4(y, speed, s);
+        const __m128 ns = rules::Accelerate4(rules4, speed);
         if (quietLanes == 0xF) {
             _mm_storeu_ps(xs + i, nx);
             _mm_storeu_ps(ys + i, ny);
@@ -314,7 +287,7 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
                                  PackFourBalls(pack, nx, ny, ok));
                 packedOk &= ok;
             }
-            const int lost = _mm_movemask_ps(_mm_cmpgt_ps(ny, lostBelow));
+            const int lost = rules::IsLost4(rules4, ny);
             if (lost != 0) {
                 for (int j = 0; j < 4; ++j) {
                     if (((lost >> j) & 1) != 0) {
@@ -349,7 +322,7 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
                 xs[i + j] = tx[j];
                 ys[i + j] = ty[j];
                 speeds[i + j] = ts[j];
-                lost = ty[j] > kLostBelow;
+                lost = rules::IsLost(ty[j]);
             } else if (((deferrable >> j) & 1) != 0) {
                 deferred.Add(i + j);
                 continue;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/balls/ball_kernels.h"
+#include "game/balls/ball_rules.h"
 
 namespace game {
 
@@ -17,9 +18,9 @@ void SpawnInLastSlot(BallList& balls, const Paddle& paddle, Random& random) {
     random.Randomize();
     BallRef ball = balls.back();
     ball.X = static_cast<float>(paddle.X);
-    ball.Y = static_cast<float>(paddle.Y - paddle.Height / 2.0 - BallSize / 2.0 - 1);
+    ball.Y = rules::SpawnY(paddle);
     ball.Speed = kStartSpeed;
-    ball.Angle = static_cast<double>(random.Rnd()) * kAngleRange + kMinAngle;
+    ball.Angle = rules::SpawnAngle(random.Rnd());
     ball.Stuck = core::kTrue;
 }
 
@@ -91,7 +92,7 @@ void UpdateBalls(BallList& balls, const BallWorld& world) {
     // increasing order, each until the ball in it stays; a slot beyond the shrunken list has
     // been dealt with when its ball was moved.
     for (const std::uint32_t slot : lost) {
-        while (slot < balls.size() && std::as_const(balls).Raw().Y[slot] > kLostBelow) {
+        while (slot < balls.size() && rules::IsLost(std::as_const(balls).Raw().Y[slot])) {
             RemoveBall(balls, static_cast<std::int32_t>(slot), world.paddle, world.random);
         }
     }

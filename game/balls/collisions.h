@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "game/balls/ball_rules.h"
 #include "game/balls/balls.h"
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
@@ -41,9 +42,6 @@ inline constexpr int kSpanWidth = 600;
 inline constexpr int kDangerRows = 320;
 const std::array<std::int32_t, kSpanWidth>& ColumnSpan();
 
-// The floor of q, as core::FloorOrCeiling(q, false) gives it (and failing as it does).
-std::int32_t FloorOf(double q);
-
 // Positions beyond this are never quiet: their probes keep the floor helper's failures.
 inline constexpr double kQuietLimit = 10000.0;
 
@@ -68,15 +66,11 @@ struct CollisionWorld {
 
     core::Board* board;
     core::PictureBox* playfield;
-    Paddle paddle;
     detail::BreakableCells cells;
     // Breakable columns near each pixel row, as at the start of the frame. Bricks destroyed
     // since only make it cautious.
     std::array<std::int32_t, detail::kDangerRows> dangerColumns;
-    double paddleLeft;
-    double paddleRight;
-    double paddleTop;
-    double paddleY;
+    rules::PaddleEdges edges;
 };
 
 // Reflects a free ball at (x, y) travelling at angle off the walls, sends it up from the

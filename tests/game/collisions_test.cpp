@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "game/balls/balls.h"
@@ -133,7 +134,20 @@ TEST(Bricks, CornersAtOrBeyondTheBoardEdgeTestNoCell) {
 TEST(Bricks, FourBricksInOneFrameAndTheBallKeepsItsWay) {
     StartedGame s(MakeBoard({{1, 1, 0}, {1, 2, 0}, {2, 1, 1}, {2, 2, 0}}));
     const std::size_t presents = s.platform.presentTicks.size();
+    // What each refresh shows of the four cells, by their centre pixels: 1 when erased.
+    std::vector<std::string> shown;
+    s.platform.onPresent = [&] {
+        std::string cells;
+        for (const auto& [c, r] :
+             std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 1}, {2, 2}}) {
+            const std::size_t at = static_cast<std::size_t>((15 * r + 7) * 600 + 30 * c + 15);
+            cells += s.platform.lastPresented[at] == kWhitePixel ? '1' : '0';
+        }
+        shown.push_back(cells);
+    };
     const BallState b = Check(s, 60, 30, 1.25);
+    // The corners top-left, bottom-left, top-right, bottom-right, each brick on its own refresh.
+    EXPECT_EQ(shown, (std::vector<std::string>{"1000", "1100", "1110", "1111"}));
     for (const auto& [c, r] : std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 1}, {2, 2}}) {
         EXPECT_EQ(s.game.Board.Cells(c, r).Used, core::kFalse) << c << "," << r;
     }
@@ -163,6 +177,16 @@ TEST(Bricks, UnbreakableStaysAndExplosiveClearsOnlyItsOwnCell) {
     EXPECT_EQ(s.game.Board.Cells(6, 4).Used, core::kFalse);
     EXPECT_EQ(s.game.Board.Cells(5, 4).Used, core::kTrue);
     EXPECT_EQ(s.game.Board.Cells(7, 4).Used, core::kTrue);
+}
+
+TEST(Bricks, AnyNonZeroUnbreakableKeepsTheBrick) {
+    core::Board board = MakeBoard({{1, 1, 0}, {3, 1, 0}});
+    board.Bricks[0].Unbreakable = 1;  // not -1, but not false either
+    StartedGame s(board);
+    Check(s, 45, 22, 1.0);
+    DestroyBrick(s.game.Board, s.game.PicDisp, 3, 1);
+    EXPECT_EQ(s.game.Board.Cells(1, 1).Used, core::kTrue);
+    EXPECT_EQ(s.game.Board.Cells(3, 1).Used, core::kTrue);
 }
 
 TEST(Bricks, UsedMeansExactlyMinusOne) {
