@@ -53,6 +53,20 @@ std::string SheetCheckMessage(SheetCheck check, float scaleWidth) {
     return {};
 }
 
+std::string SheetCheckMessage(SheetCheck check, float scaleWidth, float scaleHeight,
+                              std::string_view fileName) {
+    std::string message = SheetCheckMessage(check, scaleWidth);
+    if (check == SheetCheck::WrongSize) {
+        const auto pixels = [](float size) {
+            return std::to_string(
+                static_cast<long long>(core::RoundHalfEven(static_cast<double>(size))));
+        };
+        message += "\n\n" + std::string(fileName) + " is " + pixels(scaleWidth) + " x " +
+                   pixels(scaleHeight) + " pixels.";
+    }
+    return message;
+}
+
 core::BrickTable BuildBrickTable(const core::PictureBox& sheet) {
     const std::int32_t last =
         core::RoundToInt32(static_cast<double>(sheet.ScaleWidth()) / core::kCellWidth) - 1;

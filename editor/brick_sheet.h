@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
@@ -23,6 +24,13 @@ SheetCheck CheckSheet(float scaleWidth, float scaleHeight);
 
 // The message for a sheet that fails the check; empty for an accepted one.
 std::string SheetCheckMessage(SheetCheck check, float scaleWidth);
+
+// The same message as the user sees it for the file fileName: a wrong size keeps the message
+// above as its first line and adds, after a blank line, the file's name and its actual size,
+// e.g. "bricks.bmp is 45 x 15 pixels.", since the rule alone does not say which file or how
+// far off it is.
+std::string SheetCheckMessage(SheetCheck check, float scaleWidth, float scaleHeight,
+                              std::string_view fileName);
 
 // A new brick table for an accepted sheet: record i holds Index i, the 30 x 15 strip at
 // x = 30 i read through GetPixel, and both flags false.

@@ -194,7 +194,8 @@ void Form1::cmdLoadBricks_Click() {
         const SheetCheck check =
             CheckSheet(PicTempBricks.ScaleWidth(), PicTempBricks.ScaleHeight());
         if (check != SheetCheck::Accepted) {
-            ShowMessage(SheetCheckMessage(check, PicTempBricks.ScaleWidth()));
+            ShowMessage(SheetCheckMessage(check, PicTempBricks.ScaleWidth(),
+                                          PicTempBricks.ScaleHeight(), CDLoad.FileName));
             return;
         }
         core::BrickTable table = BuildBrickTable(PicTempBricks);

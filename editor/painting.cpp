@@ -37,6 +37,33 @@ GridCell CellUnderPointer(double x, double y) {
             CellIndex(y, core::kCellHeight, core::kRows)};
 }
 
+std::vector<GridCell> CellsOnLine(GridCell from, GridCell to) {
+    const std::int64_t dx = std::abs(static_cast<std::int64_t>(to.Column) - from.Column);
+    const std::int64_t dy = std::abs(static_cast<std::int64_t>(to.Row) - from.Row);
+    const std::int32_t stepX = to.Column < from.Column ? -1 : 1;
+    const std::int32_t stepY = to.Row < from.Row ? -1 : 1;
+    std::vector<GridCell> cells;
+    cells.reserve(static_cast<std::size_t>(dx + dy + 1));
+    GridCell at = from;
+    cells.push_back(at);
+    // After ix steps across and iy steps down, the line leaves the current cell through its
+    // side wall first when it reaches x boundary ix + 1/2 before y boundary iy + 1/2, that is
+    // when (2 ix + 1) / dx < (2 iy + 1) / dy; compared cross-multiplied, in whole numbers.
+    for (std::int64_t ix = 0, iy = 0; ix < dx || iy < dy;) {
+        const std::int64_t across = (2 * ix + 1) * dy;
+        const std::int64_t down = (2 * iy + 1) * dx;
+        if (iy == dy || (ix < dx && across <= down)) {
+            at.Column += stepX;
+            ++ix;
+        } else {
+            at.Row += stepY;
+            ++iy;
+        }
+        cells.push_back(at);
+    }
+    return cells;
+}
+
 std::string CellCaption(GridCell cell) {
     return std::to_string(cell.Column + 1) + "," + std::to_string(cell.Row + 1);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
@@ -28,6 +29,14 @@ struct GridCell {
 // The cell under a board-view position, each index floored and clamped to 0 .. 19, so that a
 // pointer held beyond an edge stays on the edge cell.
 GridCell CellUnderPointer(double x, double y);
+
+// The cells a stroke from `from` to `to` passes, in order, both ends included: every cell that
+// the straight line between the two cells' centres crosses. Consecutive cells share an edge
+// (the walk is 4-connected), which is what a slow drag, moving from cell to neighbouring cell,
+// paints as well, so a fast drag leaves the same unbroken run of cells; where the line passes
+// exactly through a corner, the horizontal neighbour comes first. A line of n columns and m rows
+// has n + m + 1 cells (at most 39). Between one cell and itself, or a neighbour, it is just those.
+std::vector<GridCell> CellsOnLine(GridCell from, GridCell to);
 
 // The caption read-out: 1-based column and row, "1,1" for the top-left cell.
 std::string CellCaption(GridCell cell);

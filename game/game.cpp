@@ -143,6 +143,11 @@ void Game::PicDisp_KeyDown(std::int16_t KeyCode, std::int16_t Shift) {
     // Leaving the pause keeps the caption until the next frame-rate update.
     if (Paused != core::kFalse) {
         platform->SetCaption("Paused");
+    } else {
+        // The rate counts afresh from here: measured over the pause, the first rate after it
+        // would be a fraction of the real one ("Fps: 16" after four seconds).
+        FrameCount = 0;
+        LastFpsTime = static_cast<double>(platform->TickCount());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "game/start_board.h"
 
+#include <string>
 #include <system_error>
 
 #include "shared/board_file.h"
@@ -17,7 +18,12 @@ void LoadStartBoard(const std::filesystem::path& path, std::span<const std::byte
     // Only a path that is plainly not there falls back; anything else that cannot be read (a
     // folder, a dangling link, no permission) is an error the player should see.
     if (status.type() != std::filesystem::file_type::not_found) {
-        core::LoadBoard(path, board);
+        try {
+            core::LoadBoard(path, board);
+        } catch (const core::BoardError& e) {
+            // The reason alone leaves a player stuck; say what gets the game going again.
+            throw core::BoardError(std::string(e.what()) + kDamagedBoardAdvice);
+        }
         return;
     }
     if (builtIn.empty()) {

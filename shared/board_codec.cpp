@@ -1,5 +1,6 @@
 #include "shared/board_codec.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -61,7 +62,18 @@ std::string Prefix(std::string_view name) {
     return std::string(name) + ": ";
 }
 
-}  // namespace
+bool StartsWithMagic(std::span<const std::byte> head) {
+    constexpr std::string_view kMagic = "VNTR";
+    if (head.size() < kMagic.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kMagic.size(); ++i) {
+        if (head[i] != static_cast<std::byte>(kMagic[i])) {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::int32_t LastBrickIndexOf(std::span<const std::byte> header) {
     BoardHeader h;
@@ -77,6 +89,26 @@ void RequireHeader(std::uintmax_t fileSize, std::string_view name) {
         throw BoardError(Prefix(name) + "file is " + std::to_string(fileSize) +
                          " bytes, too short for a board header (" + std::to_string(kHeaderBytes) +
                          " bytes)");
+    }
+}
+
+}  // namespace
+
+// A file that fails the checks and does not even start with "VNTR" is most likely some other
+// file chosen by mistake, and a brick count made of its first bytes would only confuse; a file
+// that passes loads whatever its first bytes, since the readers never looked at them and stored
+// boards may rely on that.
+std::size_t CheckBoardShape(std::span<const std::byte> head, std::uintmax_t fileSize,
+                            std::string_view name) {
+    try {
+        RequireHeader(fileSize, name);
+        return CheckBrickCount(LastBrickIndexOf(head), fileSize, name);
+    } catch (const BoardError&) {
+        if (!StartsWithMagic(head)) {
+            throw BoardError(Prefix(name) +
+                             "this is not a board file (it does not start with VNTR)");
+        }
+        throw;
     }
 }
 
@@ -137,8 +169,8 @@ std::size_t CheckBrickCount(std::int32_t lastBrickIndex, std::uintmax_t fileSize
 }
 
 Board DecodeBoard(std::span<const std::byte> bytes, std::string_view name) {
-    RequireHeader(bytes.size(), name);
-    const std::size_t bricks = CheckBrickCount(LastBrickIndexOf(bytes), bytes.size(), name);
+    const std::size_t bricks =
+        CheckBoardShape(bytes.first(std::min(bytes.size(), kHeaderBytes)), bytes.size(), name);
 
     Board board;
     ByteReader in(bytes);

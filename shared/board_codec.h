@@ -45,11 +45,11 @@ void PrepareHeaderForSave(Board& board);
 // The bytes of the file for board, header as it stands (call PrepareHeaderForSave first).
 std::vector<std::byte> EncodeBoard(const Board& board);
 
-// Throws BoardError, naming name, when a file of fileSize bytes cannot hold a header.
-void RequireHeader(std::uintmax_t fileSize, std::string_view name);
-
-// The LastBrickIndex field of the first kHeaderBytes bytes of header.
-std::int32_t LastBrickIndexOf(std::span<const std::byte> header);
+// The header and brick count checks on a file of fileSize bytes whose first bytes are head (up
+// to the 14 of the header). Returns the number of bricks; throws BoardError naming name, saying
+// "this is not a board file" when the file fails them and does not start with "VNTR".
+std::size_t CheckBoardShape(std::span<const std::byte> head, std::uintmax_t fileSize,
+                            std::string_view name);
 
 // Checks LastBrickIndex against the length of the file before anything is allocated.
 // name is used in the message. Returns the number of bricks.

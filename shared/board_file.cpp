@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -147,15 +148,16 @@ void LoadBoard(const std::filesystem::path& path, Board& board) {
         throw BoardError(Prefix(name) + "is not a regular file");
     }
     const auto fileSize = static_cast<std::uintmax_t>(info.st_size);
-    RequireHeader(fileSize, name);
 
     // Read only what the header announces, after checking it against the file's length: a
     // damaged header must not make us allocate or read gigabytes.
-    std::vector<std::byte> bytes(kHeaderBytes);
-    if (!ReadExactly(fd.Get(), bytes.data(), kHeaderBytes, 0, name)) {
+    const std::size_t headBytes =
+        static_cast<std::size_t>(std::min<std::uintmax_t>(fileSize, kHeaderBytes));
+    std::vector<std::byte> bytes(headBytes);
+    if (!ReadExactly(fd.Get(), bytes.data(), headBytes, 0, name)) {
         throw BoardError(Prefix(name) + "file ended while reading the header");
     }
-    const std::size_t bricks = CheckBrickCount(LastBrickIndexOf(bytes), fileSize, name);
+    const std::size_t bricks = CheckBoardShape(bytes, fileSize, name);
     const std::size_t needed = BoardFileSize(bricks);
     bytes.resize(needed);
     if (!ReadExactly(fd.Get(), bytes.data() + kHeaderBytes, needed - kHeaderBytes,

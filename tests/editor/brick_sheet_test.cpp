@@ -28,6 +28,11 @@ TEST(CheckSheet, RejectsMoreBricksThanThePaletteCanSelect) {
               "Too many bricks: the sheet holds 32768 bricks, a board can hold at most 32767.");
     EXPECT_EQ(SheetCheckMessage(SheetCheck::WrongSize, 45),
               "Invalid file size. Must be n*30 width and 15 height");
+    // As the user sees it: the exact rule first, then which file and its real size.
+    EXPECT_EQ(SheetCheckMessage(SheetCheck::WrongSize, 60, 16, "/home/a/bricks.bmp"),
+              "Invalid file size. Must be n*30 width and 15 height\n\n"
+              "/home/a/bricks.bmp is 60 x 16 pixels.");
+    EXPECT_EQ(SheetCheckMessage(SheetCheck::Accepted, 60, 15, "b.bmp"), "");
 }
 
 TEST(PaletteItemText, NumbersBricksFromOne) {

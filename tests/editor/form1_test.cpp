@@ -436,10 +436,12 @@ TEST_F(Form1Test, RejectedSheetsChangeNothingAtAll) {
     }
     const Snapshot before = Take();
 
-    for (const char* name : {"wide.bmp", "tall.bmp"}) {
+    for (const auto& [name, size] : {std::pair{"wide.bmp", "45 x 15"}, {"tall.bmp", "60 x 16"}}) {
         ImportSheet(Path(name));
         ASSERT_EQ(dialogs_.messages.size(), 1u) << name;
-        EXPECT_EQ(dialogs_.messages[0].Text, "Invalid file size. Must be n*30 width and 15 height");
+        EXPECT_EQ(dialogs_.messages[0].Text,
+                  "Invalid file size. Must be n*30 width and 15 height\n\n" + Path(name) + " is " +
+                      size + " pixels.");
         EXPECT_EQ(dialogs_.messages[0].Caption, "Brickwright");
         dialogs_.messages.clear();
         EXPECT_EQ(Take(), before) << name;

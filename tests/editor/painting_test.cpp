@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "shared/brick_drawing.h"
 #include "shared/colour.h"
 
@@ -48,6 +52,43 @@ TEST(CellUnderPointer, FloorsAndClampsToTheGrid) {
     EXPECT_EQ(CellUnderPointer(-0.5, -31), (GridCell{0, 0}));
     EXPECT_EQ(CellUnderPointer(-1e9, 1e9), (GridCell{0, 19}));  // far beyond: no overflow
     EXPECT_EQ(CellUnderPointer(1e30, -1e30), (GridCell{19, 0}));
+}
+
+TEST(CellsOnLine, IsAnUnbrokenRunOfNeighboursAlongTheLineInOrder) {
+    std::vector<GridCell> row;
+    for (std::int32_t c = 2; c >= 0; --c) {
+        row.push_back({c, 7});
+    }
+    EXPECT_EQ(CellsOnLine({2, 7}, {0, 7}), row);
+    EXPECT_EQ(CellsOnLine({4, 4}, {4, 4}), (std::vector<GridCell>{{4, 4}}));
+    // Through a corner, across first; a gentle slope steps down where the line crosses a row.
+    EXPECT_EQ(CellsOnLine({0, 0}, {2, 2}),
+              (std::vector<GridCell>{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}}));
+    EXPECT_EQ(CellsOnLine({0, 0}, {4, 1}),
+              (std::vector<GridCell>{{0, 0}, {1, 0}, {2, 0}, {2, 1}, {3, 1}, {4, 1}}));
+
+    for (const auto& [from, to] : {std::pair<GridCell, GridCell>{{0, 0}, {19, 19}},
+                                   {{19, 0}, {0, 13}},
+                                   {{3, 19}, {5, 0}},
+                                   {{17, 2}, {1, 3}}}) {
+        const std::vector<GridCell> line = CellsOnLine(from, to);
+        ASSERT_EQ(line.size(), static_cast<std::size_t>(std::abs(to.Column - from.Column) +
+                                                        std::abs(to.Row - from.Row) + 1));
+        EXPECT_EQ(line.front(), from);
+        EXPECT_EQ(line.back(), to);
+        for (std::size_t i = 1; i < line.size(); ++i) {
+            EXPECT_EQ(std::abs(line[i].Column - line[i - 1].Column) +
+                          std::abs(line[i].Row - line[i - 1].Row),
+                      1);
+            // Every cell is one the line between the centres really crosses: its centre lies
+            // within half a cell's diagonal of the line, measured in cells.
+            const double ux = to.Column - from.Column;
+            const double uy = to.Row - from.Row;
+            const double cross =
+                std::abs((line[i].Column - from.Column) * uy - (line[i].Row - from.Row) * ux);
+            EXPECT_LE(cross / std::hypot(ux, uy), std::sqrt(0.5) + 1e-9);
+        }
+    }
 }
 
 TEST(CellCaption, IsOneBasedColumnCommaRow) {

@@ -36,8 +36,27 @@ set +e
 "$replay" "$work/missing.brd" "$work/play.txt" >/dev/null 2>"$work/err"; status=$?
 set -e
 [ "$status" -eq 1 ] || fail "missing board: status $status"
-grep -q 'missing.brd' "$work/err" || fail "missing board: $(cat "$work/err")"
+grep -q 'missing.brd: cannot open: No such file or directory' "$work/err" || fail "missing board: $(cat "$work/err")"
 [ ! -e "$work/missing.brd" ] || fail "reading a missing board created it"
+
+# File errors carry the system's reason; a --png name that promises another format is refused
+# before anything runs.
+expect_error() {  # STATUS MESSAGE ARGS...
+    local want=$1 message=$2 status
+    shift 2
+    set +e
+    "$replay" "$@" >/dev/null 2>"$work/err"; status=$?
+    set -e
+    [ "$status" -eq "$want" ] || fail "$*: status $status"
+    grep -qF -e "$message" "$work/err" || fail "$*: $(cat "$work/err")"
+}
+expect_error 1 "nothing.txt: cannot open the script: No such file or directory" \
+    "$work/board.brd" "$work/nothing.txt"
+expect_error 2 "--png writes a PNG picture, so its name must end in .png, got '$work/out.bmp'" \
+    "$work/board.brd" "$work/play.txt" --png "$work/out.bmp"
+[ ! -e "$work/out.bmp" ] || fail "--png wrote a picture under another extension"
+expect_error 1 "out.png: cannot write the picture: No such file or directory" \
+    "$work/board.brd" "$work/play.txt" --png "$work/no/out.png"
 
 "$replay" "$work/board.brd" "$work/play.txt" --seed 9 --png "$work/out.png" >"$work/first.txt"
 "$replay" "$work/board.brd" - --seed 9 <"$work/play.txt" >"$work/second.txt"

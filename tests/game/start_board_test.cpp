@@ -92,6 +92,7 @@ TEST_F(StartBoard, AFileThatExistsButCannotBePlayedIsAnErrorNeverTheFallback) {
             ADD_FAILURE() << name << " was accepted";
         } catch (const core::BoardError& e) {
             EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+            EXPECT_TRUE(std::string(e.what()).ends_with(kDamagedBoardAdvice)) << e.what();
         }
         EXPECT_EQ(board, core::Board{}) << name;
         EXPECT_TRUE(notes.str().empty()) << name;

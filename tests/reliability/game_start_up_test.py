@@ -3,7 +3,7 @@
 
 For every damaged board.brd, and for a folder, a FIFO and a device in its place, the game must
 end at once with status 1 and exactly one line on standard error naming the file and what is
-wrong with it, leaving every file beside it as it was. A board in a folder whose name has spaces
+wrong with it and what the player can do, leaving every file beside it as it was. A board in a folder whose name has spaces
 and non-ASCII characters, and a 2 GiB sparse board, are played; a damaged one there is named
 exactly.
 
@@ -20,6 +20,10 @@ import tempfile
 import time
 
 FAILURES = []
+
+# What every refusal ends with: what the player can do about it.
+ADVICE = (". Replace or delete this file (without it the game plays its built-in board), or start "
+          "the game with another board.")
 
 
 def fail(message):
@@ -67,7 +71,8 @@ def environment():
 
 
 def expect_refused(folder, what, message):
-    """Runs the game in folder; expects status 1 and exactly 'Vantor: BOARD: message'."""
+    """Runs the game in folder; expects status 1 and exactly 'Vantor: BOARD: message' and the
+    advice."""
     board = os.path.join(folder, "board.brd")
     before = snapshot(folder)
     try:
@@ -77,7 +82,7 @@ def expect_refused(folder, what, message):
         fail(f"{what}: the game hangs")
         return
     stderr = result.stderr.decode("utf-8", "replace")
-    expected = f"Vantor: {board}: {message}\n"
+    expected = f"Vantor: {board}: {message}{ADVICE}\n"
     if result.returncode != 1:
         fail(f"{what}: exit status {result.returncode}, stderr {stderr!r}")
     if stderr != expected:
@@ -128,7 +133,9 @@ def main():
         board = install(vantor, folder)
 
         files = [
-            ("an empty file", b"", "file is 0 bytes, too short for a board header (14 bytes)"),
+            ("an empty file", b"", "this is not a board file (it does not start with VNTR)"),
+            ("a picture", b"\x89PNG\r\n\x1a\n" + good[8:3000],
+             "this is not a board file (it does not start with VNTR)"),
             ("13 bytes", good[:13], "file is 13 bytes, too short for a board header (14 bytes)"),
             ("LastBrickIndex -1", with_last_brick_index(good, -1),
              "invalid LastBrickIndex -1 in the header (must be 0 to 32766)"),

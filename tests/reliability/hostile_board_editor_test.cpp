@@ -56,7 +56,7 @@ TEST_F(HostileBoards, DamagedFilesAreRefusedWithAClearMessage) {
         std::string message;  // after "PATH: "
     };
     const std::vector<Case> cases = {
-        {"empty.brd", {}, "file is 0 bytes, too short for a board header (14 bytes)"},
+        {"empty.brd", {}, "this is not a board file (it does not start with VNTR)"},
         {"thirteen.brd", std::vector<char>(good.begin(), good.begin() + 13),
          "file is 13 bytes, too short for a board header (14 bytes)"},
         {"minus-one.brd", WithLastBrickIndex(good, 0xFFFFFFFFu),

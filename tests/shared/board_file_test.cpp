@@ -257,7 +257,16 @@ TEST_F(BoardFileTest, DamagedFilesAreRejectedWithoutChangingTheBoard) {
     PrepareHeaderForSave(two);
     const auto good = EncodeBoard(two);
 
-    ExpectLoadFails({}, "file is 0 bytes, too short for a board header (14 bytes)");
+    // A file that fails the checks without starting with "VNTR" is named for what it is.
+    const std::string notABoard = "this is not a board file (it does not start with VNTR)";
+    ExpectLoadFails({}, notABoard);
+    auto picture = good;
+    picture.resize(3000);
+    for (std::size_t i = 0; i < 4; ++i) {
+        picture[i] = static_cast<std::byte>("\x89PNG"[i]);
+    }
+    ExpectLoadFails(picture, notABoard);
+    ExpectLoadFails(std::vector<std::byte>(picture.begin(), picture.begin() + 3), notABoard);
     ExpectLoadFails(std::vector<std::byte>(good.begin(), good.begin() + 13),
                     "file is 13 bytes, too short for a board header");
     ExpectLoadFails(std::vector<std::byte>(good.begin(), good.begin() + 3000),

@@ -113,13 +113,16 @@ TEST_F(CommandsTest, BuildFailsWithAMessageAndLeavesTheOutputAlone) {
          "wide.bmp: the sheet is 45 x 15 pixels. Invalid file size. Must be n*30 width and 15 "
          "height"},
         {tall, dir_ / "good.layout", out, "tall.bmp: the sheet is 60 x 16 pixels. Invalid"},
-        {dir_ / "missing.bmp", dir_ / "good.layout", out, "missing.bmp: cannot read the picture"},
+        {dir_ / "missing.bmp", dir_ / "good.layout", out,
+         "missing.bmp: cannot read the picture: No such file or directory"},
         {dir_ / "notapicture.bmp", dir_ / "good.layout", out, "cannot read the picture"},
-        {good, dir_ / "missing.layout", out, "missing.layout: cannot open the layout"},
-        {good, dir_.Path(), out, "could not be read"},
+        {good, dir_ / "missing.layout", out,
+         "missing.layout: cannot open the layout: No such file or directory"},
+        {good, dir_.Path(), out, "cannot read the layout: Is a directory"},
         {good, dir_ / "bad.layout", out,
-         "bad.layout: line 1, column 4: brick '2' (index 2) is not on the sheet"},
-        {good, dir_ / "good.layout", dir_ / "no-such-folder" / "out.brd", "no-such-folder"},
+         "bad.layout: line 1, column 4: (cell 4,1) Brick 3 [2] is not on the sheet"},
+        {good, dir_ / "good.layout", dir_ / "no-such-folder" / "out.brd",
+         "no-such-folder/out.brd: cannot save: cannot create a file in"},
         {good, dir_ / "good.layout", dir_.Path(), ""},
     };
     for (const Case& c : cases) {
@@ -186,19 +189,37 @@ TEST_F(CommandsTest, InfoShowsHeaderBricksMapAndWarnings) {
                                  "  Version           1\n"
                                  "  BrickTableOffset  2414\n"
                                  "  LastBrickIndex    2\n"));
-    EXPECT_THAT(r.Out, HasSubstr("      0  0  plain, Index field 7\n"
-                                 "      1  1  unbreakable\n"
-                                 "      2  2  explosive (stored as 1)\n"));
+    // Bricks, cells, rows and columns are numbered as the editor's palette and caption do.
+    EXPECT_THAT(r.Out, HasSubstr("  Brick 1 [0]   plain, Index field 7\n"
+                                 "  Brick 2 [1]   unbreakable\n"
+                                 "  Brick 3 [2]   explosive (stored as 1)\n"));
     EXPECT_THAT(r.Out, HasSubstr("Used cells: 3 of 400"));
-    EXPECT_THAT(r.Out, HasSubstr("\n  0 0...................\n"));
-    EXPECT_THAT(r.Out, HasSubstr("\n  2 .....!?.............\n"));
-    EXPECT_THAT(r.Out, HasSubstr("\n 19 ...................2\n"));
-    EXPECT_THAT(r.Out, HasSubstr("2 warnings:\n"
-                                 "  cell (5, 2) shows brick 7, but the table holds 3 bricks"));
-    EXPECT_THAT(r.Out, HasSubstr("  cell (6, 2) has Used = 1; only -1 counts as used"));
-    EXPECT_THAT(r.Out, Not(HasSubstr("cell (7, 2)")));
+    EXPECT_THAT(r.Out, HasSubstr("\n             11111111112\n    12345678901234567890\n"
+                                 "  1 0...................\n"));
+    EXPECT_THAT(r.Out, HasSubstr("\n  3 .....!?.............\n"));
+    EXPECT_THAT(r.Out, HasSubstr("\n 20 ...................2\n"));
+    const std::string warnings =
+        "  cell 6,3 shows Brick 8 [7], but the table holds 3 bricks; the game neither draws nor "
+        "destroys it\n"
+        "  cell 7,3 has Used = 1; only -1 counts as used, so it stays empty\n";
+    EXPECT_THAT(r.Out, HasSubstr("2 warnings:\n" + warnings));
+    EXPECT_THAT(r.Out, Not(HasSubstr("cell 8,3")));
 
-    EXPECT_EQ(RunCli({"info", (dir_ / "missing.brd").string()}).Status, kExitFailure);
+    // check passes it and says there are warnings; check --strict fails on them.
+    auto check = RunCli({"check", file.string()});
+    EXPECT_EQ(check.Status, kExitOk);
+    EXPECT_THAT(check.Out, HasSubstr(": ok, 3 bricks, 3 used cells, 2 warnings (brdtool info"));
+    check = RunCli({"check", "--strict", file.string()});
+    EXPECT_EQ(check.Status, kExitFailure);
+    EXPECT_EQ(check.Out, "");
+    EXPECT_THAT(check.Err, HasSubstr("board.brd: cell 6,3 shows Brick 8 [7]"));
+    EXPECT_THAT(check.Err, HasSubstr("board.brd: loads, but fails --strict with 2 warnings\n"));
+    board.Cells(5, 2).Used = core::kFalse;
+    board.Cells(6, 2).Used = core::kFalse;
+    EXPECT_EQ(RunCli({"check", "--strict", SaveBoard(board).string()}).Status, kExitOk);
+
+    EXPECT_THAT(RunCli({"info", (dir_ / "missing.brd").string()}).Err,
+                HasSubstr("missing.brd: cannot open: No such file or directory"));
 }
 
 TEST(WriteInfo, ShowsOddHeadersAndBricksWithoutACode) {
@@ -217,10 +238,12 @@ TEST(WriteInfo, ShowsOddHeadersAndBricksWithoutACode) {
     EXPECT_THAT(out.str(), HasSubstr("odd.brd: 98832 bytes\n"));
     EXPECT_THAT(out.str(), HasSubstr("Magic             \"X\\x00\\x22\\xFF\""));
     EXPECT_THAT(out.str(), HasSubstr("Version           -3"));
-    EXPECT_THAT(out.str(), HasSubstr("     61  Z  plain\n     62     plain\n"));
-    EXPECT_THAT(out.str(), HasSubstr("\n  4 ...*Z!..............\n"));
-    EXPECT_THAT(out.str(), HasSubstr("cell (5, 4) shows brick -1, but the table holds 71 bricks"));
-    EXPECT_THAT(out.str(), HasSubstr("1 warning:\n"));
+    EXPECT_THAT(out.str(), HasSubstr("  Brick 62 [Z]  plain\n  Brick 63      plain\n"));
+    EXPECT_THAT(out.str(), HasSubstr("\n  5 ...*Z!..............\n"));
+    EXPECT_THAT(out.str(),
+                HasSubstr("2 warnings:\n  the file does not start with \"VNTR\" but with "
+                          "\"X\\x00\\x22\\xFF\"; the game and the editor load it"));
+    EXPECT_THAT(out.str(), HasSubstr("cell 6,5 shows brick index -1, but the table holds 71"));
 }
 
 TEST_F(CommandsTest, RenderDrawsEveryUsedCellAndLeavesTheRestWhite) {
@@ -261,7 +284,11 @@ TEST_F(CommandsTest, RenderDrawsEveryUsedCellAndLeavesTheRestWhite) {
     const auto unwritable =
         RunCli({"render", file.string(), (dir_ / "no-such-folder" / "b.png").string()});
     EXPECT_EQ(unwritable.Status, kExitFailure);
-    EXPECT_THAT(unwritable.Err, HasSubstr("b.png: cannot write the picture"));
+    EXPECT_THAT(unwritable.Err,
+                HasSubstr("b.png: cannot write the picture: No such file or directory"));
+    EXPECT_THAT(RunCli({"render", file.string(), (dir_ / "b.txt").string()}).Err,
+                HasSubstr("b.txt: cannot write the picture: the name does not end in a picture"));
+    EXPECT_FALSE(fs::exists(dir_ / "b.txt"));
 }
 
 TEST(CommandLine, ReportsUsageErrorsWithStatusTwo) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -13,6 +14,7 @@ namespace brdtool {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 Layout Parse(const std::string& text) {
@@ -97,10 +99,10 @@ TEST(ParseLayout, ReportsMalformedLinesWithTheirPosition) {
     };
     const Case cases[] = {
         {"# header\n" + row + "\n" + "....%..............." + "\n" + grid(18),
-         "test.layout: line 3, column 5: '%' is neither '.' (empty) nor a brick code"},
+         "test.layout: line 3, column 5: (cell 5,2) '%' is neither '.' (empty) nor a brick code"},
         {grid(2) + "  ... ................\n" + grid(17),
-         "test.layout: line 3, column 6: a space is neither"},
-        {grid(4) + "...\t................\n" + grid(15), "line 5, column 4: byte 0x09"},
+         "test.layout: line 3, column 6: (cell 4,3) a space is neither"},
+        {grid(4) + "...\t................\n" + grid(15), "line 5, column 4: (cell 4,5) byte 0x09"},
         {grid(3) + std::string(19, '.') + "\n" + grid(16),
          "test.layout: line 4: grid row 4 has 19 cells; every row needs exactly 20"},
         {grid(3) + std::string(21, '.') + "\n" + grid(16), "line 4: grid row 4 has 21 cells"},
@@ -115,6 +117,40 @@ TEST(ParseLayout, ReportsMalformedLinesWithTheirPosition) {
     for (const Case& c : cases) {
         EXPECT_THAT(ParseError(c.text), HasSubstr(c.message)) << c.text;
     }
+}
+
+TEST(ParseLayout, ReportsEveryFaultInLineOrderUpToTwenty) {
+    // Faults found in the grid, in flag lines after it and in the file as a whole, mixed.
+    std::string text = "brittle: 1\n";
+    for (int row = 0; row < 19; ++row) {
+        text += row == 2 ? "%%.................." : std::string(20, '.');
+        text += "\n";
+    }
+    text += "explosive: 99\n";
+    std::istringstream in(text);
+    const Layout layout = ReadLayout(in, "t");
+    ASSERT_EQ(layout.Faults.size(), 5u);
+    try {
+        throw LayoutError("t", layout.Faults);
+    } catch (const LayoutError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "t: line 1: unknown setting \"brittle\"; a layout knows \"unbreakable:\" and "
+                  "\"explosive:\"\n"
+                  "t: line 4, column 1: (cell 1,3) '%' is neither '.' (empty) nor a brick code "
+                  "(0-9, a-z, A-Z)\n"
+                  "t: line 4, column 2: (cell 2,3) '%' is neither '.' (empty) nor a brick code "
+                  "(0-9, a-z, A-Z)\n"
+                  "t: line 21: \"99\" is not a brick code (one character: 0-9, a-z, A-Z)\n"
+                  "t: line 21: the layout ends after 19 grid rows; it needs exactly 20");
+    }
+    // A row of 25 bad characters has 27 faults: the first twenty are listed, the rest counted.
+    std::istringstream many(std::string(25, '%') + "\n");
+    const std::string report = ParseError(many.str());
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 20) << report;
+    // The two faults of the whole line come first, then the characters from the left.
+    EXPECT_THAT(report, HasSubstr("column 18: (cell 18,1)"));
+    EXPECT_THAT(report, Not(HasSubstr("column 19")));
+    EXPECT_THAT(report, ::testing::EndsWith("test.layout: 7 more errors not shown"));
 }
 
 class BuildBoardTest : public ::testing::Test {
@@ -160,13 +196,13 @@ TEST_F(BuildBoardTest, CutsEveryBrickLikeTheImportAndPlacesTheCells) {
 
 TEST_F(BuildBoardTest, RejectsBricksTheSheetDoesNotHold) {
     EXPECT_THAT(BuildError(LayoutWith("", "...3................"), 3),
-                StartsWith("test.layout: line 1, column 4: brick '3' (index 3) is not on the "
-                           "sheet, which holds 3 bricks (codes 0-2)"));
+                StartsWith("test.layout: line 1, column 4: (cell 4,1) Brick 4 [3] is not on the "
+                           "sheet, which holds 3 bricks (Brick 1 to Brick 3, codes 0-2)"));
     EXPECT_THAT(BuildError(LayoutWith("\n\nexplosive: c\n", std::string(20, '.')), 12),
-                HasSubstr("line 3: brick 'c' (index 12) is not on the sheet, which holds 12 "
-                          "bricks (codes 0-9, a-b)"));
+                HasSubstr("line 3: Brick 13 [c] is not on the sheet, which holds 12 bricks "
+                          "(Brick 1 to Brick 12, codes 0-9, a-b)"));
     EXPECT_THAT(BuildError(LayoutWith("", "1..................."), 1),
-                HasSubstr("holds 1 brick (code 0)"));
+                HasSubstr("holds 1 brick (Brick 1, code 0)"));
     // The last code of the alphabet needs the whole sheet.
     EXPECT_EQ(BuildError(LayoutWith("", "Z..................."), 62), "(no error)");
 }
@@ -174,9 +210,9 @@ TEST_F(BuildBoardTest, RejectsBricksTheSheetDoesNotHold) {
 TEST_F(BuildBoardTest, RejectsABrickMarkedBothExplosiveAndUnbreakable) {
     EXPECT_THAT(
         BuildError(LayoutWith("explosive: 2\n# x\nunbreakable: 1 2\n", "2..................."), 3),
-        HasSubstr("test.layout: line 3: brick '2' is already marked explosive on line 1"));
+        HasSubstr("test.layout: line 3: Brick 3 [2] is already marked explosive on line 1"));
     EXPECT_THAT(BuildError(LayoutWith("unbreakable: 2\nexplosive: 2\n", "2..................."), 3),
-                HasSubstr("line 2: brick '2' is already marked unbreakable on line 1"));
+                HasSubstr("line 2: Brick 3 [2] is already marked unbreakable on line 1"));
     // Marking the same flag twice is harmless.
     EXPECT_EQ(BuildError(LayoutWith("unbreakable: 2 2\nunbreakable: 2\n", std::string(20, '.')), 3),
               "(no error)");

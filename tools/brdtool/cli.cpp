@@ -33,16 +33,20 @@ struct Command {
 constexpr Command kCommands[] = {
     {"info", "show a board file's header, bricks, used cells and warnings",
      "Shows the header fields of a board file, its bricks with their flags, the used cells\n"
-     "as a 20 x 20 map, and warnings about cells that refer to a brick beyond the table or\n"
-     "hold a Used value other than 0 and -1."},
+     "as a 20 x 20 map, and warnings about a file that does not start with \"VNTR\" and cells\n"
+     "that refer to a brick beyond the table or hold a Used value other than 0 and -1.\n"
+     "Cells are named \"column,row\" from 1,1 as the editor's caption shows them, bricks\n"
+     "\"Brick 13\" as its palette lists them, with their code in a layout in brackets."},
     {"check", "exit 0 when the board loads, 1 with the reason otherwise",
      "Loads a board file as the game and the editor do. Exits with 0 when it loads, and\n"
-     "with 1 and the reason otherwise."},
+     "with 1 and the reason otherwise. With --strict, a board that loads but draws a\n"
+     "warning from \"brdtool info\" fails too, with every warning on the error output."},
     {"render", "draw the board as the game shows it at start into a PNG",
      "Draws the 600 x 300 picture that the game shows for the board at start (white, every\n"
      "used cell with its brick) and writes it; the suffix of OUT.png picks the format."},
     {"build", "make a board file from a brick sheet and a text layout",
-     "Makes a board file from a brick sheet and a text layout.\n"
+     "Makes a board file from a brick sheet and a text layout. Every fault of the layout is\n"
+     "reported (the first 20, in line order), not only the first.\n"
      "The sheet is a picture n*30 pixels wide and 15 high; brick i is the strip at x = 30i.\n"
      "The layout has 20 grid lines of 20 characters, one per cell: '.' is empty, 0-9, a-z\n"
      "and A-Z are bricks 0-9, 10-35 and 36-61. Lines such as \"unbreakable: 9\" and\n"
@@ -101,7 +105,13 @@ int RunCommand(const Command& command, const QStringList& arguments, std::ostrea
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The board file to write."),
                                     QStringLiteral("OUT.brd"));
+    const QCommandLineOption strict(
+        QStringLiteral("strict"),
+        QStringLiteral("Also fail on what \"brdtool info\" warns about."));
     int positionals = 1;
+    if (name == QLatin1String("check")) {
+        parser.addOption(strict);
+    }
     if (name == QLatin1String("build")) {
         parser.addOption(sheet);
         parser.addOption(layout);
@@ -138,7 +148,7 @@ int RunCommand(const Command& command, const QStringList& arguments, std::ostrea
         return Info(ToPath(args[0]), out, err);
     }
     if (name == QLatin1String("check")) {
-        return Check(ToPath(args[0]), out, err);
+        return Check(ToPath(args[0]), parser.isSet(strict), out, err);
     }
     if (name == QLatin1String("render")) {
         return Render(ToPath(args[0]), ToPath(args[1]), out, err);

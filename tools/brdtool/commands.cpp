@@ -1,11 +1,15 @@
 #include "tools/brdtool/commands.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <exception>
-#include <fstream>
+#include <filesystem>
 #include <iomanip>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -60,18 +64,84 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// Every line of text on err, each headed by the program's name (a layout reports all its
+// faults at once, one a line).
+void WriteError(std::ostream& err, std::string_view text) {
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find('\n', start);
+        err << "brdtool: " << text.substr(start, end - start) << '\n';
+        if (end == std::string_view::npos) {
+            return;
+        }
+        start = end + 1;
+    }
+}
+
 // Runs a command body and turns any failure into a message on err and exit status 1.
 template <typename Body>
 int Guarded(std::ostream& err, Body&& body) {
     try {
         return body();
     } catch (const std::exception& e) {
-        err << "brdtool: " << e.what() << '\n';
+        WriteError(err, e.what());
         return kExitFailure;
     }
 }
 
+bool StartsWithMagic(const core::BoardHeader& header) {
+    return header.Magic == std::array<char, 4>{'V', 'N', 'T', 'R'};
+}
+
+// The whole text file at path; the errors carry the system's reason.
+std::string ReadTextFile(const std::filesystem::path& path, const char* what) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file) {
+        throw std::system_error(errno, std::generic_category(),
+                                path.string() + ": cannot open the " + what);
+    }
+    std::string text;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        text.append(buffer, n);
+    }
+    if (std::ferror(file.get())) {
+        throw std::system_error(errno, std::generic_category(),
+                                path.string() + ": cannot read the " + what);
+    }
+    return text;
+}
+
 }  // namespace
+
+std::vector<std::string> BoardWarnings(const core::Board& board) {
+    std::vector<std::string> warnings;
+    if (!StartsWithMagic(board.Header)) {
+        warnings.push_back("the file does not start with \"VNTR\" but with \"" +
+                           Printable(board.Header.Magic) +
+                           "\"; the game and the editor load it all the same");
+    }
+    for (int row = 0; row < core::kRows; ++row) {
+        for (int column = 0; column < core::kColumns; ++column) {
+            const core::BoardCell& cell = board.Cells(column, row);
+            if (cell.Used == core::kTrue) {
+                if (board.FindBrick(cell.BrickIndex) == nullptr) {
+                    warnings.push_back(CellName(column, row) + " shows " +
+                                       BrickName(cell.BrickIndex) + ", but the table holds " +
+                                       Plural(board.Bricks.size(), "brick", "bricks") +
+                                       "; the game neither draws nor destroys it");
+                }
+            } else if (cell.Used != core::kFalse) {
+                warnings.push_back(CellName(column, row) +
+                                   " has Used = " + std::to_string(cell.Used) +
+                                   "; only -1 counts as used, so it stays empty");
+            }
+        }
+    }
+    return warnings;
+}
 
 void WriteInfo(const core::Board& board, std::uintmax_t fileSize, std::string_view name,
                std::ostream& out) {
@@ -87,11 +157,12 @@ void WriteInfo(const core::Board& board, std::uintmax_t fileSize, std::string_vi
         << "  BrickTableOffset  " << board.Header.BrickTableOffset << '\n'
         << "  LastBrickIndex    " << board.Header.LastBrickIndex << '\n';
 
-    out << "\nBricks: " << brickCount << " (index, code in a layout, flags)\n";
+    out << "\nBricks: " << brickCount
+        << " (as the palette names them, [code in a layout], flags)\n";
     for (std::size_t i = 0; i < brickCount; ++i) {
         const core::BrickRecord& brick = board.Bricks[i];
-        const char code = BrickCode(static_cast<std::int32_t>(i));
-        out << "  " << std::setw(5) << i << "  " << (code != '\0' ? code : ' ') << "  ";
+        out << "  " << std::left << std::setw(12) << BrickName(static_cast<std::int32_t>(i))
+            << std::right << "  ";
         std::vector<std::string> notes;
         if (brick.Explosive != core::kFalse) {
             notes.push_back(FlagNote("explosive", brick.Explosive));
@@ -111,42 +182,27 @@ void WriteInfo(const core::Board& board, std::uintmax_t fileSize, std::string_vi
         out << '\n';
     }
 
-    std::vector<std::string> warnings;
+    const std::vector<std::string> warnings = BoardWarnings(board);
     std::size_t used = 0;
-    for (int row = 0; row < core::kRows; ++row) {
-        for (int column = 0; column < core::kColumns; ++column) {
-            const core::BoardCell& cell = board.Cells(column, row);
-            const std::string where =
-                "cell (" + std::to_string(column) + ", " + std::to_string(row) + ")";
-            if (cell.Used == core::kTrue) {
-                ++used;
-                if (board.FindBrick(cell.BrickIndex) == nullptr) {
-                    warnings.push_back(where + " shows brick " + std::to_string(cell.BrickIndex) +
-                                       ", but the table holds " +
-                                       Plural(brickCount, "brick", "bricks") +
-                                       "; the game neither draws nor destroys it");
-                }
-            } else if (cell.Used != core::kFalse) {
-                warnings.push_back(where + " has Used = " + std::to_string(cell.Used) +
-                                   "; only -1 counts as used, so it stays empty");
-            }
-        }
+    for (const core::BoardCell& cell : board.Cells.Elements()) {
+        used += cell.Used == core::kTrue ? 1 : 0;
     }
 
     out << "\nUsed cells: " << used << " of " << core::kCellCount << '\n'
         << "  '.' empty, 0-9 a-z A-Z a brick's code, '*' a brick without a code,\n"
         << "  '!' a brick beyond the table, '?' a Used value other than 0 and -1\n\n";
+    // Columns and rows numbered from 1, as the editor's caption counts them.
     out << "    ";
-    for (int column = 0; column < core::kColumns; ++column) {
+    for (int column = 1; column <= core::kColumns; ++column) {
         out << (column / 10 == 0 ? ' ' : static_cast<char>('0' + column / 10));
     }
     out << "\n    ";
-    for (int column = 0; column < core::kColumns; ++column) {
+    for (int column = 1; column <= core::kColumns; ++column) {
         out << static_cast<char>('0' + column % 10);
     }
     out << '\n';
     for (int row = 0; row < core::kRows; ++row) {
-        out << std::setw(3) << row << ' ';
+        out << std::setw(3) << row + 1 << ' ';
         for (int column = 0; column < core::kColumns; ++column) {
             out << MapSymbol(board, board.Cells(column, row));
         }
@@ -174,16 +230,30 @@ int Info(const std::filesystem::path& file, std::ostream& out, std::ostream& err
     });
 }
 
-int Check(const std::filesystem::path& file, std::ostream& out, std::ostream& err) {
+int Check(const std::filesystem::path& file, bool strict, std::ostream& out, std::ostream& err) {
     return Guarded(err, [&] {
         core::Board board;
         core::LoadBoard(file, board);
+        const std::vector<std::string> warnings = BoardWarnings(board);
+        if (strict && !warnings.empty()) {
+            for (const std::string& w : warnings) {
+                err << "brdtool: " << file.string() << ": " << w << '\n';
+            }
+            err << "brdtool: " << file.string() << ": loads, but fails --strict with "
+                << Plural(warnings.size(), "warning", "warnings") << '\n';
+            return kExitFailure;
+        }
         std::size_t used = 0;
         for (const core::BoardCell& cell : board.Cells.Elements()) {
             used += cell.Used == core::kTrue ? 1 : 0;
         }
         out << file.string() << ": ok, " << Plural(board.Bricks.size(), "brick", "bricks") << ", "
-            << Plural(used, "used cell", "used cells") << '\n';
+            << Plural(used, "used cell", "used cells");
+        if (!warnings.empty()) {
+            out << ", " << Plural(warnings.size(), "warning", "warnings")
+                << " (brdtool info lists them)";
+        }
+        out << '\n';
         return kExitOk;
     });
 }
@@ -203,12 +273,9 @@ int Render(const std::filesystem::path& file, const std::filesystem::path& png, 
 int Build(const std::filesystem::path& sheet, const std::filesystem::path& layout,
           const std::filesystem::path& output, std::ostream& out, std::ostream& err) {
     return Guarded(err, [&] {
-        std::ifstream in(layout, std::ios::binary);
-        if (!in) {
-            throw std::system_error(errno, std::generic_category(),
-                                    layout.string() + ": cannot open the layout");
-        }
-        const Layout parsed = ParseLayout(in, layout.string());
+        std::istringstream in(ReadTextFile(layout, "layout"));
+        // Every fault of the layout is reported at once, with those only the sheet reveals.
+        const Layout parsed = ReadLayout(in, layout.string());
         const core::PictureBox picture = LoadSheet(sheet);
         core::Board board = BuildBoard(parsed, picture);
         core::SaveBoard(output, board);

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include <QStringList>
 
@@ -18,11 +20,16 @@ inline constexpr int kExitUsage = 2;    // the command line is wrong
 
 // The commands. Each writes its report to out and its errors to err and returns the exit status.
 int Info(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
-int Check(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
+// strict: a board that loads but draws warnings from Info fails too.
+int Check(const std::filesystem::path& file, bool strict, std::ostream& out, std::ostream& err);
 int Render(const std::filesystem::path& file, const std::filesystem::path& png, std::ostream& out,
            std::ostream& err);
 int Build(const std::filesystem::path& sheet, const std::filesystem::path& layout,
           const std::filesystem::path& output, std::ostream& out, std::ostream& err);
+
+// What Info warns about: a file that does not start with "VNTR", cells that show a brick the
+// table lacks, and Used values other than 0 and -1. Cells are named as the editor names them.
+std::vector<std::string> BoardWarnings(const core::Board& board);
 
 // The report of Info for a board read from a file of fileSize bytes; name heads it.
 void WriteInfo(const core::Board& board, std::uintmax_t fileSize, std::string_view name,

@@ -1,7 +1,9 @@
 #include "tools/brdtool/layout.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <utility>
 
 #include "shared/brick_drawing.h"
 
@@ -57,26 +59,22 @@ std::string CodeRange(int brickCount) {
     return range;
 }
 
-class Reporter {
+// Collects the faults of one layout.
+class Faults {
   public:
-    explicit Reporter(std::string_view name) : name_(name) {}
+    explicit Faults(std::vector<LayoutFault>& faults) : faults_(&faults) {}
 
-    [[noreturn]] void Fail(int line, const std::string& what) const {
-        throw LayoutError(name_ + ": line " + std::to_string(line) + ": " + what);
+    void Add(int line, const std::string& what) { faults_->push_back({line, 0, what}); }
+    void Add(int line, int column, const std::string& what) {
+        faults_->push_back({line, column, what});
     }
-    [[noreturn]] void Fail(int line, int column, const std::string& what) const {
-        throw LayoutError(name_ + ": line " + std::to_string(line) + ", column " +
-                          std::to_string(column) + ": " + what);
-    }
-    [[noreturn]] void Fail(const std::string& what) const {
-        throw LayoutError(name_ + ": " + what);
-    }
+    void Add(const std::string& what) { faults_->push_back({0, 0, what}); }
 
   private:
-    std::string name_;
+    std::vector<LayoutFault>* faults_;
 };
 
-void ParseFlagLine(std::string_view key, std::string_view value, int line, const Reporter& report,
+void ParseFlagLine(std::string_view key, std::string_view value, int line, Faults& report,
                    Layout& layout) {
     std::string lower;
     for (char c : key) {
@@ -88,8 +86,9 @@ void ParseFlagLine(std::string_view key, std::string_view value, int line, const
     } else if (lower == "explosive") {
         marks = &layout.Explosive;
     } else {
-        report.Fail(line, "unknown setting \"" + std::string(key) +
-                              "\"; a layout knows \"unbreakable:\" and \"explosive:\"");
+        report.Add(line, "unknown setting \"" + std::string(key) +
+                             "\"; a layout knows \"unbreakable:\" and \"explosive:\"");
+        return;
     }
 
     std::size_t pos = 0;
@@ -103,12 +102,13 @@ void ParseFlagLine(std::string_view key, std::string_view value, int line, const
             end = value.size();
         }
         const std::string_view token = value.substr(start, end - start);
+        pos = end;
         if (token.size() != 1 || BrickIndexOfCode(token[0]) < 0) {
-            report.Fail(line, "\"" + std::string(token) +
-                                  "\" is not a brick code (one character: 0-9, a-z, A-Z)");
+            report.Add(line, "\"" + std::string(token) +
+                                 "\" is not a brick code (one character: 0-9, a-z, A-Z)");
+            continue;
         }
         marks->push_back({BrickIndexOfCode(token[0]), line});
-        pos = end;
     }
 }
 
@@ -140,10 +140,76 @@ int BrickIndexOfCode(char c) {
     return -1;
 }
 
-Layout ParseLayout(std::istream& in, std::string_view name) {
-    const Reporter report(name);
+std::string CellName(int column, int row) {
+    return "cell " + std::to_string(column + 1) + "," + std::to_string(row + 1);
+}
+
+std::string BrickName(std::int32_t index) {
+    if (index < 0) {
+        return "brick index " + std::to_string(index);
+    }
+    std::string name = "Brick " + std::to_string(static_cast<std::int64_t>(index) + 1);
+    if (const char code = BrickCode(index); code != '\0') {
+        name += " [";
+        name += code;
+        name += ']';
+    }
+    return name;
+}
+
+namespace {
+
+std::string FaultReport(std::string_view name, std::vector<LayoutFault>& faults) {
+    // Line order, and within a line column order; faults of the file as a whole come last.
+    std::stable_sort(faults.begin(), faults.end(), [](const LayoutFault& a, const LayoutFault& b) {
+        const auto key = [](const LayoutFault& f) {
+            return std::pair{f.Line == 0 ? INT_MAX : f.Line, f.Column};
+        };
+        return key(a) < key(b);
+    });
+    std::string text;
+    const std::size_t shown = std::min(faults.size(), kMostFaultsReported);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const LayoutFault& f = faults[i];
+        if (i > 0) {
+            text += '\n';
+        }
+        text += std::string(name) + ": ";
+        if (f.Line > 0) {
+            text += "line " + std::to_string(f.Line);
+            if (f.Column > 0) {
+                text += ", column " + std::to_string(f.Column);
+            }
+            text += ": ";
+        }
+        text += f.Text;
+    }
+    if (faults.size() > shown) {
+        const std::size_t more = faults.size() - shown;
+        text += '\n' + std::string(name) + ": " + std::to_string(more) +
+                (more == 1 ? " more error" : " more errors") + " not shown";
+    }
+    return text;
+}
+
+// "3 bricks (Brick 1 to Brick 3, codes 0-2)": what a sheet holds, as people and layouts name it.
+std::string SheetHolds(int brickCount) {
+    if (brickCount == 1) {
+        return "1 brick (Brick 1, code 0)";
+    }
+    return std::to_string(brickCount) + " bricks (Brick 1 to Brick " + std::to_string(brickCount) +
+           ", " + CodeRange(brickCount) + ")";
+}
+
+}  // namespace
+
+LayoutError::LayoutError(std::string_view name, std::vector<LayoutFault> faults)
+    : std::runtime_error(FaultReport(name, faults)), faults_(std::move(faults)) {}
+
+Layout ReadLayout(std::istream& in, std::string_view name) {
     Layout layout;
     layout.Name = name;
+    Faults report(layout.Faults);
     int row = 0;
     int lineNo = 0;
     std::string text;
@@ -167,42 +233,62 @@ Layout ParseLayout(std::istream& in, std::string_view name) {
             continue;
         }
 
-        if (row == core::kRows) {
-            report.Fail(lineNo, "more than 20 grid rows; a layout has exactly 20");
+        if (row >= core::kRows) {
+            if (row == core::kRows) {
+                report.Add(lineNo, "more than 20 grid rows; a layout has exactly 20");
+            }
+            ++row;
+            continue;
         }
         // Columns in messages count from the start of the line in the file, 1-based.
         const int firstColumn = static_cast<int>(content.data() - line.data()) + 1;
+        bool wellFormed = true;
         for (std::size_t i = 0; i < content.size(); ++i) {
             const char c = content[i];
             if (c != kEmptyCellCode && BrickIndexOfCode(c) < 0) {
-                report.Fail(lineNo, firstColumn + static_cast<int>(i),
-                            Quoted(c) + " is neither '.' (empty) nor a brick code (0-9, a-z, A-Z)");
+                wellFormed = false;
+                const int column = static_cast<int>(i);
+                report.Add(lineNo, firstColumn + column,
+                           (column < core::kColumns ? "(" + CellName(column, row) + ") " : "") +
+                               Quoted(c) +
+                               " is neither '.' (empty) nor a brick code (0-9, a-z, A-Z)");
             }
         }
         if (content.size() != static_cast<std::size_t>(core::kColumns)) {
-            report.Fail(lineNo, "grid row " + std::to_string(row + 1) + " has " +
-                                    std::to_string(content.size()) +
-                                    " cells; every row needs exactly 20");
+            wellFormed = false;
+            report.Add(lineNo, "grid row " + std::to_string(row + 1) + " has " +
+                                   std::to_string(content.size()) +
+                                   " cells; every row needs exactly 20");
         }
-        for (int column = 0; column < core::kColumns; ++column) {
-            const char c = content[static_cast<std::size_t>(column)];
-            LayoutCell& cell = layout.Cells[core::BoardCells::Element(column, row)];
-            cell.Brick = c == kEmptyCellCode ? -1 : BrickIndexOfCode(c);
-            cell.Line = lineNo;
-            cell.Column = firstColumn + column;
+        // A malformed row leaves its cells empty, so the faults that follow are still real.
+        if (wellFormed) {
+            for (int column = 0; column < core::kColumns; ++column) {
+                const char c = content[static_cast<std::size_t>(column)];
+                LayoutCell& cell = layout.Cells[core::BoardCells::Element(column, row)];
+                cell.Brick = c == kEmptyCellCode ? -1 : BrickIndexOfCode(c);
+                cell.Line = lineNo;
+                cell.Column = firstColumn + column;
+            }
         }
         ++row;
     }
     if (in.bad()) {
-        report.Fail("could not be read");
+        report.Add("could not be read");
     }
     layout.LastLine = lineNo;
     if (row == 0) {
-        report.Fail("no grid rows; a layout needs 20 rows of 20 cells");
+        report.Add("no grid rows; a layout needs 20 rows of 20 cells");
+    } else if (row < core::kRows) {
+        report.Add(lineNo, "the layout ends after " + std::to_string(row) +
+                               (row == 1 ? " grid row" : " grid rows") + "; it needs exactly 20");
     }
-    if (row < core::kRows) {
-        report.Fail(lineNo, "the layout ends after " + std::to_string(row) +
-                                " grid rows; it needs exactly 20");
+    return layout;
+}
+
+Layout ParseLayout(std::istream& in, std::string_view name) {
+    Layout layout = ReadLayout(in, name);
+    if (!layout.Faults.empty()) {
+        throw LayoutError(name, layout.Faults);
     }
     return layout;
 }
@@ -213,11 +299,10 @@ core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet) {
         throw std::invalid_argument("Invalid file size. Must be n*30 width and 15 height");
     }
     const int brickCount = sheet.Width() / core::kCellWidth;
-    const Reporter report(layout.Name);
+    std::vector<LayoutFault> faults = layout.Faults;
+    Faults report(faults);
     const auto notOnSheet = [&](int brick) {
-        return "brick " + Quoted(BrickCode(brick)) + " (index " + std::to_string(brick) +
-               ") is not on the sheet, which holds " + std::to_string(brickCount) +
-               (brickCount == 1 ? " brick (code 0)" : " bricks (" + CodeRange(brickCount) + ")");
+        return BrickName(brick) + " is not on the sheet, which holds " + SheetHolds(brickCount);
     };
 
     core::Board board;
@@ -234,7 +319,8 @@ core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet) {
     const auto mark = [&](const std::vector<FlagMark>& marks, std::vector<int>& lines) {
         for (const FlagMark& m : marks) {
             if (m.Brick >= brickCount) {
-                report.Fail(m.Line, notOnSheet(m.Brick));
+                report.Add(m.Line, notOnSheet(m.Brick));
+                continue;
             }
             int& line = lines[static_cast<std::size_t>(m.Brick)];
             if (line == 0) {
@@ -252,10 +338,10 @@ core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet) {
         const int e = explosiveLine[static_cast<std::size_t>(i)];
         if (u != 0 && e != 0) {
             const bool explosiveLater = e >= u;
-            report.Fail(std::max(u, e), "brick " + Quoted(BrickCode(i)) + " is already marked " +
-                                            (explosiveLater ? "unbreakable" : "explosive") +
-                                            " on line " + std::to_string(std::min(u, e)) +
-                                            "; a brick is either explosive or unbreakable");
+            report.Add(std::max(u, e), BrickName(i) + " is already marked " +
+                                           (explosiveLater ? "unbreakable" : "explosive") +
+                                           " on line " + std::to_string(std::min(u, e)) +
+                                           "; a brick is either explosive or unbreakable");
         }
         core::BrickRecord& brick = board.Bricks[static_cast<std::size_t>(i)];
         brick.Unbreakable = core::ToVbBool(u != 0);
@@ -269,10 +355,15 @@ core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet) {
                 continue;
             }
             if (cell.Brick >= brickCount) {
-                report.Fail(cell.Line, cell.Column, notOnSheet(cell.Brick));
+                report.Add(cell.Line, cell.Column,
+                           "(" + CellName(column, row) + ") " + notOnSheet(cell.Brick));
+                continue;
             }
             board.Cells(column, row) = {core::kTrue, cell.Brick};
         }
+    }
+    if (!faults.empty()) {
+        throw LayoutError(layout.Name, std::move(faults));
     }
     return board;
 }

@@ -30,11 +30,33 @@ char BrickCode(std::int32_t index);
 // The brick index that c stands for, or -1 when c is not a brick code.
 int BrickIndexOfCode(char c);
 
-// Any fault in a layout. The message starts with the layout's name and the line (and column)
-// where the fault is, so an editor can jump to it.
+// How people name cells and bricks, as the editor does: "cell 6,3" is column 6, row 3 counted
+// from 1,1 (the editor's caption), and "Brick 8 [7]" is the palette's eighth brick, whose code
+// in a layout is 7. Bricks without a code have no brackets; a negative index names no brick at
+// all and is shown as the raw "brick index -1".
+std::string CellName(int column, int row);
+std::string BrickName(std::int32_t index);
+
+// One fault of a layout: where it is (Line 0 for the file as a whole, Column 0 for a whole
+// line) and what is wrong.
+struct LayoutFault {
+    int Line = 0;
+    int Column = 0;
+    std::string Text;
+};
+
+// The most faults one report lists; a layout with more says how many it left out.
+inline constexpr std::size_t kMostFaultsReported = 20;
+
+// A layout with faults. what() has one line per fault, in line order, each starting with the
+// layout's name and the line (and column) where the fault is, so an editor can jump to it.
 class LayoutError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    LayoutError(std::string_view name, std::vector<LayoutFault> faults);
+    const std::vector<LayoutFault>& Faults() const { return faults_; }
+
+  private:
+    std::vector<LayoutFault> faults_;
 };
 
 struct LayoutCell {
@@ -54,16 +76,21 @@ struct Layout {
     std::vector<FlagMark> Unbreakable;
     std::vector<FlagMark> Explosive;
     int LastLine = 0;  // number of lines read
+    // Everything malformed, in the order found; cells of a malformed grid line stay empty.
+    std::vector<LayoutFault> Faults;
 };
 
-// Reads a layout; throws LayoutError for anything malformed.
+// Reads a whole layout, collecting every fault in Faults instead of stopping at the first.
+Layout ReadLayout(std::istream& in, std::string_view name);
+
+// Reads a layout; throws LayoutError listing every fault when it has any.
 Layout ParseLayout(std::istream& in, std::string_view name);
 
 // The board that a sheet and a layout describe: one brick per sheet strip, cut as the editor's
 // import cuts it (Index = i, pixels through ReadBrickPixels), flags from the layout, cells used
-// where the layout names a brick. Throws LayoutError when the layout names a brick that the sheet
-// does not hold or gives a brick both flags; std::invalid_argument when the sheet is not
-// n * 30 x 15 pixels.
+// where the layout names a brick. Throws LayoutError with the layout's own faults and every
+// brick the sheet does not hold or that has both flags; std::invalid_argument when the sheet is
+// not n * 30 x 15 pixels.
 core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet);
 
 }  // namespace brdtool

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSaveFile>
 
 #include "shared/brick_drawing.h"
 
@@ -57,7 +59,14 @@ QImage ImageFromPicture(const core::PictureBox& picture) {
 }
 
 core::PictureBox LoadSheet(const std::filesystem::path& path) {
-    QImageReader reader(ToQString(path));
+    // Opened here rather than by the reader, whose errors ("File not found") hide the
+    // system's reason.
+    QFile file(ToQString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw PictureError(Name(path) +
+                           ": cannot read the picture: " + file.errorString().toStdString());
+    }
+    QImageReader reader(&file);
     const QImage image = reader.read();
     if (image.isNull()) {
         throw PictureError(Name(path) +
@@ -78,10 +87,26 @@ core::PictureBox RenderBoard(const core::Board& board) {
 }
 
 void SavePicture(const core::PictureBox& picture, const std::filesystem::path& path) {
-    QImageWriter writer(ToQString(path));
+    const auto fail = [&](const QString& reason) {
+        throw PictureError(Name(path) + ": cannot write the picture: " + reason.toStdString());
+    };
+    const QByteArray format = QFileInfo(ToQString(path)).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format)) {
+        fail(
+            QStringLiteral("the name does not end in a picture format's suffix (.png, .bmp, ...)"));
+    }
+    // Written beside the target and renamed over it, so a failed write leaves no half picture;
+    // the file's errors carry the system's reason.
+    QSaveFile file(ToQString(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        fail(file.errorString());
+    }
+    QImageWriter writer(&file, format);
     if (!writer.write(ImageFromPicture(picture))) {
-        throw PictureError(Name(path) +
-                           ": cannot write the picture: " + writer.errorString().toStdString());
+        fail(file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString());
+    }
+    if (!file.commit()) {
+        fail(file.errorString());
     }
 }
 

@@ -7,11 +7,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
+#include <QSaveFile>
 
 #include <cstdint>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -63,16 +64,18 @@ std::string ReadScript(const std::filesystem::path& path) {
         text << std::cin.rdbuf();
         return text.str();
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error(path.string() + ": cannot open the script");
+    // QFile rather than a stream: its error says why ("No such file or directory").
+    QFile in(QFile::decodeName(path.c_str()));
+    if (!in.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error(path.string() +
+                                 ": cannot open the script: " + in.errorString().toStdString());
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        throw std::runtime_error(path.string() + ": cannot read the script");
+    const QByteArray text = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
+        throw std::runtime_error(path.string() +
+                                 ": cannot read the script: " + in.errorString().toStdString());
     }
-    return text.str();
+    return text.toStdString();
 }
 
 void WritePng(const core::PictureBox& picture, const QString& path) {
@@ -83,9 +86,30 @@ void WritePng(const core::PictureBox& picture, const QString& path) {
             line[x] = 0xFF000000u | picture.PixelAt(x, y);
         }
     }
-    if (!image.save(path, "PNG")) {
-        throw std::runtime_error(ToPath(path).string() + ": cannot write the picture");
+    // Written beside the target and renamed over it, so a failed write leaves no half picture;
+    // the errors carry the system's reason.
+    QSaveFile file(path);
+    const auto fail = [&](const QString& reason) {
+        throw std::runtime_error(ToPath(path).string() +
+                                 ": cannot write the picture: " + reason.toStdString());
+    };
+    if (!file.open(QIODevice::WriteOnly)) {
+        fail(file.errorString());
     }
+    QImageWriter writer(&file, "png");
+    if (!writer.write(image)) {
+        fail(file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString());
+    }
+    if (!file.commit()) {
+        fail(file.errorString());
+    }
+}
+
+// --png writes PNG data whatever the name says; a name that promises another format would
+// mislead every program that opens the file later.
+bool NamesAPng(const QString& path) {
+    return path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) && path.size() > 4 &&
+           !path.endsWith(QStringLiteral("/.png"));
 }
 
 }  // namespace
@@ -128,6 +152,10 @@ int main(int argc, char** argv) {
     if (positional.size() != 2) {
         return UsageError("expected BOARD.brd and SCRIPT, got " +
                           std::to_string(positional.size()) + " arguments");
+    }
+    if (parser.isSet(pngOption) && !NamesAPng(parser.value(pngOption))) {
+        return UsageError("--png writes a PNG picture, so its name must end in .png, got '" +
+                          parser.value(pngOption).toStdString() + "'");
     }
     std::unique_ptr<game::Random> random;
     if (parser.isSet(seedOption)) {
