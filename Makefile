@@ -6,6 +6,9 @@
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
 #   make soak    build optimised and play 200 000 frames with up to 50 000 balls, headless
 #   make format  reformat every source file
+#   make install install the programs and their desktop files under PREFIX (default /usr/local),
+#                into DESTDIR when it is set
+#   make package build the Debian package build/vantor_VERSION_ARCH.deb
 
 JOBS      ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
@@ -14,9 +17,10 @@ REL_DIR   := build/release
 FUZZ_DIR  := build/fuzz
 SOAK_DIR  := build/soak
 FUZZ_SECONDS ?= 60
+PREFIX    ?= /usr/local
 SOURCES    = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: deps run editor test bench format format-check release test-build fuzz soak
+.PHONY: deps run editor test bench format format-check release test-build fuzz soak install package
 
 deps:
 	@scripts/install-deps.sh
@@ -25,6 +29,13 @@ release: deps
 	@cmake -S . -B $(REL_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
 	    -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON >/dev/null
 	@cmake --build $(REL_DIR) -j $(JOBS)
+
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(REL_DIR) --prefix "$(PREFIX)"
+
+# The package holds the programs for /usr; it is written to build/.
+package: release
+	@cd $(REL_DIR) && cpack -G DEB -B $(CURDIR)/build | grep "generated"
 
 run: release
 	$(REL_DIR)/game/Vantor

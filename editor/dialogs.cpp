@@ -1,7 +1,9 @@
 #include "editor/dialogs.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 #include <vector>
 
@@ -11,12 +13,14 @@ void CommonDialog::ShowOpen() {
     if (Host != nullptr) {
         Host->ShowOpen(*this);
     }
+    InitDir.clear();
 }
 
 void CommonDialog::ShowSave() {
     if (Host != nullptr) {
         Host->ShowSave(*this);
     }
+    InitDir.clear();
 }
 
 namespace {
@@ -88,23 +92,26 @@ std::string ToQtFilter(std::string_view filter) {
 }
 
 void QtDialogs::ShowOpen(CommonDialog& dialog) {
-    const QString chosen = QFileDialog::getOpenFileName(
-        parent_, QString::fromStdString(dialog.DialogTitle),
-        QString::fromStdString(dialog.FileName), QString::fromStdString(ToQtFilter(dialog.Filter)));
+    const std::string& initial = dialog.FileName.empty() ? dialog.InitDir : dialog.FileName;
+    const QString chosen =
+        QFileDialog::getOpenFileName(parent_, QString::fromStdString(dialog.DialogTitle),
+                                     QFile::decodeName(QByteArray::fromStdString(initial)),
+                                     QString::fromStdString(ToQtFilter(dialog.Filter)));
     if (!chosen.isEmpty()) {
-        dialog.FileName = chosen.toStdString();
+        dialog.FileName = QFile::encodeName(chosen).toStdString();
     }
 }
 
 void QtDialogs::ShowSave(CommonDialog& dialog) {
     // No default suffix, and no question before an existing file is replaced: the name is used
     // exactly as the user typed it.
-    const QString chosen = QFileDialog::getSaveFileName(
-        parent_, QString::fromStdString(dialog.DialogTitle),
-        QString::fromStdString(dialog.FileName), QString::fromStdString(ToQtFilter(dialog.Filter)),
-        nullptr, QFileDialog::DontConfirmOverwrite);
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent_, QString::fromStdString(dialog.DialogTitle),
+                                     QFile::decodeName(QByteArray::fromStdString(dialog.FileName)),
+                                     QString::fromStdString(ToQtFilter(dialog.Filter)), nullptr,
+                                     QFileDialog::DontConfirmOverwrite);
     if (!chosen.isEmpty()) {
-        dialog.FileName = chosen.toStdString();
+        dialog.FileName = QFile::encodeName(chosen).toStdString();
     }
 }
 
@@ -112,6 +119,35 @@ void QtDialogs::MessageBox(const std::string& text, const std::string& caption) 
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
                     QString::fromStdString(text), QMessageBox::Ok, parent_);
     box.exec();
+}
+
+int QtDialogs::Ask(const Question& question) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(question.Caption),
+                    QString::fromStdString(question.Text), QMessageBox::NoButton, parent_);
+    std::vector<QPushButton*> buttons;
+    for (std::size_t i = 0; i < question.Buttons.size(); ++i) {
+        const int index = static_cast<int>(i);
+        // Roles only order the buttons the desktop's way; the answer is the button itself.
+        const QMessageBox::ButtonRole role =
+            index == question.DefaultButton  ? QMessageBox::AcceptRole
+            : index == question.EscapeButton ? QMessageBox::RejectRole
+                                             : QMessageBox::DestructiveRole;
+        buttons.push_back(box.addButton(QString::fromStdString(question.Buttons[i]), role));
+    }
+    if (question.DefaultButton >= 0 && question.DefaultButton < static_cast<int>(buttons.size())) {
+        box.setDefaultButton(buttons[static_cast<std::size_t>(question.DefaultButton)]);
+    }
+    if (question.EscapeButton >= 0 && question.EscapeButton < static_cast<int>(buttons.size())) {
+        box.setEscapeButton(buttons[static_cast<std::size_t>(question.EscapeButton)]);
+    }
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    // Closed without a button (only possible where Escape has an answer).
+    return question.EscapeButton;
 }
 
 }  // namespace editor

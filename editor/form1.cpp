@@ -2,14 +2,20 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRect>
+#include <QShortcut>
 #include <QStringList>
+#include <QUndoStack>
 #include <algorithm>
 #include <exception>
 #include <new>
 
 #include "editor/brick_sheet.h"
+#include "editor/default_sheet_folder.h"
+#include "editor/edit_commands.h"
 #include "editor/load_picture.h"
 #include "editor/painting.h"
 #include "editor/picture_view.h"
@@ -22,6 +28,11 @@ namespace {
 
 constexpr const char* kBitmapFilter = "Bitmaps (*.bmp)|*.bmp";
 constexpr const char* kBoardFilter = "Vantor Boards (*.brd)|*.brd";
+constexpr const char* kUnsavedQuestion = "The board has unsaved changes. Save them?";
+
+std::vector<core::Rgb32> Pixels(const core::PictureBox& box) {
+    return {box.Image().begin(), box.Image().end()};
+}
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y) {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
@@ -33,7 +44,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 }  // namespace
 
 Form1::Form1(core::Board& board, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), board_(board), dialogs_(dialogs) {
+    : QWidget(parent), board_(board), dialogs_(dialogs), history_(new QUndoStack(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -48,6 +59,8 @@ Form1::Form1(core::Board& board, Dialogs& dialogs, QWidget* parent)
     PicDisp->SetMouseDownHandler([this](std::int16_t b, std::int16_t s, float x, float y) {
         PicDisp_MouseDown(b, s, x, y);
     });
+    PicDisp->SetMouseUpHandler(
+        [this](std::int16_t b, std::int16_t s, float x, float y) { PicDisp_MouseUp(b, s, x, y); });
 
     cmdLoadBricks = MakeButton(this, "cmdLoadBricks", "Load Bricks", 8, 312);
 
@@ -75,6 +88,7 @@ Form1::Form1(core::Board& board, Dialogs& dialogs, QWidget* parent)
     }};
     auto* group = new QButtonGroup(this);
     group->setExclusive(true);
+    group_ = group;
     for (std::size_t i = 0; i < kOptions.size(); ++i) {
         auto* option = new QRadioButton(QString::fromLatin1(kOptions[i].caption), this);
         option->setObjectName(QStringLiteral("Option1_%1").arg(i));
@@ -109,7 +123,25 @@ Form1::Form1(core::Board& board, Dialogs& dialogs, QWidget* parent)
     connect(group, &QButtonGroup::idClicked, this,
             [this](int id) { Option1_Click(static_cast<std::int16_t>(id)); });
 
+    // Keys 1 to 9 pick bricks 1 to 9, wherever the focus is in the window.
+    for (int i = 0; i < 9; ++i) {
+        auto* key = new QShortcut(QKeySequence(Qt::Key_1 + i), this);
+        key->setContext(Qt::WindowShortcut);
+        connect(key, &QShortcut::activated, this, [this, i] { SelectBrick(i); });
+    }
+    connect(history_, &QUndoStack::indexChanged, this, [this] { Changed(); });
+    connect(history_, &QUndoStack::cleanChanged, this, [this] { Changed(); });
+
     Form_Load();
+}
+
+Form1::~Form1() {
+    // The steps refer to this window; they go first, telling no one (the main window around
+    // this area may be half gone already).
+    onChange_ = nullptr;
+    onFile_ = nullptr;
+    history_->disconnect(this);
+    history_->clear();
 }
 
 void Form1::Form_Load() {
@@ -140,53 +172,170 @@ void Form1::ShowMessage(const std::string& text) {
     dialogs_.MessageBox(text, kProgramTitle);
 }
 
-void Form1::Guarded(const std::function<void()>& command) {
+bool Form1::Guarded(const std::function<void()>& command) {
     try {
         command();
+        return true;
     } catch (const std::bad_alloc&) {
         ShowMessage("Not enough memory to complete the command.");
     } catch (const std::exception& e) {
         ShowMessage(e.what());
     }
+    return false;
+}
+
+void Form1::SetCaption(const QString& caption) {
+    setWindowTitle(caption);
+    if (window() != this) {
+        window()->setWindowTitle(caption);
+    }
+}
+
+void Form1::Changed() {
+    if (onChange_) {
+        onChange_();
+    }
 }
 
 void Form1::PaintCursorCell(std::int16_t button) {
-    ApplyPaintingRule(board_, PicDisp->Picture(), {state_.CursorCol, state_.CursorRow}, button,
-                      ListIndex());
+    const GridCell cell{state_.CursorCol, state_.CursorRow};
+    if (button == kLeftButton || button == kRightButton) {
+        // Everything until the buttons are released is one step of the history.
+        stroke_.Touch(board_, PicDisp->Picture(), cell);
+        if (!strokeName_) {
+            strokeName_ = button == kLeftButton ? QStringLiteral("Paint") : QStringLiteral("Erase");
+            Changed();
+        }
+    }
+    ApplyPaintingRule(board_, PicDisp->Picture(), cell, button, ListIndex());
 }
+
+void Form1::FinishStroke() {
+    if (!strokeName_) {
+        return;
+    }
+    const QString name = *strokeName_;
+    strokeName_.reset();
+    std::vector<CellChange> changes = stroke_.Finish(board_, PicDisp->Picture());
+    if (!changes.empty()) {
+        history_->push(new CellsCommand(*this, name, std::move(changes)));
+    }
+    Changed();
+}
+
+void Form1::FillRectangle(GridCell from, GridCell to, std::int16_t button) {
+    FinishStroke();
+    if (button == kLeftButton && board_.FindBrick(ListIndex()) == nullptr) {
+        return;
+    }
+    strokeName_ = button == kLeftButton ? QStringLiteral("Fill Rectangle")
+                                        : QStringLiteral("Empty Rectangle");
+    for (std::int32_t c = std::min(from.Column, to.Column); c <= std::max(from.Column, to.Column);
+         ++c) {
+        for (std::int32_t r = std::min(from.Row, to.Row); r <= std::max(from.Row, to.Row); ++r) {
+            stroke_.Touch(board_, PicDisp->Picture(), {c, r});
+            ApplyPaintingRule(board_, PicDisp->Picture(), {c, r}, button, ListIndex());
+        }
+    }
+    FinishStroke();
+}
+
+namespace {
+
+std::optional<QRect> CellsOutline(GridCell from, GridCell to) {
+    const int c0 = std::min(from.Column, to.Column);
+    const int r0 = std::min(from.Row, to.Row);
+    const int c1 = std::max(from.Column, to.Column);
+    const int r1 = std::max(from.Row, to.Row);
+    return QRect(core::kCellWidth * c0, core::kCellHeight * r0, core::kCellWidth * (c1 - c0 + 1),
+                 core::kCellHeight * (r1 - r0 + 1));
+}
+
+}  // namespace
 
 void Form1::PicDisp_MouseMove(std::int16_t Button, std::int16_t, float X, float Y) {
     const GridCell cell = CellUnderPointer(static_cast<double>(X), static_cast<double>(Y));
     state_.CursorCol = cell.Column;
     state_.CursorRow = cell.Row;
-    setWindowTitle(QString::fromStdString(CellCaption(cell)));
+    SetCaption(QString::fromStdString(CellCaption(cell)));
     if (state_.BricksLoaded != core::kFalse) {
-        PaintCursorCell(Button);
+        if (rectangle_) {
+            PicDisp->SetOutline(CellsOutline(rectangle_->From, cell));
+        } else {
+            PaintCursorCell(Button);
+        }
         PicDisp->Picture().Refresh();
     }
 }
 
-void Form1::PicDisp_MouseDown(std::int16_t Button, std::int16_t, float, float) {
-    if (state_.BricksLoaded != core::kFalse) {
-        PaintCursorCell(Button);
-        PicDisp->Picture().Refresh();
+void Form1::PicDisp_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    if (state_.BricksLoaded == core::kFalse) {
+        return;
     }
+    const GridCell pointer = CellUnderPointer(static_cast<double>(X), static_cast<double>(Y));
+    FinishStroke();
+    // A rectangle whose release never came (the grab was lost) ends with the next press.
+    rectangle_.reset();
+    PicDisp->SetOutline(std::nullopt);
+    if ((Shift & 1) != 0 && (Button == kLeftButton || Button == kRightButton)) {
+        // Shift-drag: the rectangle is only outlined until the button is released.
+        rectangle_ = RectangleDrag{pointer, Button};
+        PicDisp->SetOutline(CellsOutline(pointer, pointer));
+    } else if (Button == kMiddleButton) {
+        // Picks the cell's brick as if the user had chosen it in the palette.
+        const core::BoardCell& cell = board_.Cells(pointer.Column, pointer.Row);
+        if (cell.Used == core::kTrue && board_.FindBrick(cell.BrickIndex) != nullptr &&
+            cell.BrickIndex < cmdBricks->count()) {
+            SetListIndex(cell.BrickIndex);
+        }
+    } else {
+        PaintCursorCell(Button);
+    }
+    PicDisp->Picture().Refresh();
+}
+
+void Form1::PicDisp_MouseUp(std::int16_t Button, std::int16_t, float X, float Y) {
+    if (rectangle_) {
+        if (Button != rectangle_->Button) {
+            return;
+        }
+        const RectangleDrag drag = *rectangle_;
+        rectangle_.reset();
+        PicDisp->SetOutline(std::nullopt);
+        FillRectangle(drag.From, CellUnderPointer(static_cast<double>(X), static_cast<double>(Y)),
+                      drag.Button);
+        PicDisp->Picture().Refresh();
+        return;
+    }
+    FinishStroke();
 }
 
 void Form1::cmdLoadBricks_Click() {
-    Guarded([this] {
-        CDLoad.DialogTitle = "Load Bricks";
-        CDLoad.FileName = "";
-        CDLoad.Filter = kBitmapFilter;
-        CDLoad.ShowOpen();
-        if (CDLoad.FileName.empty()) {
-            return;
-        }
+    FinishStroke();
+    CDLoad.DialogTitle = "Load Bricks";
+    CDLoad.FileName = "";
+    CDLoad.Filter = kBitmapFilter;
+    // Until a sheet has been imported, the dialog starts where the default sheet lies.
+    CDLoad.InitDir = PicBricks.Width() == 0 ? DefaultSheetFolder() : "";
+    CDLoad.ShowOpen();
+    if (CDLoad.FileName.empty()) {
+        return;
+    }
+    ImportSheetFrom(CDLoad.FileName);
+}
 
+bool Form1::ImportSheetFile(const std::string& path) {
+    FinishStroke();
+    return ImportSheetFrom(path);
+}
+
+bool Form1::ImportSheetFrom(const std::string& path) {
+    bool imported = false;
+    Guarded([&] {
         // The sheet is checked in a holder of its own; nothing of the window changes until it
         // has been read, checked and cut into bricks.
         core::PictureBox PicTempBricks;
-        const std::string failure = LoadPicture(CDLoad.FileName, PicTempBricks);
+        const std::string failure = LoadPicture(path, PicTempBricks);
         if (!failure.empty()) {
             ShowMessage(failure);
             return;
@@ -200,11 +349,18 @@ void Form1::cmdLoadBricks_Click() {
         }
         core::BrickTable table = BuildBrickTable(PicTempBricks);
 
+        // What the import replaces is moved into its undo step, not copied.
+        BricksState previous{std::move(board_.Bricks), state_.BricksLoaded, CapturePalette(),
+                             Pixels(PicBrick->Picture()), std::move(PicBricks)};
         PicBricks = std::move(PicTempBricks);
         board_.Bricks = std::move(table);
         state_.BricksLoaded = core::kTrue;
         FillPalette(board_.Bricks.size());
+        history_->push(
+            new BricksCommand(*this, QStringLiteral("Import Bricks"), std::move(previous)));
+        imported = true;
     });
+    return imported;
 }
 
 void Form1::FillPalette(std::size_t bricks) {
@@ -216,6 +372,33 @@ void Form1::FillPalette(std::size_t bricks) {
     cmdBricks->clear();
     cmdBricks->addItems(items);
     SetListIndex(0);
+}
+
+void Form1::SelectBrick(int index) {
+    if (state_.BricksLoaded == core::kFalse || index < 0 || index >= cmdBricks->count()) {
+        return;
+    }
+    SetListIndex(index);
+}
+
+PaletteView Form1::CapturePalette() const {
+    PaletteView view;
+    view.ListIndex = ListIndex();
+    for (std::size_t i = 0; i < Option1.size(); ++i) {
+        view.Options[i] = Option1[i]->isChecked();
+    }
+    return view;
+}
+
+void Form1::ShowPalette(const PaletteView& view) {
+    cmdBricks->setCurrentIndex(view.ListIndex);
+    // An exclusive group cannot show "none checked", which is how the window starts.
+    group_->setExclusive(false);
+    for (std::size_t i = 0; i < Option1.size(); ++i) {
+        Option1[i]->setChecked(view.Options[i]);
+    }
+    group_->setExclusive(true);
+    optionsShown_ = view.Options;
 }
 
 void Form1::cmdBricks_Click() {
@@ -237,56 +420,243 @@ void Form1::cmdBricks_Click() {
     } else {
         Option1[0]->setChecked(true);
     }
+    optionsShown_ = CapturePalette().Options;
 }
 
 void Form1::Option1_Click(std::int16_t) {
+    PaletteView before = CapturePalette();
+    before.Options = optionsShown_;
+    optionsShown_ = CapturePalette().Options;
     if (state_.BricksLoaded == core::kFalse) {
         return;
     }
+    FinishStroke();
     const std::int32_t selected = ListIndex();
     if (board_.FindBrick(selected) == nullptr) {
         return;
     }
     core::BrickRecord& brick = board_.Bricks[static_cast<std::size_t>(selected)];
+    const BrickFlags old{brick.Explosive, brick.Unbreakable};
     brick.Explosive = core::ToVbBool(Option1[1]->isChecked());
     brick.Unbreakable = core::ToVbBool(Option1[2]->isChecked());
+    const BrickFlags now{brick.Explosive, brick.Unbreakable};
+    if (old.Explosive != now.Explosive || old.Unbreakable != now.Unbreakable) {
+        history_->push(new FlagsCommand(*this, QStringLiteral("Change Flags"), selected, old, now,
+                                        before, CapturePalette()));
+    }
 }
 
 void Form1::cmdLoadBoard_Click() {
-    Guarded([this] {
-        CDLoad.DialogTitle = "Load Board";
-        CDLoad.FileName = "";
-        CDLoad.Filter = kBoardFilter;
-        CDLoad.ShowOpen();
-        if (CDLoad.FileName.empty()) {
-            return;
-        }
-        // All or nothing: on any error the board is as it was, and so is everything shown.
-        core::LoadBoard(CDLoad.FileName, board_);
+    FinishStroke();
+    if (!MayDiscardChanges()) {
+        return;
+    }
+    CDLoad.DialogTitle = "Load Board";
+    CDLoad.FileName = "";
+    CDLoad.Filter = kBoardFilter;
+    CDLoad.ShowOpen();
+    if (CDLoad.FileName.empty()) {
+        return;
+    }
+    LoadBoardFrom(CDLoad.FileName);
+}
 
-        PicDisp->Picture().Cls();
-        RedrawBoard(PicDisp->Picture());
-        PicDisp->Picture().Refresh();
-        state_.BricksLoaded = core::kTrue;
-        FillPalette(board_.Bricks.size());
-    });
+bool Form1::OpenBoardFile(const std::string& path) {
+    FinishStroke();
+    if (!MayDiscardChanges()) {
+        return false;
+    }
+    return LoadBoardFrom(path);
+}
+
+void Form1::ShowLoadedBoard() {
+    PicDisp->Picture().Cls();
+    RedrawBoard(PicDisp->Picture());
+    PicDisp->Picture().Refresh();
+    state_.BricksLoaded = core::kTrue;
+    FillPalette(board_.Bricks.size());
+}
+
+bool Form1::LoadBoardFrom(const std::string& path) {
+    // All or nothing: on any error the board is as it was, and so is everything shown.
+    if (!Guarded([&] { core::LoadBoard(path, board_); })) {
+        return false;
+    }
+    ShowLoadedBoard();
+    currentFile_ = path;
+    StartNewHistory();
+    if (onFile_) {
+        onFile_(path);
+    }
+    Changed();
+    return true;
+}
+
+std::string Form1::RestoreUnsaved(const std::string& path) {
+    try {
+        core::LoadBoard(path, board_);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    ShowLoadedBoard();
+    currentFile_.clear();
+    StartNewHistory();
+    // Never clean again until it is saved: it has no file to be clean against.
+    history_->resetClean();
+    Changed();
+    return {};
 }
 
 void Form1::cmdSaveBoard_Click() {
+    SaveBoardAs();
+}
+
+bool Form1::SaveBoardAs() {
+    FinishStroke();
     if (state_.BricksLoaded == core::kFalse) {
+        return false;
+    }
+    CDLoad.DialogTitle = "Save Board";
+    CDLoad.FileName = "";
+    CDLoad.Filter = kBoardFilter;
+    CDLoad.ShowSave();
+    if (CDLoad.FileName.empty()) {
+        return false;
+    }
+    return SaveBoardTo(CDLoad.FileName);
+}
+
+bool Form1::SaveBoard() {
+    FinishStroke();
+    if (state_.BricksLoaded == core::kFalse) {
+        return false;
+    }
+    if (currentFile_.empty()) {
+        return SaveBoardAs();
+    }
+    return SaveBoardTo(currentFile_);
+}
+
+bool Form1::SaveBoardTo(const std::string& path) {
+    // A failed save changes nothing in the editor, not even the header it would have written.
+    if (!Guarded([&] { core::SaveBoard(path, board_, boardWriter_); })) {
+        return false;
+    }
+    currentFile_ = path;
+    history_->setClean();
+    if (onFile_) {
+        onFile_(path);
+    }
+    Changed();
+    return true;
+}
+
+void Form1::NewBoard() {
+    FinishStroke();
+    if (!MayDiscardChanges()) {
         return;
     }
-    Guarded([this] {
-        CDLoad.DialogTitle = "Save Board";
-        CDLoad.FileName = "";
-        CDLoad.Filter = kBoardFilter;
-        CDLoad.ShowSave();
-        if (CDLoad.FileName.empty()) {
-            return;
+    board_.Cells = core::BoardCells{};
+    PicDisp->Picture().Cls();
+    RedrawBoard(PicDisp->Picture());
+    PicDisp->Picture().Refresh();
+    currentFile_.clear();
+    StartNewHistory();
+    Changed();
+}
+
+void Form1::ClearBoard() {
+    FinishStroke();
+    strokeName_ = QStringLiteral("Clear Board");
+    for (std::int32_t r = 0; r < core::kRows; ++r) {
+        for (std::int32_t c = 0; c < core::kColumns; ++c) {
+            if (board_.Cells(c, r).Used != core::kFalse) {
+                stroke_.Touch(board_, PicDisp->Picture(), {c, r});
+                ApplyPaintingRule(board_, PicDisp->Picture(), {c, r}, kRightButton, ListIndex());
+            }
         }
-        // A failed save changes nothing in the editor, not even the header it would have written.
-        core::SaveBoard(CDLoad.FileName, board_, boardWriter_);
-    });
+    }
+    FinishStroke();
+    PicDisp->Picture().Refresh();
+}
+
+void Form1::Undo() {
+    FinishStroke();
+    history_->undo();
+}
+
+void Form1::Redo() {
+    FinishStroke();
+    history_->redo();
+}
+
+void Form1::StartNewHistory() {
+    strokeName_.reset();
+    stroke_ = CellEditRecorder{};
+    rectangle_.reset();
+    PicDisp->SetOutline(std::nullopt);
+    history_->clear();
+}
+
+bool Form1::IsModified() const {
+    return state_.BricksLoaded != core::kFalse && (!history_->isClean() || !stroke_.Empty());
+}
+
+bool Form1::MayDiscardChanges() {
+    FinishStroke();
+    if (!IsModified()) {
+        return true;
+    }
+    const int answer =
+        dialogs_.Ask({kUnsavedQuestion, kProgramTitle, {"Save", "Discard", "Cancel"}, 0, 2});
+    switch (answer) {
+        case 0:
+            return SaveBoard();
+        case 1:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void Form1::ApplyCells(const std::vector<CellChange>& changes, bool undo) {
+    ApplyCellChanges(board_, PicDisp->Picture(), changes, undo);
+    PicDisp->Picture().Refresh();
+    Changed();
+}
+
+void Form1::SwapBricks(BricksState& state) {
+    BricksState current{std::move(board_.Bricks), state_.BricksLoaded, CapturePalette(),
+                        Pixels(PicBrick->Picture()), std::move(PicBricks)};
+    board_.Bricks = std::move(state.Bricks);
+    state_.BricksLoaded = state.BricksLoaded;
+    PicBricks = std::move(state.Sheet);
+    QStringList items;
+    for (std::size_t i = 0; i < board_.Bricks.size(); ++i) {
+        items.append(QString::fromStdString(PaletteItemText(static_cast<std::int32_t>(i))));
+    }
+    cmdBricks->clear();
+    cmdBricks->addItems(items);
+    ShowPalette(state.Palette);
+    std::copy(state.Preview.begin(), state.Preview.end(), PicBrick->Picture().Image().begin());
+    PicBrick->Picture().Refresh();
+    state = std::move(current);
+    Changed();
+}
+
+void Form1::RestoreFlags(std::int32_t brick, BrickFlags flags, const PaletteView& view) {
+    if (board_.FindBrick(brick) != nullptr) {
+        core::BrickRecord& record = board_.Bricks[static_cast<std::size_t>(brick)];
+        record.Explosive = flags.Explosive;
+        record.Unbreakable = flags.Unbreakable;
+    }
+    ShowPalette(view);
+    if (board_.FindBrick(view.ListIndex) != nullptr) {
+        core::DrawBrick(PicBrick->Picture(), 0, 0, board_.Bricks, view.ListIndex, core::kFalse,
+                        core::ErasePattern::GridLines);
+        PicBrick->Picture().Refresh();
+    }
+    Changed();
 }
 
 }  // namespace editor

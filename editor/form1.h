@@ -3,20 +3,25 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include <QWidget>
 
+#include "editor/cell_changes.h"
 #include "editor/dialogs.h"
+#include "editor/edit_commands.h"
 #include "shared/board_file.h"
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
 #include "shared/vb_types.h"
 
+class QButtonGroup;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
+class QUndoStack;
 
 namespace editor {
 
@@ -26,13 +31,17 @@ class PictureView;
 struct WindowState {
     std::int32_t CursorCol = 0;  // cell under the pointer, 0 .. 19
     std::int32_t CursorRow = 0;
-    core::VbBool BricksLoaded = core::kFalse;  // a brick table exists; nothing sets it back
+    core::VbBool BricksLoaded = core::kFalse;  // a brick table exists
+
+    bool operator==(const WindowState&) const = default;
 };
 
-// Brickwright's one window: the board view with its grid, the brick sheet import with the
-// palette and the brick options, and the board file commands. Every action is one of the
-// handlers below, run one at a time on the window thread.
-class Form1 : public QWidget {
+// Brickwright's client area: the board view with its grid, the brick sheet import with the
+// palette and the brick options, and the board file commands, with the history of the edits and
+// the board's current file. Every action is one of the handlers or commands below, run one at a
+// time on the window thread. Standing alone it is a window of its own; in the program it is the
+// central area of the main window, and its caption is that window's.
+class Form1 : public QWidget, private EditTarget {
   public:
     static constexpr int kClientWidth = 664;
     static constexpr int kClientHeight = 585;
@@ -40,11 +49,13 @@ class Form1 : public QWidget {
 
     // board is the one board the editor works on; dialogs answers every modal question.
     Form1(core::Board& board, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~Form1() override;
 
     const WindowState& State() const { return state_; }
     const core::PictureBox& SheetPicture() const { return PicBricks; }
+    const core::Board& Board() const { return board_; }
 
-    // The write call Save Board uses; empty means the system's write(2). Tests install one that
+    // The write call every save uses; empty means the system's write(2). Tests install one that
     // fails part-way, as a full or failing disk does.
     void SetBoardWriter(core::WriteFunction write) { boardWriter_ = std::move(write); }
 
@@ -52,11 +63,46 @@ class Form1 : public QWidget {
     void Form_Load();
     void PicDisp_MouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y);
     void PicDisp_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
+    // Button is the button released.
+    void PicDisp_MouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y);
     void cmdLoadBricks_Click();
     void cmdBricks_Click();
     void Option1_Click(std::int16_t Index);
     void cmdLoadBoard_Click();
     void cmdSaveBoard_Click();
+
+    // The menu's commands. Those that return bool report whether they went through.
+    void NewBoard();
+    bool SaveBoard();    // to the current file; asks for a name when there is none
+    bool SaveBoardAs();  // always asks, as the "Save Board" button does
+    void ClearBoard();
+    void Undo();
+    void Redo();
+    // Selects brick `index` of the palette as if the user had chosen it there.
+    void SelectBrick(int index);
+    // Opens a board (after the unsaved-changes question) or imports a sheet, without a dialog.
+    bool OpenBoardFile(const std::string& path);
+    bool ImportSheetFile(const std::string& path);
+    // Loads a recovery copy as a board with unsaved changes and no file. Returns why it could
+    // not (nothing is shown or changed then), or an empty string.
+    std::string RestoreUnsaved(const std::string& path);
+
+    // The edit history; its clean state is the board as last loaded or saved.
+    QUndoStack& History() { return *history_; }
+    // Whether the board differs from its file (or has none and holds work).
+    bool IsModified() const;
+    // Asks "Save them?" when the board has unsaved changes. Returns false when the user
+    // cancelled or the save failed: the caller must then leave everything as it is.
+    bool MayDiscardChanges();
+    // The board's file, as the bytes the system uses; empty while it has none.
+    const std::string& CurrentFile() const { return currentFile_; }
+
+    // Called after anything the status bar shows may have changed.
+    void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
+    // Called with every file a board was saved to or loaded from.
+    void SetFileHandler(std::function<void(const std::string&)> handler) {
+        onFile_ = std::move(handler);
+    }
 
   private:
     void DrawGrid(core::PictureBox& box);
@@ -69,7 +115,26 @@ class Form1 : public QWidget {
     void FillPalette(std::size_t bricks);
     void ShowMessage(const std::string& text);
     // Runs a command; anything it throws reaches the user as a message, never as a crash.
-    void Guarded(const std::function<void()>& command);
+    // Returns whether it ran to the end.
+    bool Guarded(const std::function<void()>& command);
+    void SetCaption(const QString& caption);
+    void Changed();
+
+    bool LoadBoardFrom(const std::string& path);
+    void ShowLoadedBoard();
+    bool SaveBoardTo(const std::string& path);
+    bool ImportSheetFrom(const std::string& path);
+    // Ends the stroke in progress, if any, as one step of the history.
+    void FinishStroke();
+    void FillRectangle(GridCell from, GridCell to, std::int16_t button);
+    PaletteView CapturePalette() const;
+    void ShowPalette(const PaletteView& view);
+    void StartNewHistory();
+
+    // EditTarget
+    void ApplyCells(const std::vector<CellChange>& changes, bool undo) override;
+    void SwapBricks(BricksState& state) override;
+    void RestoreFlags(std::int32_t brick, BrickFlags flags, const PaletteView& view) override;
 
     core::Board& board_;
     Dialogs& dialogs_;
@@ -85,6 +150,24 @@ class Form1 : public QWidget {
     CommonDialog CDLoad;
     core::WriteFunction boardWriter_;
     core::PictureBox PicBricks;  // the last accepted sheet, hidden
+
+    QUndoStack* history_;
+    std::string currentFile_;
+    // The stroke in progress: its name and the cells it touched so far.
+    std::optional<QString> strokeName_;
+    CellEditRecorder stroke_;
+    // The options as they were before the user's last click, which has already moved them when
+    // its handler runs.
+    std::array<bool, 3> optionsShown_{};
+    QButtonGroup* group_ = nullptr;
+    // A Shift-drag: the cell it started in and the button that fills (left) or empties (right).
+    struct RectangleDrag {
+        GridCell From;
+        std::int16_t Button = 0;
+    };
+    std::optional<RectangleDrag> rectangle_;
+    std::function<void()> onChange_;
+    std::function<void(const std::string&)> onFile_;
 };
 
 }  // namespace editor

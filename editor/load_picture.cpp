@@ -1,11 +1,16 @@
 #include "editor/load_picture.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QByteArray>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QImage>
 #include <QImageReader>
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -71,6 +76,21 @@ std::uint32_t OverlongPngChunk(QIODevice* device) {
     return overlong;
 }
 
+// Opens the file through its name's bytes: Qt's own file names are Unicode, and a name that
+// is not valid UTF-8 would not survive the trip.
+bool OpenByBytes(const std::string& path, QFile& file) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        errno = EIO;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string LoadPicture(const std::string& path, core::PictureBox& box) {
@@ -83,13 +103,24 @@ std::string LoadPicture(const std::string& path, core::PictureBox& box) {
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         return "Cannot load the picture \"" + path + "\": it is not a regular file.";
     }
-    const QString file = QString::fromStdString(path);
-    QImageReader reader(file);
-    std::string failure = ReadPicture(reader, path, box);
-    if (!failure.empty() && !QFileInfo::exists(file)) {
-        failure = "Cannot load the picture \"" + path + "\": the file does not exist.";
+    QFile file;
+    if (!OpenByBytes(path, file)) {
+        const int cause = errno;
+        return "Cannot load the picture \"" + path + "\": " +
+               (cause == ENOENT ? std::string("the file does not exist.")
+                                : std::string(std::strerror(cause)) + ".");
     }
-    return failure;
+    QImageReader reader(&file);
+    return ReadPicture(reader, path, box);
+}
+
+bool IsPicture(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
+    QFile file;
+    return OpenByBytes(path, file) && !QImageReader::imageFormat(&file).isEmpty();
 }
 
 std::string ReadPicture(QImageReader& reader, const std::string& name, core::PictureBox& box) {

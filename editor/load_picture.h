@@ -21,6 +21,10 @@ inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 24;
 // message names the file; on success the message is empty.
 std::string LoadPicture(const std::string& path, core::PictureBox& box);
 
+// Whether path is a regular file that holds a picture QImageReader recognises by its content
+// (whatever its name says).
+bool IsPicture(const std::string& path);
+
 // The same from a reader set up on any device; `name` is the file named in a message.
 std::string ReadPicture(QImageReader& reader, const std::string& name, core::PictureBox& box);
 

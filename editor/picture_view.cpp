@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 
 #include "editor/painting.h"
 
@@ -37,6 +38,29 @@ void PictureView::paintEvent(QPaintEvent*) {
                        QImage::Format_RGB32);
     painter.fillRect(rect(), Qt::white);
     painter.drawImage(0, 0, image);
+    if (outline_) {
+        // Two lines, dark inside light, so the outline shows over any brick.
+        painter.setPen(QPen(QColor(255, 255, 255), 1));
+        painter.drawRect(outline_->adjusted(1, 1, -2, -2));
+        painter.setPen(QPen(QColor(0, 90, 200), 1, Qt::DashLine));
+        painter.drawRect(outline_->adjusted(0, 0, -1, -1));
+    }
+}
+
+void PictureView::SetOutline(std::optional<QRect> outline) {
+    if (outline != outline_) {
+        outline_ = outline;
+        update();
+    }
+}
+
+void PictureView::mouseReleaseEvent(QMouseEvent* event) {
+    if (onUp_) {
+        const QPointF pos = event->position();
+        onUp_(ButtonValue(event->button()), ShiftValue(event->modifiers()),
+              static_cast<float>(pos.x()), static_cast<float>(pos.y()));
+    }
+    event->accept();
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {

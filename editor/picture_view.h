@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+#include <QRect>
 
 #include <QWidget>
 
@@ -29,6 +32,12 @@ class PictureView : public QWidget {
 
     void SetMouseMoveHandler(MouseHandler handler) { onMove_ = std::move(handler); }
     void SetMouseDownHandler(MouseHandler handler) { onDown_ = std::move(handler); }
+    // Called with the button released (1, 2 or 4) and the buttons still held left out.
+    void SetMouseUpHandler(MouseHandler handler) { onUp_ = std::move(handler); }
+
+    // A rectangle outlined over the picture (not drawn into it), in its pixels; none by default.
+    void SetOutline(std::optional<QRect> outline);
+    const std::optional<QRect>& Outline() const { return outline_; }
 
     // How often the surface was refreshed: lets tests see whether a handler refreshed it.
     int RefreshCount() const { return refreshCount_; }
@@ -37,11 +46,14 @@ class PictureView : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     core::PictureBox picture_;
     MouseHandler onMove_;
     MouseHandler onDown_;
+    MouseHandler onUp_;
+    std::optional<QRect> outline_;
     int refreshCount_ = 0;
 };
 

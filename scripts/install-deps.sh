@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build clang clang-format libclang-rt-14-dev
   libsdl2-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-apps x11-utils python3
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream libxml2-utils man-db
 )
 
 missing=()

@@ -1,5 +1,5 @@
-// Vantor: the brick-breaking game. Plays board.brd from the program's directory, or the built-in
-// default board when there is none.
+// Vantor: the brick-breaking game. `Vantor [BOARD.brd]` plays the board named, or the first
+// board.brd found beside the program or in the data folders, or the built-in default board.
 
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
@@ -10,8 +10,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "game/built_in_board.h"
+#include "game/command_line.h"
 #include "game/game.h"
 #include "game/random.h"
 #include "game/sdl/sdl_platform.h"
@@ -31,8 +34,24 @@ std::filesystem::path ProgramDirectory() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     SDL_SetMainReady();
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const game::CommandLine commandLine = game::ParseCommandLine(arguments);
+    switch (commandLine.action) {
+        case game::CommandLine::Action::ShowHelp:
+            std::cout << game::HelpText();
+            return 0;
+        case game::CommandLine::Action::ShowVersion:
+            std::cout << game::VersionText(VANTOR_VERSION);
+            return 0;
+        case game::CommandLine::Action::UsageError:
+            std::cerr << "Vantor: " << commandLine.error << "\n" << game::UsageText();
+            return 2;
+        case game::CommandLine::Action::Play:
+            break;
+    }
+
     std::unique_ptr<game::SdlPlatform> platform;
     try {
         platform = std::make_unique<game::SdlPlatform>();
@@ -41,11 +60,13 @@ int main() {
         return 1;
     }
 
-    const std::filesystem::path boardPath = game::BoardPathIn(ProgramDirectory());
+    const std::vector<std::filesystem::path> searchPath =
+        game::BoardSearchPath(ProgramDirectory(), game::ProcessDataEnvironment());
     game::ClockRandom random;
-    game::Game form(*platform, random, [&boardPath](core::Board& board) {
-        game::LoadStartBoard(boardPath, game::BuiltInBoard(), board, std::cerr);
+    game::Game form(*platform, random, [&commandLine, &searchPath](core::Board& board) {
+        game::LoadStartBoard(commandLine.board, searchPath, game::BuiltInBoard(), board, std::cerr);
     });
+    game::AcceptDroppedBoards(*platform, form);
     try {
         form.Form_Load();
     } catch (const std::exception& e) {

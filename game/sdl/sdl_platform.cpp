@@ -226,6 +226,9 @@ std::int16_t SdlPlatform::ModifierState() const {
 }
 
 std::optional<InputEvent> SdlPlatform::Translate(const SDL_Event& event) {
+    if (HandleWindowCommand(event)) {
+        return std::nullopt;
+    }
     InputEvent input;
     switch (event.type) {
         case SDL_QUIT:  // also what SIGINT and SIGTERM arrive as

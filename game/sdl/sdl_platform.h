@@ -5,8 +5,10 @@
 // texture on every Refresh.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "game/game.h"
 #include "game/window_layout.h"
@@ -35,7 +37,17 @@ class SdlPlatform : public Platform {
 
     SDL_Window* Window() const { return window_; }
 
+    // Called with the path of every file dropped onto the window, between frames like every
+    // other handler.
+    using DropHandler = std::function<void(const char* path)>;
+    void OnFileDropped(DropHandler handler) { dropHandler_ = std::move(handler); }
+    // F11: the window fills its display, or gets its previous size back.
+    void ToggleFullscreen();
+
   private:
+    // Window commands that never reach the game's handlers: dropped files and F11
+    // (window_commands.cpp). True when the event was one of them.
+    bool HandleWindowCommand(const SDL_Event& event);
     std::optional<InputEvent> Translate(const SDL_Event& event);
     // Redraws the window from the last uploaded playfield.
     void Render();
@@ -58,10 +70,20 @@ class SdlPlatform : public Platform {
     void ReleaseCapture();
     MouseOwner mouseOwner_ = MouseOwner::None;
     std::int16_t heldButtons_ = 0;
+
+    DropHandler dropHandler_;
+    // The window's size and state before it went full screen.
+    int windowedWidth_ = 0;
+    int windowedHeight_ = 0;
+    bool windowedMaximized_ = false;
 };
 
 // Whether a message box can be shown: a real display, not a headless video driver.
 bool HasDisplay();
+
+// Plays every board dropped onto the platform's window in form; a file that is no board is
+// reported (message box and standard error) and the game goes on as it was.
+void AcceptDroppedBoards(SdlPlatform& platform, Game& form);
 
 // Reports a fatal start-up error on standard error and, where there is a display, in a message
 // box (window may be null).

@@ -8,3 +8,12 @@ add_test(NAME e2e.editor_caption
 set_tests_properties(e2e.editor_caption PROPERTIES
   TIMEOUT 90
   ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/editor_lsan.supp:print_suppressions=0")
+
+# A whole session with the real keys and mouse: paint, Ctrl+Z, Ctrl+Y, Shift-drag fill, Ctrl+S
+# to the board's file, closing with and without unsaved changes, kill -9 and the recovery copy.
+add_test(NAME e2e.editor_session
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/editor_session_e2e.py
+          $<TARGET_FILE:Brickwright> ${PROJECT_SOURCE_DIR}/assets/bricks.bmp)
+set_tests_properties(e2e.editor_session PROPERTIES
+  TIMEOUT 180
+  ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/editor_lsan.supp:print_suppressions=0")

@@ -148,3 +148,24 @@ def close_window(window):
         x11.XFlush(display)
     finally:
         x11.XCloseDisplay(display)
+
+
+def client_origin(window, timeout=15):
+    """Where Brickwright's client area (the 664 x 585 area every control is placed in) begins
+    in the window, as (x, y): the menu bar above it is as high as the desktop's font makes it.
+    Found through the board view's top grid line, 601 black pixels starting at (8, 8) of the
+    area."""
+    line = b"\0\0\0" * 601
+    deadline = time.monotonic() + timeout
+    while True:
+        shot = screenshot(window)
+        for y in range(shot.height):
+            row = shot.region(0, y, shot.width, 1)
+            at = row.find(line)
+            while at >= 0 and at % 3 != 0:
+                at = row.find(line, at + 1)
+            if at >= 0:
+                return at // 3 - 8, y - 8
+        if time.monotonic() > deadline:
+            raise RuntimeError("the board view's grid was not found in the window")
+        time.sleep(0.2)

@@ -35,7 +35,8 @@ CELL_W, CELL_H, COLUMNS, ROWS = 30, 15, 20, 20
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
 
-# The editor window: board view, buttons, palette, preview and options, in window pixels.
+# The editor window: board view, buttons, palette, preview and options, in pixels of its client
+# area (below the menu bar, found when the window opens).
 VIEW = (8, 8)
 LOAD_BRICKS = (8 + 44, 312 + 12)
 SAVE_BOARD = (8 + 44, 368 + 12)
@@ -104,6 +105,7 @@ class Road:
         self.work = work
         self.artifacts = os.path.abspath(args.artifacts)
         self.step_name = "prepare"
+        self.origin = (0, 0)  # the editor's client area in its window, found at its start
         self.shots = []
         self.processes = {}
         self.logs = {}
@@ -238,14 +240,15 @@ class Road:
         shot = self.shoot(window, label)
         wrong = []
         for (column, row), pixels in expected.items():
-            seen = shot.region(VIEW[0] + CELL_W * column, VIEW[1] + CELL_H * row, CELL_W, CELL_H)
+            x, y = self.at(VIEW)
+            seen = shot.region(x + CELL_W * column, y + CELL_H * row, CELL_W, CELL_H)
             if seen != pixels:
                 wrong.append((column, row))
         return f"cells {wrong[:20]} do not show what they should" if wrong else None
 
     def preview_shows(self, window, brick):
         shot = self.shoot(window, f"preview-{brick}")
-        if shot.region(*PREVIEW, CELL_W, CELL_H) == self.bricks[brick]:
+        if shot.region(*self.at(PREVIEW), CELL_W, CELL_H) == self.bricks[brick]:
             return None
         return f"the preview does not show brick {brick + 1} of the sheet"
 
@@ -257,11 +260,16 @@ class Road:
 
     def cell_point(self, cell):
         column, row = cell
-        return VIEW[0] + CELL_W * column + CELL_W // 2, VIEW[1] + CELL_H * row + CELL_H // 2
+        x, y = self.at(VIEW)
+        return x + CELL_W * column + CELL_W // 2, y + CELL_H * row + CELL_H // 2
+
+    def at(self, point):
+        """A point of the editor's client area in window pixels."""
+        return point[0] + self.origin[0], point[1] + self.origin[1]
 
     def select_brick(self, window, brick):
         with self.step(f"select brick {brick + 1} in the palette", 20):
-            self.click(window, *PALETTE)
+            self.click(window, *self.at(PALETTE))
             time.sleep(0.3)
             x11.xdotool("key", "Home")
             for _ in range(brick):
@@ -282,17 +290,19 @@ class Road:
         env = dict(os.environ, QT_QPA_PLATFORM="xcb",
                    XDG_CONFIG_HOME=os.path.join(self.work, "config"),
                    XDG_CACHE_HOME=os.path.join(self.work, "cache"),
+                   XDG_DATA_HOME=os.path.join(self.work, "data"),
                    LSAN_OPTIONS=f"suppressions={HERE}/editor_lsan.supp:print_suppressions=0")
         env.pop("SDL_VIDEODRIVER", None)
         with self.step("start Brickwright", 30):
             self.start("Brickwright", [self.args.editor], env, self.work)
             window = self.wait_window("Form1", "Brickwright", 25)
+            self.origin = x11.client_origin(window)
             empty = {(c, r): erased_cell() for c in range(COLUMNS) for r in range(ROWS)}
             self.until(lambda: self.editor_cells(window, empty, "editor-start"), 10,
                        "the empty grid")
 
         with self.step("Load Bricks: open the file dialog", 20):
-            self.click(window, *LOAD_BRICKS)
+            self.click(window, *self.at(LOAD_BRICKS))
             dialog = self.wait_window("Load Bricks", "Brickwright", 15)
         with self.step("Load Bricks: type the sheet's path and confirm", 60):
             self.type_into_dialog(dialog, os.path.abspath(self.args.sheet))
@@ -340,7 +350,7 @@ class Road:
         self.select_brick(window, CLICK_BRICK)
         self.select_brick(window, HARD_BRICK)
         with self.step("mark the selected brick Unbreakable", 20):
-            self.click(window, *UNBREAKABLE)
+            self.click(window, *self.at(UNBREAKABLE))
             time.sleep(0.3)
             self.alive("Brickwright")
 
@@ -350,7 +360,7 @@ class Road:
             self.until(lambda: self.editor_cells(window, expected, "editor-board"), 5, "board")
 
         with self.step("Save Board: open the file dialog", 20):
-            self.click(window, *SAVE_BOARD)
+            self.click(window, *self.at(SAVE_BOARD))
             dialog = self.wait_window("Save Board", "Brickwright", 15)
         with self.step("Save Board: type board.brd in the game's folder and confirm", 60):
             self.type_into_dialog(dialog, self.board_path)

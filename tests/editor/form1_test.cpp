@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -21,200 +22,21 @@
 #include "editor/picture_view.h"
 #include "shared/board_file.h"
 #include "shared/colour.h"
-#include "tests/editor/bmp_writer.h"
-#include "tests/editor/scripted_dialogs.h"
+#include "tests/editor/editor_fixture.h"
 
 namespace editor {
 namespace {
 
 using testing::BmpEncoding;
+using testing::EditorSnapshot;
+using testing::ExpectedPixels;
+using testing::kBitmapFilter;
+using testing::kBoardFilter;
+using testing::Pixels;
 using testing::ScriptedDialogs;
-
-constexpr const char* kBitmapFilter = "Bitmaps (*.bmp)|*.bmp";
-constexpr const char* kBoardFilter = "Vantor Boards (*.brd)|*.brd";
-// The board view's top-left corner in the window.
-constexpr int kViewLeft = 8;
-constexpr int kViewTop = 8;
-
-// Twelve colours, black, white and 0x20 bytes among them, so that even a 4-bit sheet holds them.
-constexpr std::array<std::uint32_t, 12> kSheetColours = {
-    0x000000, 0xFFFFFF, 0x202020, 0xFF0000, 0x00FF00, 0x0000FF,
-    0x563412, 0x123456, 0xFEDCBA, 0x808080, 0x01FF7F, 0x7F00FE,
-};
-
-// Pixel (x, y) of every test sheet, 0x00RRGGBB. Neighbouring pixels, rows and bricks differ.
-std::uint32_t SheetColour(int x, int y) {
-    return kSheetColours[static_cast<std::size_t>((x + 2 * y + 5 * (x / 30)) % 12)];
-}
-
-core::BrickPixels ExpectedPixels(int brick) {
-    core::BrickPixels pixels{};
-    for (int row = 0; row < 15; ++row) {
-        for (int col = 0; col < 30; ++col) {
-            const std::uint32_t c = SheetColour(30 * brick + col, row);
-            const std::size_t at = core::PixelOffset(col, row);
-            pixels[at] = static_cast<std::uint8_t>(c >> 16);
-            pixels[at + 1] = static_cast<std::uint8_t>(c >> 8);
-            pixels[at + 2] = static_cast<std::uint8_t>(c);
-        }
-    }
-    return pixels;
-}
-
-// A brick of one colour, for boards made without a sheet.
-core::BrickRecord SolidBrick(std::int32_t index, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    core::BrickRecord brick;
-    brick.Index = index;
-    for (std::size_t at = 0; at < brick.Pixels.size(); at += 3) {
-        brick.Pixels[at] = r;
-        brick.Pixels[at + 1] = g;
-        brick.Pixels[at + 2] = b;
-    }
-    return brick;
-}
-
-std::vector<core::Rgb32> Pixels(const core::PictureBox& box) {
-    return {box.Image().begin(), box.Image().end()};
-}
-
-// Everything the user can see or the editor holds.
-struct Snapshot {
-    core::Board board;
-    std::int32_t cursorCol = 0;
-    std::int32_t cursorRow = 0;
-    core::VbBool bricksLoaded = 0;
-    QStringList items;
-    int listIndex = -1;
-    std::array<bool, 3> options{};
-    std::vector<core::Rgb32> view;
-    std::vector<core::Rgb32> preview;
-    std::vector<core::Rgb32> sheet;
-    QString caption;
-
-    bool operator==(const Snapshot&) const = default;
-};
-
-class Form1Test : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        form_ = std::make_unique<Form1>(board_, dialogs_);
-        form_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-    }
-
-    void TearDown() override {
-        EXPECT_TRUE(dialogs_.Exhausted()) << "a scripted answer was never asked for";
-    }
-
-    std::string Path(const char* name) const { return dir_.filePath(name).toStdString(); }
-
-    PictureView& View() { return *form_->findChild<PictureView*>(QStringLiteral("PicDisp")); }
-    PictureView& Preview() { return *form_->findChild<PictureView*>(QStringLiteral("PicBrick")); }
-    QComboBox& Palette() { return *form_->findChild<QComboBox*>(QStringLiteral("cmdBricks")); }
-    QRadioButton& Option(int index) {
-        return *form_->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(index));
-    }
-    QPushButton& Button(const char* name) {
-        return *form_->findChild<QPushButton*>(QString::fromLatin1(name));
-    }
-    void Click(const char* name) { QTest::mouseClick(&Button(name), Qt::LeftButton); }
-    void ClickOption(int index) { QTest::mouseClick(&Option(index), Qt::LeftButton); }
-    QWindow* Window() { return form_->windowHandle(); }
-    std::string Caption() const { return form_->windowTitle().toStdString(); }
-
-    // Mouse events as the window system delivers them, in board-view pixels (the window routes
-    // them, so a held button keeps the view receiving movements from outside it).
-    QPoint InWindow(int x, int y) const { return {kViewLeft + x, kViewTop + y}; }
-    void WindowMove(int x, int y) { QTest::mouseMove(Window(), InWindow(x, y)); }
-    void WindowPress(Qt::MouseButton button, int x, int y) {
-        QTest::mousePress(Window(), button, {}, InWindow(x, y));
-    }
-    void WindowRelease(Qt::MouseButton button, int x, int y) {
-        QTest::mouseRelease(Window(), button, {}, InWindow(x, y));
-    }
-
-    // A movement straight to the view, for fractional positions and any button state.
-    void SendMove(double x, double y, Qt::MouseButtons buttons = Qt::NoButton) {
-        QMouseEvent event(QEvent::MouseMove, QPointF(x, y), View().mapToGlobal(QPointF(x, y)),
-                          Qt::NoButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(&View(), &event);
-    }
-    void SendPress(Qt::MouseButton button, Qt::MouseButtons held, double x, double y) {
-        QMouseEvent event(QEvent::MouseButtonPress, QPointF(x, y),
-                          View().mapToGlobal(QPointF(x, y)), button, held, Qt::NoModifier);
-        QApplication::sendEvent(&View(), &event);
-    }
-
-    std::string WriteSheet(const char* name, int bricks, BmpEncoding encoding = BmpEncoding::Rgb24,
-                           int height = 15, int width = -1) {
-        const std::string path = Path(name);
-        EXPECT_TRUE(testing::WriteBmp(path, width < 0 ? 30 * bricks : width, height, encoding,
-                                      SheetColour));
-        return path;
-    }
-
-    void ImportSheet(const std::string& path) {
-        dialogs_.Choose(path);
-        Click("cmdLoadBricks");
-    }
-
-    void LoadBoardFile(const std::string& path) {
-        dialogs_.Choose(path);
-        Click("cmdLoadBoard");
-    }
-
-    void SaveBoardFile(const std::string& path) {
-        dialogs_.Choose(path);
-        Click("cmdSaveBoard");
-    }
-
-    void WriteBoardFile(const std::string& path, core::Board board) {
-        core::SaveBoard(path, board);
-    }
-
-    Snapshot Take() {
-        Snapshot s;
-        s.board = board_;
-        s.cursorCol = form_->State().CursorCol;
-        s.cursorRow = form_->State().CursorRow;
-        s.bricksLoaded = form_->State().BricksLoaded;
-        for (int i = 0; i < Palette().count(); ++i) {
-            s.items.append(Palette().itemText(i));
-        }
-        s.listIndex = Palette().currentIndex();
-        for (int i = 0; i < 3; ++i) {
-            s.options[static_cast<std::size_t>(i)] = Option(i).isChecked();
-        }
-        s.view = Pixels(View().Picture());
-        s.preview = Pixels(Preview().Picture());
-        s.sheet = Pixels(form_->SheetPicture());
-        s.caption = form_->windowTitle();
-        return s;
-    }
-
-    // A working editor with something in every part: a three-brick sheet, brick 2 selected and
-    // marked unbreakable, and two painted cells.
-    void MakeBusyEditor() {
-        ImportSheet(WriteSheet("busy.bmp", 3));
-        Palette().setCurrentIndex(2);
-        emit Palette().activated(2);
-        ClickOption(2);
-        WindowPress(Qt::LeftButton, 45, 20);
-        WindowRelease(Qt::LeftButton, 45, 20);
-        WindowPress(Qt::LeftButton, 95, 50);
-        WindowRelease(Qt::LeftButton, 95, 50);
-        ASSERT_EQ(board_.Cells(1, 1), (core::BoardCell{core::kTrue, 2}));
-        ASSERT_EQ(board_.Cells(3, 3), (core::BoardCell{core::kTrue, 2}));
-    }
-
-    core::ColorRef ViewPixel(int x, int y) { return View().Picture().GetPixel(x, y); }
-
-    QTemporaryDir dir_;
-    core::Board board_;
-    ScriptedDialogs dialogs_;
-    std::unique_ptr<Form1> form_;
-};
+using testing::SheetColour;
+using testing::SolidBrick;
+using Form1Test = testing::EditorFixture;
 
 TEST_F(Form1Test, OpensWithTheLayoutCaptionAndEmptyState) {
     EXPECT_EQ(Caption(), "Form1");
@@ -290,7 +112,7 @@ TEST_F(Form1Test, CaptionShowsTheCellUnderThePointer) {
 }
 
 TEST_F(Form1Test, BeforeAnyBrickTableTheMouseOnlyMovesTheCaption) {
-    const Snapshot before = Take();
+    const EditorSnapshot before = Take();
     const int refreshes = View().RefreshCount();
     WindowPress(Qt::LeftButton, 40, 20);
     WindowMove(100, 60);
@@ -300,10 +122,10 @@ TEST_F(Form1Test, BeforeAnyBrickTableTheMouseOnlyMovesTheCaption) {
     WindowRelease(Qt::RightButton, 130, 60);
     SendMove(200, 100, Qt::LeftButton);
     EXPECT_EQ(Caption(), "7,7");
-    Snapshot after = Take();
+    EditorSnapshot after = Take();
     after.caption = before.caption;
-    after.cursorCol = before.cursorCol;
-    after.cursorRow = before.cursorRow;
+    after.state.CursorCol = before.state.CursorCol;
+    after.state.CursorRow = before.state.CursorRow;
     EXPECT_EQ(after, before);
     EXPECT_EQ(View().RefreshCount(), refreshes);
 }
@@ -374,13 +196,13 @@ TEST_F(Form1Test, DragsBeyondEachEdgePaintTheEdgeCells) {
 TEST_F(Form1Test, BothButtonsTogetherChangeNothingButStillRefresh) {
     ImportSheet(WriteSheet("one.bmp", 1));
     SendPress(Qt::LeftButton, Qt::LeftButton, 45, 20);
-    const Snapshot before = Take();
+    const EditorSnapshot before = Take();
     const int refreshes = View().RefreshCount();
     SendMove(75, 20, Qt::LeftButton | Qt::RightButton);
     SendPress(Qt::RightButton, Qt::LeftButton | Qt::RightButton, 45, 20);
     SendMove(45, 20, Qt::MiddleButton);
     EXPECT_EQ(View().RefreshCount(), refreshes + 3);
-    Snapshot after = Take();
+    EditorSnapshot after = Take();
     EXPECT_EQ(after.board, before.board);
     EXPECT_EQ(after.view, before.view);
 
@@ -434,7 +256,7 @@ TEST_F(Form1Test, RejectedSheetsChangeNothingAtAll) {
         std::ofstream junk(Path("junk.bmp"), std::ios::binary);
         junk << "BM this is not a picture";
     }
-    const Snapshot before = Take();
+    const EditorSnapshot before = Take();
 
     for (const auto& [name, size] : {std::pair{"wide.bmp", "45 x 15"}, {"tall.bmp", "60 x 16"}}) {
         ImportSheet(Path(name));
@@ -459,7 +281,7 @@ TEST_F(Form1Test, RejectedSheetsChangeNothingAtAll) {
 
 TEST_F(Form1Test, ASheetOfMoreBricksThanThePaletteCanHoldIsRejected) {
     MakeBusyEditor();
-    const Snapshot before = Take();
+    const EditorSnapshot before = Take();
     // 32768 bricks of one colour; Qt writes a monochrome image as a small 1-bit BMP.
     const std::string huge = Path("huge.bmp");
     QImage mono(30 * 32768, 15, QImage::Format_Mono);
@@ -671,7 +493,7 @@ TEST_F(Form1Test, AFailedLoadShowsTheLoadersMessageAndChangesNothing) {
         const char minusOne[4] = {'\xFF', '\xFF', '\xFF', '\xFF'};
         f.write(minusOne, 4);
     }
-    const Snapshot before = Take();
+    const EditorSnapshot before = Take();
 
     for (const char* name : {"absent.brd", "short.brd", "negative.brd"}) {
         std::string expected;
@@ -699,7 +521,7 @@ TEST_F(Form1Test, AFailedSaveShowsTheMessageAndChangesNothing) {
     EXPECT_TRUE(dialogs_.shown.empty());
 
     MakeBusyEditor();
-    const Snapshot before = Take();
+    const EditorSnapshot before = Take();
     const std::string target = Path("no-such-folder/board.brd");
     SaveBoardFile(target);
     ASSERT_EQ(dialogs_.messages.size(), 1u);
@@ -711,8 +533,11 @@ TEST_F(Form1Test, AFailedSaveShowsTheMessageAndChangesNothing) {
 
 TEST_F(Form1Test, CancelledDialogsChangeNothing) {
     MakeBusyEditor();
-    const Snapshot before = Take();
+    const EditorSnapshot before = Take();
     for (const char* button : {"cmdLoadBricks", "cmdLoadBoard", "cmdSaveBoard"}) {
+        if (std::string_view(button) == "cmdLoadBoard") {
+            dialogs_.Answer("Discard");  // the painted cells are unsaved
+        }
         dialogs_.Cancel();
         Click(button);
     }

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <fstream>
 #include <functional>
@@ -51,11 +52,14 @@ class QtDialogsTest : public ::testing::Test {
 
 TEST_F(QtDialogsTest, OpenShowsTitleAndFilterAndReturnsTheChosenPath) {
     std::ofstream(Path("sheet.bmp")) << "x";
-    CommonDialog dialog{"Load Bricks", "", "Bitmaps (*.bmp)|*.bmp", &dialogs_};
+    // It opens in InitDir, which serves this one dialog only.
+    CommonDialog dialog{"Load Bricks", "", "Bitmaps (*.bmp)|*.bmp", &dialogs_,
+                        dir_.path().toStdString()};
     const ModalAnswer answer([this](QWidget* modal) {
         auto* fileDialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(fileDialog, nullptr);
         EXPECT_EQ(fileDialog->windowTitle(), "Load Bricks");
+        EXPECT_EQ(fileDialog->directory().absolutePath(), dir_.path());
         EXPECT_EQ(fileDialog->nameFilters(), QStringList{"Bitmaps (*.bmp)"});
         EXPECT_EQ(fileDialog->fileMode(), QFileDialog::ExistingFile);
         fileDialog->selectFile(QString::fromStdString(Path("sheet.bmp")));
@@ -63,10 +67,11 @@ TEST_F(QtDialogsTest, OpenShowsTitleAndFilterAndReturnsTheChosenPath) {
     });
     dialog.ShowOpen();
     EXPECT_EQ(dialog.FileName, Path("sheet.bmp"));
+    EXPECT_EQ(dialog.InitDir, "");
 }
 
 TEST_F(QtDialogsTest, ACancelledDialogLeavesTheFileNameAsItWas) {
-    CommonDialog dialog{"Load Board", "", "Vantor Boards (*.brd)|*.brd", &dialogs_};
+    CommonDialog dialog{"Load Board", "", "Vantor Boards (*.brd)|*.brd", &dialogs_, {}};
     const ModalAnswer answer([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     dialog.ShowOpen();
     EXPECT_EQ(dialog.FileName, "");
@@ -74,7 +79,7 @@ TEST_F(QtDialogsTest, ACancelledDialogLeavesTheFileNameAsItWas) {
 
 TEST_F(QtDialogsTest, SaveAddsNoExtensionAndAsksNothingBeforeReplacing) {
     std::ofstream(Path("plain")) << "old";
-    CommonDialog dialog{"Save Board", "", "Vantor Boards (*.brd)|*.brd", &dialogs_};
+    CommonDialog dialog{"Save Board", "", "Vantor Boards (*.brd)|*.brd", &dialogs_, {}};
     const ModalAnswer answer([this](QWidget* modal) {
         auto* fileDialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(fileDialog, nullptr);
@@ -109,6 +114,25 @@ TEST_F(QtDialogsTest, MessageBoxHasTheCaptionTextAndOnlyAnOkButton) {
         box->button(QMessageBox::Ok)->click();
     });
     dialogs_.MessageBox("Invalid file size. Must be n*30 width and 15 height", "Brickwright");
+}
+
+TEST_F(QtDialogsTest, AQuestionIsAnsweredByReturnAndEscapeAsTold) {
+    const Question question{"The board has unsaved changes. Save them?",
+                            "Brickwright",
+                            {"Save", "Discard", "Cancel"},
+                            0,
+                            2};
+    for (const auto& [key, expected] : {std::pair{Qt::Key_Return, 0}, {Qt::Key_Escape, 2}}) {
+        const Qt::Key pressed = key;
+        const ModalAnswer answer([pressed](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), "Brickwright");
+            EXPECT_EQ(box->buttons().size(), 3);
+            QTest::keyClick(box, pressed);
+        });
+        EXPECT_EQ(dialogs_.Ask(question), expected);
+    }
 }
 
 }  // namespace

@@ -35,10 +35,30 @@ class ScriptedDialogs final : public Dialogs {
         messages.push_back({text, caption});
     }
 
-    bool Exhausted() const { return answers_.empty(); }
+    // The next question is answered with the button of this caption.
+    void Answer(std::string button) { buttonAnswers_.push_back(std::move(button)); }
+    int Ask(const Question& question) override {
+        questions.push_back(question);
+        if (buttonAnswers_.empty()) {
+            ADD_FAILURE() << "unexpected question \"" << question.Text << "\"";
+            return question.EscapeButton >= 0 ? question.EscapeButton : question.DefaultButton;
+        }
+        const std::string button = std::move(buttonAnswers_.front());
+        buttonAnswers_.pop_front();
+        for (std::size_t i = 0; i < question.Buttons.size(); ++i) {
+            if (question.Buttons[i] == button) {
+                return static_cast<int>(i);
+            }
+        }
+        ADD_FAILURE() << "no button \"" << button << "\" in \"" << question.Text << "\"";
+        return question.DefaultButton;
+    }
+
+    bool Exhausted() const { return answers_.empty() && buttonAnswers_.empty(); }
 
     std::vector<Shown> shown;
     std::vector<Message> messages;
+    std::vector<Question> questions;
 
   private:
     void Answer(const char* kind, CommonDialog& dialog) {
@@ -55,6 +75,7 @@ class ScriptedDialogs final : public Dialogs {
     }
 
     std::deque<std::optional<std::string>> answers_;
+    std::deque<std::string> buttonAnswers_;
 };
 
 }  // namespace editor::testing

@@ -1,4 +1,5 @@
-// The board at start: board.brd beside the program, or the built-in one when it is missing.
+// The board at start: the one named, else the first board.brd found beside the program or in the
+// data folders, else the built-in one; and the command line that names it.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "game/command_line.h"
 #include "game/start_board.h"
 #include "shared/board_file.h"
 #include "tests/game/game_fakes.h"
@@ -39,6 +41,13 @@ class StartBoard : public ::testing::Test {
                   static_cast<std::streamsize>(bytes.size()));
     }
 
+    // Plays the first board of the search path.
+    void Load(const std::filesystem::path& path, std::span<const std::byte> builtIn,
+              core::Board& board, std::ostream& notes) {
+        const std::filesystem::path searchPath[] = {path};
+        LoadStartBoard(std::nullopt, searchPath, builtIn, board, notes);
+    }
+
     std::filesystem::path dir_;
 };
 
@@ -53,19 +62,19 @@ TEST_F(StartBoard, AFileBesideTheProgramIsPlayedAndNeverWritten) {
     const auto before = std::filesystem::last_write_time(dir_ / "board.brd");
     core::Board board;
     std::ostringstream notes;
-    LoadStartBoard(dir_ / "board.brd", Encoded(MakeBoard({{9, 9, 1}})), board, notes);
+    Load(dir_ / "board.brd", Encoded(MakeBoard({{9, 9, 1}})), board, notes);
     EXPECT_EQ(board.Cells(1, 1).Used, core::kTrue);
     EXPECT_EQ(board.Cells(9, 9).Used, core::kFalse);
-    EXPECT_TRUE(notes.str().empty());
+    EXPECT_EQ(notes.str(), "Vantor: playing " + (dir_ / "board.brd").string() + "\n");
     EXPECT_EQ(std::filesystem::last_write_time(dir_ / "board.brd"), before);
 }
 
 TEST_F(StartBoard, AMissingFilePlaysTheBuiltInBoardSaysSoAndCreatesNothing) {
     core::Board board;
     std::ostringstream notes;
-    LoadStartBoard(dir_ / "board.brd", Encoded(MakeBoard({{9, 9, 1}})), board, notes);
+    Load(dir_ / "board.brd", Encoded(MakeBoard({{9, 9, 1}})), board, notes);
     EXPECT_EQ(board.Cells(9, 9).Used, core::kTrue);
-    EXPECT_NE(notes.str().find("not found; playing the built-in board"), std::string::npos);
+    EXPECT_NE(notes.str().find("); playing the built-in board"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "board.brd"));
 }
 
@@ -73,7 +82,7 @@ TEST_F(StartBoard, AMissingFileWithoutABuiltInBoardIsAnError) {
     core::Board board = MakeBoard({{2, 2, 0}});
     const core::Board before = board;
     std::ostringstream notes;
-    EXPECT_THROW(LoadStartBoard(dir_ / "board.brd", {}, board, notes), core::BoardError);
+    EXPECT_THROW(Load(dir_ / "board.brd", {}, board, notes), core::BoardError);
     EXPECT_EQ(board, before);
 }
 
@@ -88,7 +97,7 @@ TEST_F(StartBoard, AFileThatExistsButCannotBePlayedIsAnErrorNeverTheFallback) {
         core::Board board;
         std::ostringstream notes;
         try {
-            LoadStartBoard(dir_ / name, builtIn, board, notes);
+            Load(dir_ / name, builtIn, board, notes);
             ADD_FAILURE() << name << " was accepted";
         } catch (const core::BoardError& e) {
             EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
@@ -97,6 +106,64 @@ TEST_F(StartBoard, AFileThatExistsButCannotBePlayedIsAnErrorNeverTheFallback) {
         EXPECT_EQ(board, core::Board{}) << name;
         EXPECT_TRUE(notes.str().empty()) << name;
     }
+}
+
+TEST_F(StartBoard, TheSearchPathFollowsTheXdgRules) {
+    using Paths = std::vector<std::filesystem::path>;
+    // Unset or empty: ~/.local/share, then /usr/local/share and /usr/share.
+    for (const char* empty : {static_cast<const char*>(nullptr), ""}) {
+        EXPECT_EQ(BoardSearchPath("/opt/v", {empty, empty, "/home/u"}),
+                  (Paths{"/opt/v/board.brd", "/home/u/.local/share/vantor/board.brd",
+                         "/usr/local/share/vantor/board.brd", "/usr/share/vantor/board.brd"}));
+    }
+    // Set: in their order; empty and relative entries are skipped, as is a home that is unset.
+    EXPECT_EQ(BoardSearchPath("/opt/v", {"/d/home", ":/a/::rel/b:/c", "/home/u"}),
+              (Paths{"/opt/v/board.brd", "/d/home/vantor/board.brd", "/a/vantor/board.brd",
+                     "/c/vantor/board.brd"}));
+    EXPECT_EQ(BoardSearchPath("/opt/v", {"relative", "/c", nullptr}),
+              (Paths{"/opt/v/board.brd", "/c/vantor/board.brd"}));
+}
+
+TEST_F(StartBoard, TheNamedBoardComesFirstThenTheFirstFileThatExists) {
+    const std::vector<std::filesystem::path> searchPath = {dir_ / "a.brd", dir_ / "b.brd",
+                                                           dir_ / "c.brd"};
+    Write(dir_ / "b.brd", Encoded(MakeBoard({{2, 0, 0}})));
+    Write(dir_ / "c.brd", Encoded(MakeBoard({{3, 0, 0}})));
+    Write(dir_ / "named.brd", Encoded(MakeBoard({{4, 0, 0}})));
+    core::Board board;
+    std::ostringstream notes;
+    LoadStartBoard(std::nullopt, searchPath, {}, board, notes);
+    EXPECT_EQ(board.Cells(2, 0).Used, core::kTrue);
+    EXPECT_EQ(notes.str(), "Vantor: playing " + (dir_ / "b.brd").string() + "\n");
+
+    LoadStartBoard(dir_ / "named.brd", searchPath, {}, board, notes);
+    EXPECT_EQ(board.Cells(4, 0).Used, core::kTrue);
+    // A named board that is missing is an error, never a reason to play another one.
+    const core::Board before = board;
+    EXPECT_THROW(LoadStartBoard(dir_ / "a.brd", searchPath, Encoded(MakeBoard({})), board, notes),
+                 core::BoardError);
+    EXPECT_EQ(board, before);
+}
+
+TEST(CommandLine, BoardOptionsAndUsageErrors) {
+    using Action = CommandLine::Action;
+    const auto parse = [](std::vector<std::string_view> arguments) {
+        return ParseCommandLine(arguments);
+    };
+    EXPECT_EQ(parse({}).action, Action::Play);
+    EXPECT_FALSE(parse({}).board);
+    EXPECT_EQ(parse({"my board.brd"}).board, std::filesystem::path("my board.brd"));
+    EXPECT_EQ(parse({"--", "-odd.brd"}).board, std::filesystem::path("-odd.brd"));
+    EXPECT_EQ(parse({"-"}).board, std::filesystem::path("-"));
+    EXPECT_EQ(parse({"x.brd", "--help"}).action, Action::ShowHelp);
+    EXPECT_EQ(parse({"-h"}).action, Action::ShowHelp);
+    EXPECT_EQ(parse({"--version"}).action, Action::ShowVersion);
+    const CommandLine unknown = parse({"x.brd", "--full-screen"});
+    EXPECT_EQ(unknown.action, Action::UsageError);
+    EXPECT_EQ(unknown.error, "unknown option '--full-screen'");
+    EXPECT_FALSE(unknown.board);
+    EXPECT_EQ(parse({"a.brd", "b.brd"}).action, Action::UsageError);
+    EXPECT_EQ(VersionText("1.2.3"), "Vantor 1.2.3\n");
 }
 
 }  // namespace

@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/reliability/editor_fixture.h"
+#include "tests/editor/editor_fixture.h"
 
 namespace reliability {
+
+using namespace editor::testing;
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,7 +57,7 @@ class FailingDisk : public EditorFixture {
 };
 
 TEST_F(FailingDisk, AWriteThatFailsPartWayLeavesTheOldFileAndNoTemporaryFile) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     // The file the editor loaded, which a save replaces.
     const std::string target = Path("work/busy.brd");
     const std::vector<char> old = ReadBytes(target);
@@ -90,7 +92,7 @@ TEST_F(FailingDisk, AWriteThatFailsPartWayLeavesTheOldFileAndNoTemporaryFile) {
 }
 
 TEST_F(FailingDisk, TheTargetFolderVanishedBeforeTheSave) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     const fs::path gone = Folder() / "gone";
     fs::create_directory(gone);
     const std::string target = (gone / "board.brd").string();
@@ -102,7 +104,7 @@ TEST_F(FailingDisk, TheTargetFolderVanishedBeforeTheSave) {
 }
 
 TEST_F(FailingDisk, TheTargetIsAFolder) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     const fs::path folder = Folder() / "level.brd";
     fs::create_directory(folder);
     WriteBytes(folder / "inside.txt", {'k', 'e', 'e', 'p'});

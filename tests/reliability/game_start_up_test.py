@@ -93,7 +93,7 @@ def expect_refused(folder, what, message):
 
 def expect_played(folder, what):
     """Runs the game in folder for a moment; it must still be running, and end with status 0 on
-    SIGINT without a word on standard error."""
+    SIGINT with one line on standard error naming the board it plays."""
     before = snapshot(folder)
     game = subprocess.Popen([os.path.join(folder, "Vantor")], cwd=folder, env=environment(),
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -108,7 +108,8 @@ def expect_played(folder, what):
         game.kill()
         fail(f"{what}: the game did not end on SIGINT")
         return
-    if game.returncode != 0 or err:
+    expected = f"Vantor: playing {os.path.join(folder, 'board.brd')}\n".encode()
+    if game.returncode != 0 or err != expected:
         fail(f"{what}: status {game.returncode}, stderr {err!r}")
     if snapshot(folder) != before:
         fail(f"{what}: the files beside the game changed")

@@ -13,9 +13,11 @@
 #include "editor/painting.h"
 #include "shared/brick_drawing.h"
 #include "shared/colour.h"
-#include "tests/reliability/editor_fixture.h"
+#include "tests/editor/editor_fixture.h"
 
 namespace reliability {
+
+using namespace editor::testing;
 namespace {
 
 namespace fs = std::filesystem;
@@ -48,7 +50,7 @@ class HostileBoards : public EditorFixture {
 };
 
 TEST_F(HostileBoards, DamagedFilesAreRefusedWithAClearMessage) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     const std::vector<char> good = TwoBricks();
     struct Case {
         const char* name;
@@ -77,7 +79,7 @@ TEST_F(HostileBoards, DamagedFilesAreRefusedWithAClearMessage) {
 }
 
 TEST_F(HostileBoards, OnlyRegularFilesAreOpenedSoNothingBlocks) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     fs::create_directory(Path("folder.brd"));
     ASSERT_EQ(::mkfifo(Path("fifo.brd").c_str(), 0600), 0);
     // A link to itself, outside the folder whose files are compared.
@@ -95,7 +97,7 @@ TEST_F(HostileBoards, OnlyRegularFilesAreOpenedSoNothingBlocks) {
 }
 
 TEST_F(HostileBoards, PathsWithSpacesAndNonAsciiCharactersWorkAndAreNamedExactly) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     const fs::path folder = Folder() / "Niveaux d’été – ünïcödé ✓";
     fs::create_directory(folder);
     const std::string damaged = (folder / "tableau cassé.brd").string();

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "tests/editor/bmp_writer.h"
-#include "tests/reliability/editor_fixture.h"
+#include "tests/editor/editor_fixture.h"
 
 namespace reliability {
+
+using namespace editor::testing;
 namespace {
 
 namespace fs = std::filesystem;
@@ -128,7 +130,7 @@ class HostileSheets : public EditorFixture {
 };
 
 TEST_F(HostileSheets, PicturesClaimingHugeSizesAreRefusedBeforeTheyAreDecoded) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     WriteBytes(Path("huge-png.bmp"), ClaimingPng(100000, 100000));
     WriteBytes(Path("square.bmp"), ClaimingBmp(16384, 16384, 64));
     // The first sheet width above the largest picture accepted.
@@ -151,7 +153,7 @@ TEST_F(HostileSheets, PicturesClaimingHugeSizesAreRefusedBeforeTheyAreDecoded) {
 }
 
 TEST_F(HostileSheets, FilesThatAreNoPictureAtAll) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     WriteBytes(Path("empty.bmp"), {});
     WriteBytes(Path("text.bmp"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'});
     // A header that fits a real sheet, with the pixels missing.
@@ -173,7 +175,7 @@ TEST_F(HostileSheets, FilesThatAreNoPictureAtAll) {
 }
 
 TEST_F(HostileSheets, TheLargestSheetIsAcceptedAndOneBrickMoreIsRefused) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     const std::string largest = Path("largest.bmp");
     WriteMonoSheet(largest, 32767);  // 983 010 x 15
     ImportSheet(largest);
@@ -205,7 +207,7 @@ TEST_F(HostileSheets, TheLargestSheetIsAcceptedAndOneBrickMoreIsRefused) {
 // A PNG whose text chunk claims a gigabyte made the decoder allocate a gigabyte for a file of
 // a few hundred bytes (found by the sheet fuzz target).
 TEST_F(HostileSheets, APngWithAPartLongerThanTheFileIsRefusedBeforeItIsDecoded) {
-    MakeBusyEditor();
+    MakeBusyEditorFromBoard();
     QImage sheet(60, 15, QImage::Format_RGB32);
     sheet.fill(0xFF2040A0u);
     QByteArray png;

@@ -1,0 +1,257 @@
+#include "editor/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QUndoStack>
+#include <QUrl>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "editor/dialogs.h"
+#include "editor/form1.h"
+#include "editor/load_picture.h"
+
+#ifndef VANTOR_VERSION
+#define VANTOR_VERSION "0"
+#endif
+
+namespace editor {
+
+namespace {
+
+constexpr const char* kRecoveryQuestion =
+    "Brickwright was not closed properly. Restore the unsaved board?";
+
+QString Counted(std::size_t n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+// The one local file a drop carries, as the bytes the system uses; nothing for several files,
+// a folder or anything that is not a local file.
+std::optional<std::string> DroppedFile(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) {
+        return std::nullopt;
+    }
+    const QUrl url = mime->urls().constFirst();
+    if (!url.isLocalFile()) {
+        return std::nullopt;
+    }
+    // From the encoded form, so a name that is not valid UTF-8 keeps its bytes.
+    const std::string path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_directory(path, error)) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), board_(board), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("MainWindow"));
+    setWindowTitle(QStringLiteral("Form1"));
+    form_ = new Form1(board_, dialogs_, this);
+    setCentralWidget(form_);
+    setAcceptDrops(true);
+
+    fileLabel_ = new QLabel(this);
+    fileLabel_->setObjectName(QStringLiteral("statusFile"));
+    bricksLabel_ = new QLabel(this);
+    bricksLabel_->setObjectName(QStringLiteral("statusBricks"));
+    cellsLabel_ = new QLabel(this);
+    cellsLabel_->setObjectName(QStringLiteral("statusCells"));
+    for (QLabel* label : {fileLabel_, bricksLabel_, cellsLabel_}) {
+        label->setContentsMargins(6, 0, 6, 0);
+    }
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(fileLabel_, 1);
+    statusBar()->addPermanentWidget(bricksLabel_);
+    statusBar()->addPermanentWidget(cellsLabel_);
+
+    BuildMenus();
+    // The client area keeps its size; the frame is exactly menu bar, area and status bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    form_->SetChangeHandler([this] { BoardChanged(); });
+    form_->SetFileHandler([this](const std::string& path) {
+        recent_.Add(path);
+        RebuildRecentMenu();
+    });
+    BoardChanged();
+}
+
+void MainWindow::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    auto add = [this](QMenu* menu, const QString& text, const QKeySequence& key, auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    add(file, QStringLiteral("&New Board"), QKeySequence(Qt::CTRL | Qt::Key_N),
+        [this] { form_->NewBoard(); });
+    add(file, QStringLiteral("&Load Board..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+        [this] { form_->cmdLoadBoard_Click(); });
+    recentMenu_ = file->addMenu(QStringLiteral("Open &Recent"));
+    file->addSeparator();
+    add(file, QStringLiteral("&Save Board"), QKeySequence(Qt::CTRL | Qt::Key_S),
+        [this] { form_->SaveBoard(); });
+    add(file, QStringLiteral("Save Board &As..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+        [this] { form_->SaveBoardAs(); });
+    file->addSeparator();
+    add(file, QStringLiteral("Load &Bricks..."), QKeySequence(Qt::CTRL | Qt::Key_I),
+        [this] { form_->cmdLoadBricks_Click(); });
+    file->addSeparator();
+    add(file, QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    undo_ = add(edit, QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                [this] { form_->Undo(); });
+    redo_ = add(edit, QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                [this] { form_->Redo(); });
+    redo_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addSeparator();
+    add(edit, QStringLiteral("&Clear Board"), QKeySequence(), [this] { form_->ClearBoard(); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    add(help, QStringLiteral("&About Brickwright"), QKeySequence(), [this] { About(); });
+
+    RebuildRecentMenu();
+}
+
+void MainWindow::RebuildRecentMenu() {
+    recentMenu_->clear();
+    for (const std::string& path : recent_.Boards()) {
+        QAction* action =
+            recentMenu_->addAction(QFile::decodeName(QByteArray::fromStdString(path)));
+        connect(action, &QAction::triggered, this, [this, path] { OpenRecent(path); });
+    }
+    recentMenu_->setEnabled(!recent_.Boards().empty());
+}
+
+void MainWindow::BoardChanged() {
+    QUndoStack& history = form_->History();
+    undo_->setEnabled(history.canUndo());
+    undo_->setText(history.canUndo() ? QStringLiteral("&Undo %1").arg(history.undoText())
+                                     : QStringLiteral("&Undo"));
+    redo_->setEnabled(history.canRedo());
+    redo_->setText(history.canRedo() ? QStringLiteral("&Redo %1").arg(history.redoText())
+                                     : QStringLiteral("&Redo"));
+
+    const bool modified = form_->IsModified();
+    const std::string& file = form_->CurrentFile();
+    QString name = file.empty()
+                       ? QStringLiteral("Untitled")
+                       : QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).fileName();
+    if (modified) {
+        name += QStringLiteral(" *");
+    }
+    fileLabel_->setText(name);
+    bricksLabel_->setText(Counted(board_.Bricks.size(), "brick", "bricks"));
+    std::size_t used = 0;
+    for (std::int32_t r = 0; r < core::kRows; ++r) {
+        for (std::int32_t c = 0; c < core::kColumns; ++c) {
+            used += board_.Cells(c, r).Used == core::kTrue ? 1u : 0u;
+        }
+    }
+    cellsLabel_->setText(Counted(used, "cell used", "cells used"));
+
+    if (modified) {
+        recovery_.Schedule(board_);
+    } else {
+        recovery_.Remove();
+    }
+}
+
+void MainWindow::OfferRecovery() {
+    if (!recovery_.Exists()) {
+        return;
+    }
+    const int answer =
+        dialogs_.Ask({kRecoveryQuestion, Form1::kProgramTitle, {"Restore", "Discard"}, 0, -1});
+    if (answer != 0) {
+        recovery_.Discard();
+        return;
+    }
+    const std::string failure = form_->RestoreUnsaved(recovery_.Path());
+    if (!failure.empty()) {
+        const std::string aside = recovery_.SetAside();
+        dialogs_.MessageBox("The recovery copy could not be restored and was set aside as \"" +
+                                aside + "\": " + failure,
+                            Form1::kProgramTitle);
+    }
+}
+
+void MainWindow::OpenFile(const std::string& path) {
+    if (IsPicture(path)) {
+        form_->ImportSheetFile(path);
+    } else {
+        form_->OpenBoardFile(path);
+    }
+}
+
+void MainWindow::OpenRecent(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        dialogs_.MessageBox(path + ": the board is no longer there; it was removed from the list.",
+                            Form1::kProgramTitle);
+        recent_.Remove(path);
+        RebuildRecentMenu();
+        return;
+    }
+    form_->OpenBoardFile(path);
+}
+
+void MainWindow::About() {
+    dialogs_.MessageBox(
+        std::string("Brickwright ") + VANTOR_VERSION +
+            "\n\nBrickwright makes boards for the Vantor brick game. Load Bricks imports a brick "
+            "sheet, a picture 15 pixels high and 30 pixels wide per brick. Choose a brick in the "
+            "list (or with the keys 1 to 9), paint it with the left mouse button and erase "
+            "with the right one; hold Shift while dragging to fill or empty a rectangle, and "
+            "click the middle button on a cell to pick up its brick. Mark a brick Explosive or "
+            "Unbreakable with the options. Save the board as board.brd beside Vantor to play "
+            "it. Every change can be undone.",
+        "About Brickwright");
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!form_->MayDiscardChanges()) {
+        event->ignore();
+        return;
+    }
+    recovery_.Remove();
+    event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedFile(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<std::string> path = DroppedFile(event->mimeData());
+    if (!path) {
+        return;
+    }
+    event->acceptProposedAction();
+    OpenFile(*path);
+}
+
+}  // namespace editor

@@ -1,0 +1,219 @@
+"""End-to-end check of a Brickwright session under a private X server, with the keys and the
+mouse a user has: the sheet given on the command line is imported; a click paints, Ctrl+Z takes
+it back and Ctrl+Y brings it again; a Shift-drag fills a rectangle; Ctrl+S asks for a name the
+first time and then saves to the board's file without asking; a clean window closes at once.
+Then a board given on the command line is painted and the editor is killed (kill -9): the next
+start offers the recovery copy, Return restores it, closing asks about the unsaved board, Escape
+keeps the window, and Return saves it under a new name before the editor ends with status 0.
+
+Usage: editor_session_e2e.py PATH_TO_BRICKWRIGHT BRICK_SHEET"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import editor_x11 as x  # noqa: E402
+from road_e2e import erased_cell, sheet_bricks  # noqa: E402
+
+VIEW = (8, 8)  # the board view in the client area
+CELL_W, CELL_H = 30, 15
+CELL_BYTES = 6
+CELLS_AT = 14
+
+
+class Session:
+    def __init__(self, program, sheet, work):
+        self.program = program
+        self.sheet = os.path.abspath(sheet)
+        self.work = work
+        self.bricks = sheet_bricks(sheet)
+        self.env = dict(os.environ, QT_QPA_PLATFORM="xcb", HOME=work,
+                        XDG_CONFIG_HOME=os.path.join(work, "config"),
+                        XDG_DATA_HOME=os.path.join(work, "data"),
+                        XDG_CACHE_HOME=os.path.join(work, "cache"))
+        self.env.pop("SDL_VIDEODRIVER", None)
+        self.recovery = os.path.join(work, "data", "Vantor", "Brickwright", "recovery.brd")
+        self.editor = None
+        self.window = None
+        self.origin = (0, 0)
+
+    def start(self, *args):
+        self.editor = subprocess.Popen([self.program, *args], env=self.env, cwd=self.work)
+
+    def attach(self):
+        self.window = x.find_window("Form1")
+        self.origin = x.client_origin(self.window)
+
+    def point(self, column, row):
+        return (self.origin[0] + VIEW[0] + CELL_W * column + CELL_W // 2,
+                self.origin[1] + VIEW[1] + CELL_H * row + CELL_H // 2)
+
+    def click(self, column, row, button=1):
+        x.xdotool("mousemove", "--window", self.window, *self.point(column, row))
+        time.sleep(0.05)
+        x.xdotool("click", button)
+        time.sleep(0.05)
+
+    def key(self, *keys):
+        # Without a window manager the focus is given by hand; Qt takes a moment to make the
+        # window active, and a shortcut pressed before that is lost.
+        x.xdotool("windowfocus", "--sync", self.window)
+        time.sleep(0.4)
+        x.xdotool("key", *keys)
+        time.sleep(0.2)
+
+    def shows(self, cells):
+        """None when every listed cell shows its bytes, else a complaint."""
+        shot = x.screenshot(self.window)
+        wrong = [cell for cell, pixels in cells.items()
+                 if shot.region(self.origin[0] + VIEW[0] + CELL_W * cell[0],
+                                self.origin[1] + VIEW[1] + CELL_H * cell[1], CELL_W,
+                                CELL_H) != pixels]
+        return f"cells {wrong} do not show what they should" if wrong else None
+
+    def until(self, check, what, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while True:
+            problem = check()
+            if problem is None:
+                return
+            if time.monotonic() > deadline:
+                raise AssertionError(f"{what}: {problem}")
+            time.sleep(0.2)
+
+    def type_into(self, title, text):
+        dialog = x.find_window(title)
+        x.xdotool("windowfocus", "--sync", dialog)
+        time.sleep(0.3)
+        x.xdotool("type", "--delay", "20", text, timeout=60)
+        time.sleep(0.2)
+        x.xdotool("key", "Return")
+
+    def exits(self, timeout=15):
+        status = self.editor.wait(timeout=timeout)
+        if status != 0:
+            raise AssertionError(f"Brickwright exited with status {status}")
+
+    def still_open(self, seconds=1.0):
+        time.sleep(seconds)
+        if self.editor.poll() is not None:
+            raise AssertionError("Brickwright ended although the close was cancelled")
+
+    def stop(self):
+        if self.editor is not None and self.editor.poll() is None:
+            self.editor.kill()
+            self.editor.wait()
+
+
+def used_cells(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    used = set()
+    for k in range(400):
+        at = CELLS_AT + CELL_BYTES * k
+        if data[at:at + 2] == b"\xff\xff":
+            used.add((k % 20, k // 20))
+    return used
+
+
+def run(s):
+    brick = s.bricks[0]
+    first = os.path.join(s.work, "first.brd")
+    second = os.path.join(s.work, "second.brd")
+
+    # A session from the sheet on the command line.
+    s.start(s.sheet)
+    s.attach()
+    s.click(2, 2)
+    s.until(lambda: s.shows({(2, 2): brick}), "a left click paints")
+    s.key("ctrl+z")
+    s.until(lambda: s.shows({(2, 2): erased_cell()}), "Ctrl+Z undoes the click")
+    s.key("ctrl+y")
+    s.until(lambda: s.shows({(2, 2): brick}), "Ctrl+Y redoes it")
+    rectangle = {(c, r) for c in range(4, 8) for r in range(4, 7)}
+    x.xdotool("mousemove", "--window", s.window, *s.point(4, 4))
+    x.xdotool("keydown", "shift")
+    x.xdotool("mousedown", 1)
+    for c, r in ((5, 5), (6, 5), (7, 6)):
+        x.xdotool("mousemove", "--window", s.window, *s.point(c, r))
+        time.sleep(0.05)
+    x.xdotool("mouseup", 1)
+    x.xdotool("keyup", "shift")
+    s.until(lambda: s.shows({cell: brick for cell in rectangle}), "a Shift-drag fills")
+    s.key("ctrl+s")  # no file yet: the save dialog asks for one
+    s.type_into("Save Board", first)
+    s.until(lambda: None if os.path.exists(first) else "no file", "Ctrl+S saves")
+    if used_cells(first) != {(2, 2)} | rectangle:
+        raise AssertionError(f"{first} holds the cells {sorted(used_cells(first))}")
+    s.click(10, 10)
+    s.key("ctrl+s")  # now straight to the board's file
+    s.until(lambda: None if (10, 10) in used_cells(first) else "cell (10, 10) not saved",
+            "Ctrl+S saves to the current file")
+    x.close_window(s.window)
+    s.exits()  # nothing unsaved: no question
+
+    # A board on the command line, painted, then the editor is killed.
+    s.start(first)
+    s.attach()
+    s.until(lambda: s.shows({(10, 10): brick}), "the board from the command line")
+    s.click(12, 12)
+    s.until(lambda: None if os.path.exists(s.recovery) else "no recovery copy",
+            "the recovery copy is written", timeout=15)
+    s.editor.send_signal(signal.SIGKILL)
+    s.editor.wait()
+
+    # The next start offers it; Return restores.
+    s.start()
+    question = x.find_window("Brickwright")
+    x.xdotool("windowfocus", "--sync", question)
+    time.sleep(0.3)
+    x.xdotool("key", "Return")
+    s.attach()
+    s.until(lambda: s.shows({(12, 12): brick, (10, 10): brick}), "the board is restored")
+
+    # Closing asks; Escape cancels; Return saves under a new name and the editor ends.
+    x.close_window(s.window)
+    question = x.find_window("Brickwright")
+    x.xdotool("windowfocus", "--sync", question)
+    time.sleep(0.3)
+    x.xdotool("key", "Escape")
+    s.still_open()
+    x.close_window(s.window)
+    question = x.find_window("Brickwright")
+    x.xdotool("windowfocus", "--sync", question)
+    time.sleep(0.3)
+    x.xdotool("key", "Return")
+    s.type_into("Save Board", second)
+    s.exits()
+    if (12, 12) not in used_cells(second):
+        raise AssertionError(f"{second} lacks the restored cell")
+    if os.path.exists(s.recovery):
+        raise AssertionError("the recovery copy is still there after a clean close")
+
+
+def main():
+    program, sheet = sys.argv[1:3]
+    work = tempfile.mkdtemp(prefix="brickwright-session-")
+    try:
+        with x.private_display():
+            s = Session(program, sheet, work)
+            try:
+                run(s)
+            finally:
+                s.stop()
+    except (AssertionError, RuntimeError, subprocess.TimeoutExpired) as e:
+        print("FAIL:", e)
+        return 1
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print("paint, undo, redo, fill, save, close, kill and recovery all worked")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,424 @@
+// The main window around the client area: menus and shortcuts, the history, the questions
+// before work is lost, the recovery copy, the status bar, the painting tools and opening files
+// from the command line or a drop.
+#include "editor/main_window.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QUndoStack>
+#include <QUrl>
+#include <chrono>
+#include <sstream>
+
+#include "editor/command_line.h"
+#include "tests/editor/editor_fixture.h"
+
+namespace editor {
+namespace {
+
+using testing::EditorSnapshot;
+using testing::ReadBytes;
+using testing::SolidBrick;
+
+class MainWindowTest : public testing::EditorFixture {
+  protected:
+    QAction* Action(const QString& text) {
+        for (QAction* action : window_->findChildren<QAction*>()) {
+            if (action->text().remove(QLatin1Char('&')) == text) {
+                return action;
+            }
+        }
+        ADD_FAILURE() << "no action " << text.toStdString();
+        return nullptr;
+    }
+    void Key(QKeySequence key) { QTest::keySequence(window_.get(), key); }
+    std::string Status(const char* name) {
+        return window_->findChild<QLabel*>(QString::fromLatin1(name))->text().toStdString();
+    }
+    // A board of two bricks with two used cells, written to `name`.
+    std::string TwoBrickBoard(const char* name) {
+        core::Board file;
+        file.Bricks = {SolidBrick(0, 200, 10, 10), SolidBrick(1, 10, 200, 10)};
+        file.Cells(2, 2) = {core::kTrue, 1};
+        file.Cells(3, 3) = {core::kTrue, 0};
+        WriteBoardFile(Path(name), file);
+        return Path(name);
+    }
+    void Drag(Qt::MouseButton button, QPoint from, QPoint to, Qt::KeyboardModifiers keys = {}) {
+        WindowMove(from.x(), from.y());
+        WindowPress(button, from.x(), from.y(), keys);
+        WindowMove(to.x(), to.y());
+        WindowRelease(button, to.x(), to.y(), keys);
+    }
+    bool Drop(const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &mime, Qt::NoButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &mime, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &drop);
+        return drop.isAccepted();
+    }
+};
+
+TEST_F(MainWindowTest, TheClientAreaSitsBetweenMenuBarAndStatusBar) {
+    const QRect area = form_->geometry();
+    EXPECT_EQ(area.size(), QSize(664, 585));
+    EXPECT_EQ(area.top(), window_->menuBar()->geometry().bottom() + 1);
+    EXPECT_EQ(window_->statusBar()->geometry().top(), area.bottom() + 1);
+    EXPECT_EQ(Caption(), "Form1");
+    const std::vector<std::pair<const char*, QKeySequence>> shortcuts = {
+        {"New Board", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {"Load Board...", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"Save Board", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"Save Board As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {"Load Bricks...", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {"Quit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {"Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+    };
+    for (const auto& [text, key] : shortcuts) {
+        ASSERT_NE(Action(QString::fromLatin1(text)), nullptr);
+        EXPECT_EQ(Action(QString::fromLatin1(text))->shortcut(), key) << text;
+    }
+    EXPECT_TRUE(
+        Action(QStringLiteral("Redo"))->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+    EXPECT_NE(Action(QStringLiteral("Clear Board")), nullptr);
+    EXPECT_NE(Action(QStringLiteral("About Brickwright")), nullptr);
+    EXPECT_EQ(Status("statusFile"), "Untitled");
+    EXPECT_EQ(Status("statusBricks"), "0 bricks");
+    EXPECT_EQ(Status("statusCells"), "0 cells used");
+}
+
+TEST_F(MainWindowTest, EveryStepUndoesAndRedoesPixelForPixel) {
+    const EditorSnapshot start = Take();
+    ImportSheet(WriteSheet("three.bmp", 3));
+    const EditorSnapshot imported = Take();
+    Drag(Qt::LeftButton, {45, 20}, {105, 20});  // one stroke over three cells
+    const EditorSnapshot painted = Take();
+    EXPECT_EQ(Action(QStringLiteral("Undo Paint"))->isEnabled(), true);
+    Pick(1);
+    ClickOption(2);
+    const EditorSnapshot flagged = Take();
+    Drag(Qt::RightButton, {45, 20}, {75, 20});
+    Drag(Qt::LeftButton, {15, 50}, {75, 80}, Qt::ShiftModifier);  // fills 3 x 3
+    EXPECT_EQ(board_.Cells(2, 5), (core::BoardCell{core::kTrue, 1}));
+    Drag(Qt::RightButton, {45, 65}, {45, 65}, Qt::ShiftModifier);
+    EXPECT_EQ(board_.Cells(1, 4).Used, core::kFalse);
+    form_->ClearBoard();
+    const EditorSnapshot cleared = Take();
+    EXPECT_EQ(Status("statusCells"), "0 cells used");
+
+    // A smaller sheet leaves painted cells showing bricks the table no longer has.
+    ImportSheet(WriteSheet("one.bmp", 1));
+    for (int i = 0; i < 5; ++i) {
+        Key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    }
+    EXPECT_EQ(Take().board, flagged.board);
+    Key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EditorSnapshot back = Take();
+    back.state.CursorCol = painted.state.CursorCol;  // the pointer is where it is
+    back.state.CursorRow = painted.state.CursorRow;
+    back.caption = painted.caption;
+    EXPECT_EQ(back.board, painted.board);
+    EXPECT_EQ(back.view, painted.view);
+    Key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EditorSnapshot first = Take();
+    EXPECT_EQ(first.board, imported.board);
+    EXPECT_EQ(first.view, imported.view);
+    Key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    first = Take();
+    first.caption = start.caption;
+    first.state = start.state;
+    EXPECT_EQ(first, start);
+    EXPECT_FALSE(form_->History().canUndo());
+
+    Key(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    EXPECT_EQ(Take().board, imported.board);
+    EXPECT_EQ(Take().items, imported.items);
+    for (int i = 0; i < 6; ++i) {
+        Key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    }
+    EditorSnapshot again = Take();
+    EXPECT_EQ(again.board, cleared.board);
+    EXPECT_EQ(again.view, cleared.view);
+    EXPECT_EQ(again.options, cleared.options);
+}
+
+TEST_F(MainWindowTest, StaleCellsAfterASmallerSheetComeBackAsTheyWereShown) {
+    MakeBusyEditor();
+    ImportSheet(WriteSheet("one.bmp", 1));
+    const std::vector<core::Rgb32> shown = testing::Pixels(View().Picture());
+    Drag(Qt::LeftButton, {95, 50}, {95, 50});  // repaints the cell that showed brick 3
+    form_->Undo();
+    EXPECT_EQ(testing::Pixels(View().Picture()), shown);
+    EXPECT_EQ(board_.Cells(3, 3), (core::BoardCell{core::kTrue, 2}));
+}
+
+TEST_F(MainWindowTest, FailedCommandsAndLoadsLeaveTheHistoryAsItWas) {
+    MakeBusyEditor();
+    const int steps = form_->History().count();
+    ImportSheet(Path("missing.bmp"));
+    TakeMessage();
+    LoadBoardFile(Path("missing.brd"));
+    TakeMessage();
+    EXPECT_EQ(form_->History().count(), steps);
+    EXPECT_EQ(Action(QStringLiteral("Undo Paint")) != nullptr, true);
+
+    // A load starts a new history and is clean.
+    LoadBoardFile(TwoBrickBoard("two.brd"));
+    EXPECT_EQ(form_->History().count(), 0);
+    EXPECT_FALSE(form_->IsModified());
+    EXPECT_EQ(Status("statusFile"), "two.brd");
+    EXPECT_EQ(Status("statusBricks"), "2 bricks");
+    EXPECT_EQ(Status("statusCells"), "2 cells used");
+    Drag(Qt::LeftButton, {5, 5}, {5, 5});
+    EXPECT_EQ(Status("statusFile"), "two.brd *");
+    form_->Undo();
+    EXPECT_EQ(Status("statusFile"), "two.brd");  // back to the clean state
+}
+
+TEST_F(MainWindowTest, SaveWritesTheCurrentFileAndTheQuestionGuardsUnsavedWork) {
+    const std::string file = TwoBrickBoard("two.brd");
+    LoadBoardFile(file);
+    Drag(Qt::LeftButton, {5, 5}, {5, 5});
+    Key(QKeySequence(Qt::CTRL | Qt::Key_S));  // no dialog: the board has a file
+    EXPECT_EQ(ReadBytes(file), testing::BoardBytes(board_));
+    EXPECT_FALSE(form_->IsModified());
+
+    // The button asks for a name every time, and the name becomes the current file.
+    SaveBoardFile(Path("copy.brd"));
+    EXPECT_EQ(form_->CurrentFile(), Path("copy.brd"));
+    EXPECT_EQ(window_->Recent().Boards(), (std::vector<std::string>{Path("copy.brd"), file}));
+
+    Drag(Qt::LeftButton, {35, 5}, {35, 5});
+    const EditorSnapshot busy = Take();
+    dialogs_.Answer("Cancel");
+    EXPECT_FALSE(window_->close());
+    dialogs_.Answer("Cancel");
+    form_->NewBoard();
+    EXPECT_EQ(Take(), busy);
+    ASSERT_EQ(dialogs_.questions.size(), 2u);
+    EXPECT_EQ(dialogs_.questions[0].Text, "The board has unsaved changes. Save them?");
+    EXPECT_EQ(dialogs_.questions[0].Caption, "Brickwright");
+    EXPECT_EQ(dialogs_.questions[0].Buttons,
+              (std::vector<std::string>{"Save", "Discard", "Cancel"}));
+    EXPECT_EQ(dialogs_.questions[0].DefaultButton, 0);
+    EXPECT_EQ(dialogs_.questions[0].EscapeButton, 2);
+
+    // A save that fails keeps the window open and the work unsaved.
+    form_->SetBoardWriter([](int, const void*, std::size_t) -> long {
+        errno = ENOSPC;
+        return -1;
+    });
+    dialogs_.Answer("Save");
+    EXPECT_FALSE(window_->close());
+    TakeMessage();
+    EXPECT_TRUE(form_->IsModified());
+    form_->SetBoardWriter({});
+
+    // New Board after Discard: empty cells, the bricks kept, no file.
+    dialogs_.Answer("Discard");
+    form_->NewBoard();
+    EXPECT_EQ(board_.Bricks.size(), 2u);
+    EXPECT_EQ(board_.Cells, core::BoardCells{});
+    EXPECT_EQ(Status("statusFile"), "Untitled");
+    Drag(Qt::LeftButton, {35, 5}, {35, 5});
+    // Save then close: there is no file yet, so the save asks for one.
+    dialogs_.Answer("Save");
+    dialogs_.Choose(Path("new.brd"));
+    EXPECT_TRUE(window_->close());
+    EXPECT_EQ(ReadBytes(Path("new.brd")), testing::BoardBytes(board_));
+}
+
+TEST_F(MainWindowTest, OpenRecentKeepsEightAndDropsBoardsThatAreGone) {
+    for (int i = 0; i < 10; ++i) {
+        LoadBoardFile(TwoBrickBoard(("b" + std::to_string(i) + ".brd").c_str()));
+    }
+    ASSERT_EQ(window_->Recent().Boards().size(), 8u);
+    EXPECT_EQ(window_->Recent().Boards().front(), Path("b9.brd"));
+    std::filesystem::remove(Path("b5.brd"));
+    window_->OpenRecent(Path("b5.brd"));
+    EXPECT_NE(TakeMessage().find(Path("b5.brd")), std::string::npos);
+    EXPECT_EQ(window_->Recent().Boards().size(), 7u);
+    window_->OpenRecent(Path("b2.brd"));
+    EXPECT_EQ(window_->Recent().Boards().front(), Path("b2.brd"));
+    // Kept in the settings for the next start.
+    EXPECT_EQ(RecentBoards().Boards(), window_->Recent().Boards());
+}
+
+TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
+    using namespace std::chrono_literals;
+    RecoveryCopy& recovery = window_->Recovery();
+    recovery.SetDelay(1ms);
+    MakeBusyEditor();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return ReadBytes(recovery.Path()) == testing::BoardBytes(board_); }, 5000));
+    SaveBoardFile(Path("saved.brd"));
+    EXPECT_FALSE(recovery.Exists());
+
+    // A copy left behind (as after a crash) is offered; Restore gives an unsaved, untitled board.
+    Drag(Qt::LeftButton, {305, 5}, {305, 5});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recovery.Exists(); }, 5000));
+    const core::Board lost = board_;
+    window_.reset();  // gone without closing: the copy stays
+    board_ = core::Board{};
+    window_ = std::make_unique<MainWindow>(board_, dialogs_);
+    form_ = &window_->Form();
+    dialogs_.Answer("Restore");
+    window_->OfferRecovery();
+    ASSERT_EQ(dialogs_.questions.size(), 1u);
+    EXPECT_EQ(dialogs_.questions[0].Text,
+              "Brickwright was not closed properly. Restore the unsaved board?");
+    EXPECT_EQ(dialogs_.questions[0].Buttons, (std::vector<std::string>{"Restore", "Discard"}));
+    EXPECT_EQ(board_.Cells, lost.Cells);
+    EXPECT_TRUE(form_->IsModified());
+    EXPECT_TRUE(form_->CurrentFile().empty());
+    {
+        // A second Brickwright started meanwhile leaves the first one's copy alone.
+        core::Board other;
+        testing::ScriptedDialogs answers;
+        MainWindow second(other, answers);
+        second.OfferRecovery();
+        EXPECT_TRUE(answers.questions.empty());
+    }
+    RecoveryCopy& restored = window_->Recovery();
+    EXPECT_TRUE(restored.Exists());
+    dialogs_.Answer("Discard");
+    EXPECT_TRUE(window_->close());
+    EXPECT_FALSE(restored.Exists());
+
+    // A damaged copy is reported and set aside; the editor starts as usual.
+    std::filesystem::create_directories(std::filesystem::path(restored.Path()).parent_path());
+    testing::WriteBytes(restored.Path(), {'V', 'N', 'T', 'R'});
+    dialogs_.Answer("Restore");
+    window_->OfferRecovery();
+    EXPECT_NE(TakeMessage().find("set aside"), std::string::npos);
+    EXPECT_FALSE(restored.Exists());
+
+    // A copy that cannot be written stops nothing.
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    std::filesystem::create_directory(restored.Path());
+    Drag(Qt::LeftButton, {335, 5}, {335, 5});
+    EXPECT_FALSE(restored.WriteNow());
+    Drag(Qt::LeftButton, {365, 5}, {365, 5});
+    EXPECT_EQ(board_.Cells(12, 0).Used, core::kTrue);
+    std::filesystem::remove(restored.Path());
+    dialogs_.Answer("Discard");
+    EXPECT_TRUE(window_->close());
+}
+
+TEST_F(MainWindowTest, MiddleClickPicksACellsBrickAndDigitKeysPickFromThePalette) {
+    MakeBusyEditor();  // brick 3 at (1, 1) and (3, 3)
+    Pick(0);
+    WindowMove(45, 20);
+    WindowPress(Qt::MiddleButton, 45, 20);
+    WindowRelease(Qt::MiddleButton, 45, 20);
+    EXPECT_EQ(Palette().currentIndex(), 2);
+    EXPECT_TRUE(Option(2).isChecked());  // as if chosen in the palette
+    EXPECT_EQ(board_.Cells(1, 1), (core::BoardCell{core::kTrue, 2}));
+    WindowPress(Qt::MiddleButton, 200, 200);  // an empty cell picks nothing
+    WindowRelease(Qt::MiddleButton, 200, 200);
+    EXPECT_EQ(Palette().currentIndex(), 2);
+    Key(QKeySequence(Qt::Key_2));
+    EXPECT_EQ(Palette().currentIndex(), 1);
+    Key(QKeySequence(Qt::Key_9));  // there is no brick 9
+    EXPECT_EQ(Palette().currentIndex(), 1);
+    EXPECT_EQ(Preview().Picture().PixelAt(3, 4), testing::SheetColour(30 + 3, 4));
+}
+
+TEST_F(MainWindowTest, AShiftDragOutlinesItsRectangleAndFillsItOnRelease) {
+    ImportSheet(WriteSheet("two.bmp", 2));
+    WindowMove(100, 100);
+    WindowPress(Qt::LeftButton, 100, 100, Qt::ShiftModifier);
+    WindowMove(10, 40);
+    EXPECT_EQ(View().Outline(), QRect(0, 30, 120, 75));
+    EXPECT_EQ(board_.Cells(0, 2).Used, core::kFalse);  // nothing painted before the release
+    WindowRelease(Qt::LeftButton, 10, 40, Qt::ShiftModifier);
+    EXPECT_FALSE(View().Outline());
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 2; r < 7; ++r) {
+            EXPECT_EQ(board_.Cells(c, r), (core::BoardCell{core::kTrue, 0})) << c << "," << r;
+        }
+    }
+    EXPECT_EQ(board_.Cells(4, 2).Used, core::kFalse);
+    EXPECT_EQ(form_->History().count(), 2);  // the import and the rectangle
+    EXPECT_EQ(form_->History().undoText(), "Fill Rectangle");
+}
+
+TEST_F(MainWindowTest, FilesFromTheCommandLineOrADropOpenByWhatTheyHold) {
+    // A picture with a board's name is imported; anything else is a board.
+    const std::string sheet = WriteSheet("sheet.brd", 2);
+    window_->OpenFile(sheet);
+    EXPECT_EQ(board_.Bricks.size(), 2u);
+    dialogs_.Answer("Discard");
+    window_->OpenFile(TwoBrickBoard("two.brd"));
+    EXPECT_EQ(form_->CurrentFile(), Path("two.brd"));
+    const EditorSnapshot loaded = Take();
+    testing::WriteBytes(Path("bad.bmp"), {'B', 'M'});
+    window_->OpenFile(Path("bad.bmp"));
+    EXPECT_NE(TakeMessage().find("bad.bmp"), std::string::npos);
+    EXPECT_EQ(Take(), loaded);
+
+    // Several files, a folder and a web address are refused without a word.
+    EXPECT_FALSE(Drop({QUrl::fromLocalFile(QString::fromStdString(sheet)),
+                       QUrl::fromLocalFile(QString::fromStdString(Path("two.brd")))}));
+    EXPECT_FALSE(Drop({QUrl::fromLocalFile(dir_.path())}));
+    EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.org/board.brd"))}));
+    EXPECT_EQ(Take(), loaded);
+    EXPECT_TRUE(Drop({QUrl::fromLocalFile(QString::fromStdString(sheet))}));
+    EXPECT_EQ(form_->History().undoText(), "Import Bricks");
+}
+
+TEST_F(MainWindowTest, FileNamesThatAreNotUtf8KeepTheirBytes) {
+    const std::string name = Path("caf\xe9-\xff.brd");
+    MakeBusyEditor();
+    SaveBoardFile(name);
+    ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages[0].Text;
+    EXPECT_TRUE(std::filesystem::exists(name));
+    LoadBoardFile(name);
+    ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages[0].Text;
+    EXPECT_EQ(form_->CurrentFile(), name);
+    EXPECT_EQ(RecentBoards().Boards().front(), name);
+    const std::string sheet = Path("br\xefques.bmp");
+    std::filesystem::copy_file(Path("busy.bmp"), sheet);
+    ImportSheet(sheet);
+    ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages[0].Text;
+
+    const char* argv[] = {"Brickwright", name.c_str()};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(ParseCommandLine(2, argv, out, err).File, name);
+    // Qt cannot remove such names when the folder goes.
+    std::filesystem::remove(name);
+    std::filesystem::remove(sheet);
+}
+
+TEST(CommandLine, HelpVersionAndWrongOptions) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const char* help[] = {"Brickwright", "--help"};
+    EXPECT_EQ(ParseCommandLine(2, help, out, err).ExitCode, 0);
+    EXPECT_NE(out.str().find("Usage: Brickwright [options] [FILE]"), std::string::npos);
+    const char* version[] = {"Brickwright", "--version"};
+    EXPECT_EQ(ParseCommandLine(2, version, out, err).ExitCode, 0);
+    EXPECT_TRUE(err.str().empty());
+    const char* wrong[] = {"Brickwright", "--frobnicate"};
+    EXPECT_EQ(ParseCommandLine(2, wrong, out, err).ExitCode, 2);
+    EXPECT_NE(err.str().find("Usage:"), std::string::npos);
+    const char* none[] = {"Brickwright"};
+    EXPECT_FALSE(ParseCommandLine(1, none, out, err).ExitCode);
+}
+
+}  // namespace
+}  // namespace editor
