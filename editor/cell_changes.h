@@ -24,8 +24,9 @@ void DrawCell(core::PictureBox& view, const core::Board& board, GridCell cell);
 CellPixels DrawnCell(const core::BrickTable& bricks, const core::BoardCell& cell);
 
 // One cell an edit changed. The pixels are kept only where the view showed something a redraw
-// would not (a cell painted before another sheet replaced the table still shows the old brick),
-// so an edit costs a few bytes per cell and undo still gives the view back pixel for pixel.
+// would not, so an edit costs a few bytes per cell and undo still gives the view back pixel for
+// pixel. The window redraws the whole view whenever the table changes, so today every cell shows
+// its redraw; the pixels are a guard that keeps undo exact should that ever not hold.
 struct CellChange {
     std::uint16_t Element = 0;  // 20 row + column
     core::BoardCell Before;

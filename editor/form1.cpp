@@ -16,6 +16,7 @@
 #include "editor/brick_sheet.h"
 #include "editor/default_sheet_folder.h"
 #include "editor/edit_commands.h"
+#include "editor/file_filters.h"
 #include "editor/load_picture.h"
 #include "editor/painting.h"
 #include "editor/picture_view.h"
@@ -26,8 +27,6 @@ namespace editor {
 
 namespace {
 
-constexpr const char* kBitmapFilter = "Bitmaps (*.bmp)|*.bmp";
-constexpr const char* kBoardFilter = "Vantor Boards (*.brd)|*.brd";
 constexpr const char* kUnsavedQuestion = "The board has unsaved changes. Save them?";
 
 std::vector<core::Rgb32> Pixels(const core::PictureBox& box) {
@@ -140,6 +139,7 @@ Form1::~Form1() {
     // this area may be half gone already).
     onChange_ = nullptr;
     onFile_ = nullptr;
+    onHint_ = nullptr;
     history_->disconnect(this);
     history_->clear();
 }
@@ -157,6 +157,12 @@ void Form1::DrawGrid(core::PictureBox& box) {
 
 void Form1::RedrawBoard(core::PictureBox& box) {
     editor::RedrawBoard(box, board_);
+}
+
+void Form1::RedrawView() {
+    PicDisp->Picture().Cls();
+    RedrawBoard(PicDisp->Picture());
+    PicDisp->Picture().Refresh();
 }
 
 std::int32_t Form1::ListIndex() const {
@@ -197,20 +203,48 @@ void Form1::Changed() {
     }
 }
 
+bool Form1::HintWithoutBricks() {
+    if (state_.BricksLoaded != core::kFalse) {
+        return false;
+    }
+    if (onHint_) {
+        onHint_(kNoBricksHint);
+    }
+    return true;
+}
+
 void Form1::PaintCursorCell(std::int16_t button) {
     const GridCell cell{state_.CursorCol, state_.CursorRow};
-    if (button == kLeftButton || button == kRightButton) {
-        // Everything until the buttons are released is one step of the history.
-        stroke_.Touch(board_, PicDisp->Picture(), cell);
-        if (!strokeName_) {
-            strokeName_ = button == kLeftButton ? QStringLiteral("Paint") : QStringLiteral("Erase");
-            Changed();
-        }
+    if (button != kLeftButton && button != kRightButton) {
+        strokeEnd_.reset();
+        ApplyPaintingRule(board_, PicDisp->Picture(), cell, button, ListIndex());
+        return;
     }
-    ApplyPaintingRule(board_, PicDisp->Picture(), cell, button, ListIndex());
+    // Everything until the buttons are released is one step of the history.
+    const bool starts = !strokeName_;
+    if (starts) {
+        strokeName_ = button == kLeftButton ? QStringLiteral("Paint") : QStringLiteral("Erase");
+    }
+    // The window system reports a fast pointer only now and then; the stroke fills the cells
+    // between the last one it reached and this one, so it has no gaps. The last one was painted
+    // by the event before and is not painted again.
+    std::vector<GridCell> cells{cell};
+    if (strokeEnd_ && strokeEnd_->Button == button && strokeEnd_->Cell != cell) {
+        cells = CellsOnLine(strokeEnd_->Cell, cell);
+        cells.erase(cells.begin());
+    }
+    for (const GridCell& on : cells) {
+        stroke_.Touch(board_, PicDisp->Picture(), on);
+        ApplyPaintingRule(board_, PicDisp->Picture(), on, button, ListIndex());
+    }
+    strokeEnd_ = StrokeEnd{cell, button};
+    if (starts) {
+        Changed();
+    }
 }
 
 void Form1::FinishStroke() {
+    strokeEnd_.reset();
     if (!strokeName_) {
         return;
     }
@@ -270,6 +304,10 @@ void Form1::PicDisp_MouseMove(std::int16_t Button, std::int16_t, float X, float 
 
 void Form1::PicDisp_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
     if (state_.BricksLoaded == core::kFalse) {
+        // One hint per press of a painting button; the rest of the drag adds none.
+        if (Button == kLeftButton || Button == kRightButton) {
+            HintWithoutBricks();
+        }
         return;
     }
     const GridCell pointer = CellUnderPointer(static_cast<double>(X), static_cast<double>(Y));
@@ -314,7 +352,7 @@ void Form1::cmdLoadBricks_Click() {
     FinishStroke();
     CDLoad.DialogTitle = "Load Bricks";
     CDLoad.FileName = "";
-    CDLoad.Filter = kBitmapFilter;
+    CDLoad.Filter = BrickSheetFilter();
     // Until a sheet has been imported, the dialog starts where the default sheet lies.
     CDLoad.InitDir = PicBricks.Width() == 0 ? DefaultSheetFolder() : "";
     CDLoad.ShowOpen();
@@ -356,6 +394,9 @@ bool Form1::ImportSheetFrom(const std::string& path) {
         board_.Bricks = std::move(table);
         state_.BricksLoaded = core::kTrue;
         FillPalette(board_.Bricks.size());
+        // The cells keep their bricks' indexes, which now name the new sheet's bricks (or none):
+        // the view shows at once what a save would write.
+        RedrawView();
         history_->push(
             new BricksCommand(*this, QStringLiteral("Import Bricks"), std::move(previous)));
         imported = true;
@@ -427,7 +468,7 @@ void Form1::Option1_Click(std::int16_t) {
     PaletteView before = CapturePalette();
     before.Options = optionsShown_;
     optionsShown_ = CapturePalette().Options;
-    if (state_.BricksLoaded == core::kFalse) {
+    if (HintWithoutBricks()) {
         return;
     }
     FinishStroke();
@@ -453,7 +494,7 @@ void Form1::cmdLoadBoard_Click() {
     }
     CDLoad.DialogTitle = "Load Board";
     CDLoad.FileName = "";
-    CDLoad.Filter = kBoardFilter;
+    CDLoad.Filter = kBoardFileFilter;
     CDLoad.ShowOpen();
     if (CDLoad.FileName.empty()) {
         return;
@@ -470,9 +511,7 @@ bool Form1::OpenBoardFile(const std::string& path) {
 }
 
 void Form1::ShowLoadedBoard() {
-    PicDisp->Picture().Cls();
-    RedrawBoard(PicDisp->Picture());
-    PicDisp->Picture().Refresh();
+    RedrawView();
     state_.BricksLoaded = core::kTrue;
     FillPalette(board_.Bricks.size());
 }
@@ -513,12 +552,12 @@ void Form1::cmdSaveBoard_Click() {
 
 bool Form1::SaveBoardAs() {
     FinishStroke();
-    if (state_.BricksLoaded == core::kFalse) {
+    if (HintWithoutBricks()) {
         return false;
     }
     CDLoad.DialogTitle = "Save Board";
     CDLoad.FileName = "";
-    CDLoad.Filter = kBoardFilter;
+    CDLoad.Filter = kBoardFileFilter;
     CDLoad.ShowSave();
     if (CDLoad.FileName.empty()) {
         return false;
@@ -528,7 +567,7 @@ bool Form1::SaveBoardAs() {
 
 bool Form1::SaveBoard() {
     FinishStroke();
-    if (state_.BricksLoaded == core::kFalse) {
+    if (HintWithoutBricks()) {
         return false;
     }
     if (currentFile_.empty()) {
@@ -557,9 +596,7 @@ void Form1::NewBoard() {
         return;
     }
     board_.Cells = core::BoardCells{};
-    PicDisp->Picture().Cls();
-    RedrawBoard(PicDisp->Picture());
-    PicDisp->Picture().Refresh();
+    RedrawView();
     currentFile_.clear();
     StartNewHistory();
     Changed();
@@ -592,6 +629,7 @@ void Form1::Redo() {
 
 void Form1::StartNewHistory() {
     strokeName_.reset();
+    strokeEnd_.reset();
     stroke_ = CellEditRecorder{};
     rectangle_.reset();
     PicDisp->SetOutline(std::nullopt);
@@ -640,6 +678,9 @@ void Form1::SwapBricks(BricksState& state) {
     ShowPalette(state.Palette);
     std::copy(state.Preview.begin(), state.Preview.end(), PicBrick->Picture().Image().begin());
     PicBrick->Picture().Refresh();
+    // Before and after an import the view is a redraw of the board with its table, so a redraw
+    // with the table put back shows exactly what the view showed then.
+    RedrawView();
     state = std::move(current);
     Changed();
 }

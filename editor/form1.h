@@ -99,6 +99,13 @@ class Form1 : public QWidget, private EditTarget {
 
     // Called after anything the status bar shows may have changed.
     void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
+    // Called with a hint for the user when a command could not do anything, once per attempt.
+    void SetHintHandler(std::function<void(const std::string&)> handler) {
+        onHint_ = std::move(handler);
+    }
+    static constexpr const char* kNoBricksHint =
+        "Load a brick sheet first (Load Bricks), or load a board";
+
     // Called with every file a board was saved to or loaded from.
     void SetFileHandler(std::function<void(const std::string&)> handler) {
         onFile_ = std::move(handler);
@@ -107,6 +114,8 @@ class Form1 : public QWidget, private EditTarget {
   private:
     void DrawGrid(core::PictureBox& box);
     void RedrawBoard(core::PictureBox& box);
+    // Cls, RedrawBoard and Refresh on the board view.
+    void RedrawView();
     void PaintCursorCell(std::int16_t button);
     // ListIndex of the palette: the selected brick, -1 when nothing is selected.
     std::int32_t ListIndex() const;
@@ -119,6 +128,8 @@ class Form1 : public QWidget, private EditTarget {
     bool Guarded(const std::function<void()>& command);
     void SetCaption(const QString& caption);
     void Changed();
+    // Tells the user that the command needs bricks; returns whether there are none.
+    bool HintWithoutBricks();
 
     bool LoadBoardFrom(const std::string& path);
     void ShowLoadedBoard();
@@ -156,6 +167,13 @@ class Form1 : public QWidget, private EditTarget {
     // The stroke in progress: its name and the cells it touched so far.
     std::optional<QString> strokeName_;
     CellEditRecorder stroke_;
+    // The cell the stroke in progress reached last, and the button that paints (left) or erases
+    // (right) it; none while no button paints.
+    struct StrokeEnd {
+        GridCell Cell;
+        std::int16_t Button = 0;
+    };
+    std::optional<StrokeEnd> strokeEnd_;
     // The options as they were before the user's last click, which has already moved them when
     // its handler runs.
     std::array<bool, 3> optionsShown_{};
@@ -168,6 +186,7 @@ class Form1 : public QWidget, private EditTarget {
     std::optional<RectangleDrag> rectangle_;
     std::function<void()> onChange_;
     std::function<void(const std::string&)> onFile_;
+    std::function<void(const std::string&)> onHint_;
 };
 
 }  // namespace editor

@@ -34,6 +34,9 @@ namespace {
 constexpr const char* kRecoveryQuestion =
     "Brickwright was not closed properly. Restore the unsaved board?";
 
+// Long enough to be read, short enough not to stay once it no longer applies.
+constexpr int kHintMilliseconds = 8000;
+
 QString Counted(std::size_t n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
@@ -87,6 +90,9 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     form_->SetChangeHandler([this] { BoardChanged(); });
+    form_->SetHintHandler([this](const std::string& hint) {
+        statusBar()->showMessage(QString::fromStdString(hint), kHintMilliseconds);
+    });
     form_->SetFileHandler([this](const std::string& path) {
         recent_.Add(path);
         RebuildRecentMenu();
@@ -170,6 +176,9 @@ void MainWindow::BoardChanged() {
         }
     }
     cellsLabel_->setText(Counted(used, "cell used", "cells used"));
+    if (form_->State().BricksLoaded != core::kFalse) {
+        statusBar()->clearMessage();  // a hint to load bricks is done with
+    }
 
     if (modified) {
         recovery_.Schedule(board_);

@@ -37,8 +37,10 @@
 
 namespace editor::testing {
 
-inline constexpr const char* kBitmapFilter = "Bitmaps (*.bmp)|*.bmp";
-inline constexpr const char* kBoardFilter = "Vantor Boards (*.brd)|*.brd";
+// The classic entry first, so it is the default, then what lets a user find any picture or a
+// board saved without its extension.
+inline constexpr const char* kBitmapFilterStart = "Bitmaps (*.bmp)|*.bmp|All pictures|";
+inline constexpr const char* kBoardFilter = "Vantor Boards (*.brd)|*.brd|All files (*)|*";
 // The board view's top-left corner in the client area.
 inline constexpr int kViewLeft = 8;
 inline constexpr int kViewTop = 8;

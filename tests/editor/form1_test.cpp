@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 #include <QWindow>
 #include <array>
 #include <filesystem>
@@ -18,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/file_filters.h"
 #include "editor/painting.h"
 #include "editor/picture_view.h"
 #include "shared/board_file.h"
@@ -30,7 +33,7 @@ namespace {
 using testing::BmpEncoding;
 using testing::EditorSnapshot;
 using testing::ExpectedPixels;
-using testing::kBitmapFilter;
+using testing::kBitmapFilterStart;
 using testing::kBoardFilter;
 using testing::Pixels;
 using testing::ScriptedDialogs;
@@ -130,6 +133,24 @@ TEST_F(Form1Test, BeforeAnyBrickTableTheMouseOnlyMovesTheCaption) {
     EXPECT_EQ(View().RefreshCount(), refreshes);
 }
 
+TEST_F(Form1Test, WithoutBricksPaintingOptionsAndSaveHintOnceWhatToDo) {
+    QStatusBar& status = *window_->statusBar();
+    WindowPress(Qt::LeftButton, 40, 20);
+    EXPECT_EQ(status.currentMessage(), "Load a brick sheet first (Load Bricks), or load a board");
+    int hints = 0;
+    form_->SetHintHandler([&hints](const std::string&) { ++hints; });
+    WindowMove(100, 60);  // the same attempt
+    WindowRelease(Qt::LeftButton, 100, 60);
+    ClickOption(1);
+    Click("cmdSaveBoard");
+    QTest::keySequence(window_.get(), QKeySequence(Qt::CTRL | Qt::Key_S));  // Save Board
+    EXPECT_EQ(hints, 3);
+    EXPECT_TRUE(dialogs_.shown.empty());
+    EXPECT_EQ(board_, core::Board{});
+    ImportSheet(WriteSheet("one.bmp", 1));
+    EXPECT_EQ(status.currentMessage(), "");  // done with once there are bricks
+}
+
 TEST_F(Form1Test, LeftPaintsTheSelectedBrickAndADragPaintsEveryCellPassed) {
     ImportSheet(WriteSheet("two.bmp", 2));
     Palette().setCurrentIndex(1);
@@ -164,6 +185,22 @@ TEST_F(Form1Test, LeftPaintsTheSelectedBrickAndADragPaintsEveryCellPassed) {
     const core::Board painted = board_;
     WindowMove(200, 200);
     EXPECT_EQ(board_, painted);
+}
+
+TEST_F(Form1Test, AFastDragPaintsEveryCellOnItsWayAsOneStep) {
+    ImportSheet(WriteSheet("one.bmp", 1));
+    // Reported at three points only, across the whole second row.
+    WindowMove(5, 20);
+    WindowPress(Qt::LeftButton, 5, 20);
+    WindowMove(290, 20);
+    WindowMove(595, 20);
+    WindowRelease(Qt::LeftButton, 595, 20);
+    for (int c = 0; c < 20; ++c) {
+        EXPECT_EQ(board_.Cells(c, 1), (core::BoardCell{core::kTrue, 0})) << c;
+    }
+    EXPECT_EQ(form_->History().count(), 2);  // the import and the stroke
+    form_->Undo();
+    EXPECT_EQ(board_.Cells, core::BoardCells{});
 }
 
 TEST_F(Form1Test, DragsBeyondEachEdgePaintTheEdgeCells) {
@@ -217,7 +254,8 @@ TEST_F(Form1Test, SheetsOfOneAndTenBricksFillTableAndPalette) {
     EXPECT_EQ(dialogs_.shown[0].Kind, "open");
     EXPECT_EQ(dialogs_.shown[0].Title, "Load Bricks");
     EXPECT_EQ(dialogs_.shown[0].FileName, "");
-    EXPECT_EQ(dialogs_.shown[0].Filter, kBitmapFilter);
+    EXPECT_EQ(dialogs_.shown[0].Filter, BrickSheetFilter());
+    EXPECT_TRUE(dialogs_.shown[0].Filter.starts_with(kBitmapFilterStart));
     ASSERT_EQ(board_.Bricks.size(), 1u);
     EXPECT_EQ(board_.Bricks[0].Index, 0);
     EXPECT_EQ(board_.Bricks[0].Pixels, ExpectedPixels(0));
@@ -294,11 +332,17 @@ TEST_F(Form1Test, ASheetOfMoreBricksThanThePaletteCanHoldIsRejected) {
     EXPECT_EQ(Take(), before);
 }
 
-TEST_F(Form1Test, AFreshImportClearsEveryFlagButKeepsTheBoard) {
+TEST_F(Form1Test, AFreshImportClearsEveryFlagKeepsTheCellsAndShowsTheNewBricks) {
     MakeBusyEditor();
+    Pick(0);
+    WindowPress(Qt::LeftButton, 15, 5);  // brick 1 at (0, 0)
+    WindowRelease(Qt::LeftButton, 15, 5);
     const core::BoardCells cells = board_.Cells;
-    const std::vector<core::Rgb32> view = Pixels(View().Picture());
-    ImportSheet(WriteSheet("again.bmp", 2));
+    const std::vector<core::Rgb32> before = Pixels(View().Picture());
+    // Two bricks of other colours: brick 1 looks new, brick 3 is gone.
+    const auto inverted = [](int x, int y) { return 0xFFFFFFu ^ SheetColour(x, y); };
+    ASSERT_TRUE(testing::WriteBmp(Path("again.bmp"), 60, 15, BmpEncoding::Rgb24, inverted));
+    ImportSheet(Path("again.bmp"));
     ASSERT_EQ(board_.Bricks.size(), 2u);
     for (const core::BrickRecord& brick : board_.Bricks) {
         EXPECT_EQ(brick.Explosive, core::kFalse);
@@ -307,9 +351,19 @@ TEST_F(Form1Test, AFreshImportClearsEveryFlagButKeepsTheBoard) {
     EXPECT_TRUE(Option(0).isChecked());
     EXPECT_FALSE(Option(2).isChecked());
     EXPECT_EQ(Palette().currentIndex(), 0);
-    // The cells still refer to brick 3, which the new table lacks; nothing is redrawn.
+    // The cells keep their indexes; the view shows the new brick 1 and marks the missing 3.
     EXPECT_EQ(board_.Cells, cells);
-    EXPECT_EQ(Pixels(View().Picture()), view);
+    EXPECT_EQ(core::ColorRefToRgb32(ViewPixel(7, 4)), inverted(7, 4));
+    EXPECT_EQ(ViewPixel(91, 46), core::MakeColorRef(255, 0, 0));
+    const std::vector<core::Rgb32> after = Pixels(View().Picture());
+    form_->Undo();
+    EXPECT_EQ(Pixels(View().Picture()), before);
+    form_->Redo();
+    EXPECT_EQ(Pixels(View().Picture()), after);
+    // It is the view a fresh load of the same board shows.
+    SaveBoardFile(Path("again.brd"));
+    LoadBoardFile(Path("again.brd"));
+    EXPECT_EQ(Pixels(View().Picture()), after);
 }
 
 TEST_F(Form1Test, OptionsRewriteBothFlagsOfTheSelectedBrick) {
