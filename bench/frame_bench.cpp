@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "game/ball.h"
-#include "game/ball_kernels.h"
+#include "game/balls/ball_kernels.h"
+#include "game/balls/balls.h"
 #include "game/game.h"
 #include "game/random.h"
 #include "game/replay.h"
@@ -181,7 +181,7 @@ void BM_GameUpdateBalls(benchmark::State& state) {
         state.PauseTiming();
         scene.RestoreGame();
         state.ResumeTiming();
-        game::UpdateBalls(scene.game, scene.game.PicDisp);
+        game::UpdateBalls(scene.game.Balls, scene.game.World(scene.game.PicDisp));
     }
     PerBall(state);
 }
@@ -191,7 +191,7 @@ void BM_GameDrawBalls(benchmark::State& state) {
     scene.RestoreGame();
     game::Game& g = scene.game;
     for (auto _ : state) {
-        game::DrawBalls(g, g.PicBall, g.PicBallMask, g.PicDisp);
+        game::DrawBalls(g.Balls, g.PicBall, g.PicBallMask, g.PicDisp);
         benchmark::DoNotOptimize(g.PicDisp.Image().data());
     }
     PerBall(state);

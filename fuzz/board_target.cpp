@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "fuzz/targets.h"
-#include "game/ball.h"
-#include "game/collisions.h"
+#include "game/balls/balls.h"
+#include "game/balls/collisions.h"
 #include "game/game.h"
 #include "game/random.h"
 #include "game/replay.h"
@@ -263,12 +263,12 @@ void Play(const core::Board& board, std::span<const std::uint8_t> extra, Problem
     const core::Board before = game.Board;
     for (int column = -2; column <= core::kColumns + 1; ++column) {
         for (int row = -2; row <= core::kRows + 1; ++row) {
-            game::DestroyBrick(game, game.PicDisp, column, row);
+            game::DestroyBrick(game.Board, game.PicDisp, column, row);
         }
     }
     for (const std::int32_t far : {INT32_MIN, INT32_MAX}) {
-        game::DestroyBrick(game, game.PicDisp, far, 0);
-        game::DestroyBrick(game, game.PicDisp, 0, far);
+        game::DestroyBrick(game.Board, game.PicDisp, far, 0);
+        game::DestroyBrick(game.Board, game.PicDisp, 0, far);
     }
     problems.Expect(CellsChangedOnlyByHits(before, game.Board, false),
                     "DestroyBrick changed a cell it may not change");

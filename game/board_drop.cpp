@@ -13,7 +13,7 @@ void PlayDroppedBoard(Game& form, const std::filesystem::path& path, std::ostrea
     core::LoadBoard(path, board);
 
     form.Board = std::move(board);
-    ResetBalls(form);
+    ResetBalls(form.Balls, form.BallPaddle(), *form.random);
     // Resizing drops the old background with every brick the balls cleared from it.
     form.PicDisp.Resize(kPlayfieldWidth, kPlayfieldHeight);
     core::DrawBoard(form.PicDisp, form.Board);

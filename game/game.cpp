@@ -34,7 +34,7 @@ void Game::StartUp() {
     PaddleHeight = 15;
 
     // The first ball takes the current PaddleX, which is still 0.
-    ResetBalls(*this);
+    ResetBalls(Balls, BallPaddle(), *random);
 
     // The window is visible before the board is read.
     platform->Show();
@@ -77,8 +77,8 @@ void Game::GameLoop() {
 
 void Game::DrawFrame() {
     PicDisp.Cls();
-    UpdateBalls(*this, PicDisp);
-    DrawBalls(*this, PicBall, PicBallMask, PicDisp);
+    UpdateBalls(Balls, World(PicDisp));
+    DrawBalls(Balls, PicBall, PicBallMask, PicDisp);
 
     // The paddle covers the balls. Its corners are (PaddleX -/+ 40, PaddleY -/+ 7.5).
     PicDisp.Line(static_cast<float>(PaddleX - PaddleWidth / 2.0),
@@ -169,10 +169,10 @@ void Game::PicDisp_MouseUp(std::int16_t Button, std::int16_t Shift, float X, flo
     static_cast<void>(X);
     static_cast<void>(Y);
     if (Button == kLeftButton) {
-        ReleaseBalls(*this);
+        ReleaseBalls(Balls);
     } else if (Button == kRightButton) {
         for (int i = 0; i < 100; ++i) {
-            AddBall(*this);
+            AddBall(Balls, BallPaddle(), *random);
         }
     }
 }

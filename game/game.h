@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/ball.h"
+#include "game/balls/balls.h"
 #include "game/random.h"
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
@@ -24,8 +24,7 @@ inline constexpr int kClientWidth = 613;
 inline constexpr int kClientHeight = 507;
 inline constexpr int kPlayfieldLeft = 8;
 inline constexpr int kPlayfieldTop = 8;
-inline constexpr int kPlayfieldWidth = 600;
-inline constexpr int kPlayfieldHeight = 480;
+// (kPlayfieldWidth and kPlayfieldHeight come with the balls, whose walls they are.)
 
 // Frames start at most this often, counted from the start of the previous frame.
 inline constexpr std::uint64_t kFrameInterval = 10;
@@ -97,6 +96,12 @@ struct Game {
 
     BallList Balls;
     core::Board Board;
+
+    // The paddle and the rest of the world as the ball code sees them.
+    Paddle BallPaddle() const { return {PaddleX, PaddleY, PaddleWidth, PaddleHeight}; }
+    BallWorld World(core::PictureBox& playfield) {
+        return {BallPaddle(), Board, playfield, *random};
+    }
 
     core::PictureBox PicDisp;      // the playfield
     core::PictureBox PicBall;      // the ball sprite

@@ -5,65 +5,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <system_error>
-#include <utility>
+#include <vector>
 
 namespace core {
 
 namespace {
-
-// Little-endian field writer over a byte vector.
-class ByteWriter {
-  public:
-    explicit ByteWriter(std::size_t capacity) { bytes_.reserve(capacity); }
-
-    void Int16(std::int16_t v) { Unsigned(static_cast<std::uint16_t>(v), 2); }
-    void Int32(std::int32_t v) { Unsigned(static_cast<std::uint32_t>(v), 4); }
-    template <typename Byte, std::size_t N>
-    void Raw(const std::array<Byte, N>& data) {
-        for (Byte b : data) {
-            bytes_.push_back(static_cast<std::byte>(b));
-        }
-    }
-    std::vector<std::byte> Take() { return std::move(bytes_); }
-
-  private:
-    void Unsigned(std::uint32_t v, int size) {
-        for (int i = 0; i < size; ++i) {
-            bytes_.push_back(static_cast<std::byte>((v >> (8 * i)) & 0xFFu));
-        }
-    }
-    std::vector<std::byte> bytes_;
-};
-
-// Little-endian field reader; the caller has checked that every read stays inside the bytes.
-class ByteReader {
-  public:
-    explicit ByteReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
-
-    std::int16_t Int16() { return static_cast<std::int16_t>(Unsigned(2)); }
-    std::int32_t Int32() { return static_cast<std::int32_t>(Unsigned(4)); }
-    template <typename Byte, std::size_t N>
-    void Raw(std::array<Byte, N>& out) {
-        for (Byte& b : out) {
-            b = static_cast<Byte>(bytes_[at_++]);
-        }
-    }
-
-  private:
-    std::uint32_t Unsigned(int size) {
-        std::uint32_t v = 0;
-        for (int i = 0; i < size; ++i) {
-            v |= static_cast<std::uint32_t>(bytes_[at_++]) << (8 * i);
-        }
-        return v;
-    }
-    std::span<const std::byte> bytes_;
-    std::size_t at_ = 0;
-};
 
 std::string Prefix(std::string_view name) {
     return std::string(name) + ": ";
@@ -71,55 +24,6 @@ std::string Prefix(std::string_view name) {
 
 [[noreturn]] void FailErrno(std::string_view name, std::string_view what, int error) {
     throw BoardError(Prefix(name) + std::string(what) + ": " + std::strerror(error));
-}
-
-bool StartsWithMagic(std::span<const std::byte> head) {
-    constexpr std::string_view kMagic = "VNTR";
-    if (head.size() < kMagic.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kMagic.size(); ++i) {
-        if (head[i] != static_cast<std::byte>(kMagic[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::int32_t LastBrickIndexOf(std::span<const std::byte> header) {
-    BoardHeader h;
-    ByteReader reader(header.first(kHeaderBytes));
-    reader.Raw(h.Magic);
-    h.Version = reader.Int16();
-    h.BrickTableOffset = reader.Int32();
-    return reader.Int32();
-}
-
-void RequireHeader(std::uintmax_t fileSize, std::string_view name) {
-    if (fileSize < kHeaderBytes) {
-        throw BoardError(Prefix(name) + "file is " + std::to_string(fileSize) +
-                         " bytes, too short for a board header (" + std::to_string(kHeaderBytes) +
-                         " bytes)");
-    }
-}
-
-// The header and brick count checks on a file of fileSize bytes whose first bytes are head (up
-// to the 14 of the header). A file that fails them and does not even start with "VNTR" is most
-// likely some other file chosen by mistake, and a brick count made of its first bytes would
-// only confuse; a file that passes loads whatever its first bytes, since the readers never
-// looked at them and stored boards may rely on that.
-std::size_t CheckBoardShape(std::span<const std::byte> head, std::uintmax_t fileSize,
-                            std::string_view name) {
-    try {
-        RequireHeader(fileSize, name);
-        return CheckBrickCount(LastBrickIndexOf(head), fileSize, name);
-    } catch (const BoardError&) {
-        if (!StartsWithMagic(head)) {
-            throw BoardError(Prefix(name) +
-                             "this is not a board file (it does not start with VNTR)");
-        }
-        throw;
-    }
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -164,88 +68,63 @@ bool ReadExactly(int fd, std::byte* out, std::size_t size, off_t offset, std::st
     return true;
 }
 
+// The file a save must replace: path itself, or, when path is a symbolic link, the file at the
+// end of its chain of links, so that the link stays and the board it names is the one updated.
+// A link to a file that does not exist yet saves there, creating it.
+std::filesystem::path FollowLinks(const std::filesystem::path& path, std::string_view name) {
+    std::filesystem::path target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(target, ec)) {
+            return target;
+        }
+        std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec) {
+            FailErrno(name, "cannot save", ec.value());
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    FailErrno(name, "cannot save", ELOOP);
+}
+
+// Longest file name the usual Linux file systems accept, in bytes.
+constexpr std::size_t kNameMax = 255;
+constexpr std::size_t kSuffixLength = 6;
+
+// A name for the temporary file beside `leaf`: ".leaf.XXXXXX", the leaf cut short so that the
+// whole is never longer than the target's name once that is near the length limit (a name that
+// fits must never fail to save because of the temporary one).
+std::string TemporaryLeaf(const std::string& leaf, std::uint64_t random) {
+    static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix = ".";
+    for (std::size_t i = 0; i < kSuffixLength; ++i) {
+        suffix += kDigits[random % 36];
+        random /= 36;
+    }
+    std::string head = leaf;
+    const std::size_t extra = 1 + suffix.size();
+    if (head.size() + extra > kNameMax) {
+        head.resize(head.size() > extra ? head.size() - extra : 0);
+    }
+    std::string name = ".";
+    name += head;
+    name += suffix;
+    return name;
+}
+
+// Different for every call in every process, so two saves never pick the same temporary name.
+std::uint64_t NextRandom() {
+    static std::atomic<std::uint64_t> counter{0};
+    std::uint64_t z =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (static_cast<std::uint64_t>(::getpid()) << 32) ^
+        (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
 }  // namespace
-
-void PrepareHeaderForSave(Board& board) {
-    if (board.Bricks.empty()) {
-        throw BoardError("cannot save a board without bricks");
-    }
-    if (board.Bricks.size() > kMaxBricks) {
-        throw BoardError("cannot save a board with " + std::to_string(board.Bricks.size()) +
-                         " bricks: a board holds at most " + std::to_string(kMaxBricks));
-    }
-    board.Header.Magic = {'V', 'N', 'T', 'R'};
-    board.Header.Version = kBoardVersion;
-    board.Header.LastBrickIndex = static_cast<std::int32_t>(board.Bricks.size()) - 1;
-    board.Header.BrickTableOffset = static_cast<std::int32_t>(kBrickTableOffset);
-}
-
-std::vector<std::byte> EncodeBoard(const Board& board) {
-    ByteWriter out(BoardFileSize(board.Bricks.size()));
-    out.Raw(board.Header.Magic);
-    out.Int16(board.Header.Version);
-    out.Int32(board.Header.BrickTableOffset);
-    out.Int32(board.Header.LastBrickIndex);
-    for (const BoardCell& cell : board.Cells.Elements()) {
-        out.Int16(cell.Used);
-        out.Int32(cell.BrickIndex);
-    }
-    for (const BrickRecord& brick : board.Bricks) {
-        out.Int32(brick.Index);
-        out.Raw(brick.Pixels);
-        out.Int16(brick.Explosive);
-        out.Int16(brick.Unbreakable);
-    }
-    return out.Take();
-}
-
-std::size_t CheckBrickCount(std::int32_t lastBrickIndex, std::uintmax_t fileSize,
-                            std::string_view name) {
-    if (lastBrickIndex < 0) {
-        throw BoardError(Prefix(name) + "invalid LastBrickIndex " + std::to_string(lastBrickIndex) +
-                         " in the header (must be 0 to " + std::to_string(kMaxLastBrickIndex) +
-                         ")");
-    }
-    const auto bricks = static_cast<std::uintmax_t>(lastBrickIndex) + 1;
-    if (bricks > kMaxBricks) {
-        throw BoardError(Prefix(name) + "header announces " + std::to_string(bricks) +
-                         " bricks, more than the " + std::to_string(kMaxBricks) +
-                         " a board can hold");
-    }
-    const std::size_t needed = BoardFileSize(static_cast<std::size_t>(bricks));
-    if (fileSize < needed) {
-        throw BoardError(Prefix(name) + "file is " + std::to_string(fileSize) +
-                         " bytes, but its header announces " + std::to_string(bricks) +
-                         (bricks == 1 ? " brick (" : " bricks (") + std::to_string(needed) +
-                         " bytes)");
-    }
-    return static_cast<std::size_t>(bricks);
-}
-
-Board DecodeBoard(std::span<const std::byte> bytes, std::string_view name) {
-    const std::size_t bricks =
-        CheckBoardShape(bytes.first(std::min(bytes.size(), kHeaderBytes)), bytes.size(), name);
-
-    Board board;
-    ByteReader in(bytes);
-    in.Raw(board.Header.Magic);
-    board.Header.Version = in.Int16();
-    board.Header.BrickTableOffset = in.Int32();
-    board.Header.LastBrickIndex = in.Int32();
-    for (BoardCell& cell : board.Cells.Elements()) {
-        cell.Used = in.Int16();
-        cell.BrickIndex = in.Int32();
-    }
-    // The bricks follow the cells directly; BrickTableOffset is not consulted.
-    board.Bricks.resize(bricks);
-    for (BrickRecord& brick : board.Bricks) {
-        brick.Index = in.Int32();
-        in.Raw(brick.Pixels);
-        brick.Explosive = in.Int16();
-        brick.Unbreakable = in.Int16();
-    }
-    return board;
-}
 
 void LoadBoard(const std::filesystem::path& path, Board& board) {
     const std::string name = path.string();
@@ -300,22 +179,36 @@ void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunct
     const std::vector<std::byte> bytes = EncodeBoard(board);
     board.Header = before;
 
+    const std::filesystem::path target = FollowLinks(path, name);
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    if (std::filesystem::is_directory(target, ec)) {
         throw BoardError(Prefix(name) + "cannot save: it is a folder");
     }
-    std::filesystem::path folder = path.parent_path();
+    std::filesystem::path folder = target.parent_path();
     if (folder.empty()) {
         folder = ".";
     }
 
     // Write beside the target and rename over it, so that readers see either the old file or
     // the whole new one, and a failure part-way leaves the old file untouched.
-    std::string leaf = ".";  // appended piecewise: GCC 12 misreports "." + string (-Wrestrict)
-    leaf += path.filename().string();
-    leaf += ".XXXXXX";
-    std::string tempName = (folder / leaf).string();
-    FileDescriptor fd(::mkostemp(tempName.data(), O_CLOEXEC));
+    //
+    // A file that is replaced keeps its permissions. A new one is created with 0666 and the
+    // kernel takes the umask off, as for any other new file: reading the umask would mean
+    // setting it, for the whole process and every thread in it.
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    const mode_t createMode = replacing ? 0600 : 0666;
+    std::string tempName;
+    int created = -1;
+    for (int attempt = 0; attempt < 100 && created < 0; ++attempt) {
+        tempName = (folder / TemporaryLeaf(target.filename().string(), NextRandom())).string();
+        created = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                         createMode);
+        if (created < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    FileDescriptor fd(created);
     if (fd.Get() < 0) {
         FailErrno(name, "cannot save: cannot create a file in " + folder.string(), errno);
     }
@@ -323,18 +216,9 @@ void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunct
         ::unlink(tempName.c_str());
         FailErrno(name, what, error);
     };
-
-    // Keep the permissions of a file we replace; a new file gets the usual 0666 less umask.
-    struct stat old {};
-    mode_t mode;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    if (replacing && ::fchmod(fd.Get(), old.st_mode & 07777) != 0) {
+        failAndClean("cannot save: cannot keep the file's permissions", errno);
     }
-    ::fchmod(fd.Get(), mode);
 
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -354,7 +238,7 @@ void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunct
     if (fd.Close() != 0) {
         failAndClean("cannot save: write failed", errno);
     }
-    if (::rename(tempName.c_str(), path.c_str()) != 0) {
+    if (::rename(tempName.c_str(), target.c_str()) != 0) {
         failAndClean("cannot save", errno);
     }
     board.Header = saved;

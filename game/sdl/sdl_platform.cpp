@@ -251,10 +251,7 @@ std::optional<InputEvent> SdlPlatform::Translate(const SDL_Event& event) {
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                     // A release the window will never see (another window took the mouse)
                     // must not leave the pointer captured.
-                    if (capturedButtons_ != 0) {
-                        capturedButtons_ = 0;
-                        SDL_CaptureMouse(SDL_FALSE);
-                    }
+                    ReleaseCapture();
                     break;
                 default:
                     break;
@@ -263,7 +260,9 @@ std::optional<InputEvent> SdlPlatform::Translate(const SDL_Event& event) {
         case SDL_MOUSEMOTION: {
             // The playfield sees movements over it, and every movement while a button pressed
             // on it is held, even outside the window.
-            if (capturedButtons_ == 0 && !OverPlayfield(event.motion.x, event.motion.y)) {
+            if (mouseOwner_ == MouseOwner::Elsewhere ||
+                (mouseOwner_ == MouseOwner::None &&
+                 !OverPlayfield(event.motion.x, event.motion.y))) {
                 return std::nullopt;
             }
             const WindowLayout layout = CurrentLayout();
@@ -282,18 +281,31 @@ std::optional<InputEvent> SdlPlatform::Translate(const SDL_Event& event) {
             }
             const bool down = event.type == SDL_MOUSEBUTTONDOWN;
             if (down) {
-                if (!OverPlayfield(event.button.x, event.button.y)) {
+                if (heldButtons_ == 0) {
+                    // The first press decides who holds the mouse until every button is up.
+                    mouseOwner_ = OverPlayfield(event.button.x, event.button.y)
+                                      ? MouseOwner::Playfield
+                                      : MouseOwner::Elsewhere;
+                    if (mouseOwner_ == MouseOwner::Playfield) {
+                        SDL_CaptureMouse(SDL_TRUE);
+                    }
+                }
+                heldButtons_ = static_cast<std::int16_t>(heldButtons_ | button);
+                if (mouseOwner_ != MouseOwner::Playfield) {
                     return std::nullopt;
                 }
-                capturedButtons_ = static_cast<std::int16_t>(capturedButtons_ | button);
-                SDL_CaptureMouse(SDL_TRUE);
             } else {
-                if ((capturedButtons_ & button) == 0) {
+                // A release whose press this window never saw belongs to nobody here.
+                if ((heldButtons_ & button) == 0) {
                     return std::nullopt;
                 }
-                capturedButtons_ = static_cast<std::int16_t>(capturedButtons_ & ~button);
-                if (capturedButtons_ == 0) {
-                    SDL_CaptureMouse(SDL_FALSE);
+                const bool toPlayfield = mouseOwner_ == MouseOwner::Playfield;
+                heldButtons_ = static_cast<std::int16_t>(heldButtons_ & ~button);
+                if (heldButtons_ == 0) {
+                    ReleaseCapture();
+                }
+                if (!toPlayfield) {
+                    return std::nullopt;
                 }
             }
             const WindowLayout layout = CurrentLayout();
@@ -317,6 +329,14 @@ std::optional<InputEvent> SdlPlatform::Translate(const SDL_Event& event) {
         default:
             return std::nullopt;
     }
+}
+
+void SdlPlatform::ReleaseCapture() {
+    if (mouseOwner_ == MouseOwner::Playfield) {
+        SDL_CaptureMouse(SDL_FALSE);
+    }
+    mouseOwner_ = MouseOwner::None;
+    heldButtons_ = 0;
 }
 
 bool HasDisplay() {

@@ -61,9 +61,15 @@ class SdlPlatform : public Platform {
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
-    // Buttons whose press began on the playfield: their movements and releases belong to it,
-    // wherever the mouse is by then.
-    std::int16_t capturedButtons_ = 0;
+    // The mouse is captured from the first press until every button is up again, by whatever
+    // lay under that first press. While the playfield holds it, every movement, press and
+    // release goes to the playfield, wherever the mouse is; while the rest of the window holds
+    // it, the playfield gets nothing.
+    enum class MouseOwner { None, Playfield, Elsewhere };
+    // Forgets the capture (the buttons are up, or another window took the mouse).
+    void ReleaseCapture();
+    MouseOwner mouseOwner_ = MouseOwner::None;
+    std::int16_t heldButtons_ = 0;
 
     DropHandler dropHandler_;
     // The window's size and state before it went full screen.

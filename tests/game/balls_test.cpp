@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "game/ball.h"
+#include "game/balls/balls.h"
 #include "game/game.h"
 #include "game/random.h"
 #include "tests/game/game_fakes.h"
@@ -92,7 +92,7 @@ TEST(Speed, GrowsInSinglePrecisionStepsAndStopsAtExactlySix) {
     int frames = 0;
     while (expected < 6.0f) {
         core::PictureBox& p = s.game.PicDisp;
-        UpdateBalls(s.game, p);
+        UpdateBalls(s.game.Balls, s.game.World(p));
         expected = static_cast<float>(static_cast<double>(expected) + 0.0004);
         if (expected > 6.0f) {
             expected = 6.0f;
@@ -103,7 +103,7 @@ TEST(Speed, GrowsInSinglePrecisionStepsAndStopsAtExactlySix) {
     EXPECT_EQ(s.game.Balls[0].Speed, 6.0f);
     // 1.5 + n * 0.0004 reaches 6 after about 11250 single-precision steps.
     EXPECT_NEAR(frames, 11250, 30);
-    UpdateBalls(s.game, s.game.PicDisp);
+    UpdateBalls(s.game.Balls, s.game.World(s.game.PicDisp));
     EXPECT_EQ(s.game.Balls[0].Speed, 6.0f);
 }
 
@@ -112,7 +112,7 @@ TEST(Losing, YOfExactly480StaysAndJustAboveIsRemovedInTheSameFrame) {
     const float justAbove = std::nextafter(480.0f, 1000.0f);
     // Speed 0: the frame's step leaves the position as it is.
     s.FreeBalls({{100, 480.0f}, {200, justAbove}}, 1.0, 0.0f);
-    UpdateBalls(s.game, s.game.PicDisp);
+    UpdateBalls(s.game.Balls, s.game.World(s.game.PicDisp));
     ASSERT_EQ(s.game.Balls.size(), 1u);
     EXPECT_EQ(s.game.Balls[0].X, 100.0f);
     EXPECT_EQ(s.game.Balls[0].Y, 480.0f);
@@ -123,7 +123,7 @@ TEST(Losing, SeveralBallsInOneFrameTheLastBallTakesEachFreedSlot) {
     // Slots 1, 3 and 4 are lost. The scan removes 1 (ball 5 moves in), starts again, removes
     // 3 (ball 4 moves in), starts again and removes 3 once more (ball 4 itself).
     s.FreeBalls({{10, 100}, {11, 490}, {12, 100}, {13, 490}, {14, 495}, {15, 100}}, 1.0, 0.0f);
-    UpdateBalls(s.game, s.game.PicDisp);
+    UpdateBalls(s.game.Balls, s.game.World(s.game.PicDisp));
     std::vector<float> xs;
     for (const BallState& b : s.game.Balls) {
         xs.push_back(b.X);
@@ -137,7 +137,7 @@ TEST(Losing, TheOnlyBallIsReplacedByAStuckOneInTheSameFrame) {
     s.game.PicDisp_MouseMove(0, 0, 222, 0);
     s.FreeBalls({{50, 479}}, 4.7, 2.0f);  // heading down
     const int reseeds = s.random.reseeds;
-    UpdateBalls(s.game, s.game.PicDisp);
+    UpdateBalls(s.game.Balls, s.game.World(s.game.PicDisp));
     ASSERT_EQ(s.game.Balls.size(), 1u);
     EXPECT_EQ(s.game.Balls[0],
               (BallState{222, 426.5f, 1.5f, 0.5 * kAngleRange + kMinAngle, core::kTrue}));
@@ -147,7 +147,7 @@ TEST(Losing, TheOnlyBallIsReplacedByAStuckOneInTheSameFrame) {
 TEST(Losing, OneOfSeveralLeavesNoReplacement) {
     StartedGame s;
     s.FreeBalls({{50, 490}, {60, 100}}, 1.0, 0.0f);
-    UpdateBalls(s.game, s.game.PicDisp);
+    UpdateBalls(s.game.Balls, s.game.World(s.game.PicDisp));
     ASSERT_EQ(s.game.Balls.size(), 1u);
     EXPECT_EQ(s.game.Balls[0].X, 60.0f);
     EXPECT_EQ(s.game.Balls[0].Stuck, core::kFalse);
@@ -155,8 +155,10 @@ TEST(Losing, OneOfSeveralLeavesNoReplacement) {
 
 TEST(Losing, RemoveBallChecksItsIndex) {
     StartedGame s;
-    EXPECT_THROW(RemoveBall(s.game, 1), std::out_of_range);
-    EXPECT_THROW(RemoveBall(s.game, -1), std::out_of_range);
+    EXPECT_THROW(RemoveBall(s.game.Balls, 1, s.game.BallPaddle(), *s.game.random),
+                 std::out_of_range);
+    EXPECT_THROW(RemoveBall(s.game.Balls, -1, s.game.BallPaddle(), *s.game.random),
+                 std::out_of_range);
     EXPECT_EQ(s.game.Balls.size(), 1u);
 }
 
@@ -213,9 +215,9 @@ void ExpectBallsOver(const Game& game, core::PictureBox& p, core::Rgb32 backgrou
 TEST(Drawing, NewBallAtPaddle300IsDrawnAt295And422OverAColouredBackground) {
     StartedGame s;
     s.game.PicDisp_MouseMove(0, 0, 300, 0);
-    ResetBalls(s.game);
+    ResetBalls(s.game.Balls, s.game.BallPaddle(), *s.game.random);
     core::PictureBox field(600, 480, core::MakeColorRef(0x12, 0x34, 0x56));
-    DrawBalls(s.game, s.game.PicBall, s.game.PicBallMask, field);
+    DrawBalls(s.game.Balls, s.game.PicBall, s.game.PicBallMask, field);
     ExpectBallsOver(s.game, field, 0x123456u, {{295, 422}});
 }
 
@@ -224,7 +226,7 @@ TEST(Drawing, HalvesRoundToEvenAndLaterSlotsCoverEarlierOnes) {
     // X - 5 = 17.5 -> 18, Y - 5 = 12.5 -> 12; the second ball overlaps the first.
     s.FreeBalls({{22.5f, 17.5f}, {26, 20}});
     core::PictureBox field(600, 480, core::MakeColorRef(0xA0, 0x10, 0x70));
-    DrawBalls(s.game, s.game.PicBall, s.game.PicBallMask, field);
+    DrawBalls(s.game.Balls, s.game.PicBall, s.game.PicBallMask, field);
     ExpectBallsOver(s.game, field, 0xA01070u, {{18, 12}, {21, 15}});
 }
 
@@ -232,7 +234,7 @@ TEST(Drawing, BallsAreClippedAtEveryEdgeOfThePlayfield) {
     StartedGame s;
     s.FreeBalls({{2, 3}, {598, 240}, {300, 478}, {-3, -4}, {604, 484}, {300, 900}});
     core::PictureBox field(600, 480, core::MakeColorRef(0x40, 0x80, 0xC0));
-    DrawBalls(s.game, s.game.PicBall, s.game.PicBallMask, field);
+    DrawBalls(s.game.Balls, s.game.PicBall, s.game.PicBallMask, field);
     ExpectBallsOver(s.game, field, 0x4080C0u,
                     {{-3, -2}, {593, 235}, {295, 473}, {-8, -9}, {599, 479}, {295, 895}});
 }

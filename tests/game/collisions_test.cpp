@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-#include "game/ball.h"
-#include "game/collisions.h"
+#include "game/balls/balls.h"
+#include "game/balls/collisions.h"
 #include "game/game.h"
 #include "tests/game/game_fakes.h"
 
@@ -22,7 +23,9 @@ constexpr core::Rgb32 kWhitePixel = 0xFFFFFF;
 // One ball at (x, y) with the angle, checked against the board once.
 BallState Check(StartedGame& s, float x, float y, double angle) {
     s.FreeBalls({{x, y}}, angle);
-    CheckCollisions(s.game, 0, s.game.PicDisp);
+    CollisionWorld world = CollisionWorld::For(s.game.BallPaddle(), s.game.Board, s.game.PicDisp);
+    BallRef ball = s.game.Balls[0];
+    CheckCollisions(world, ball.X, ball.Y, ball.Angle);
     return s.game.Balls[0];
 }
 
@@ -131,7 +134,20 @@ TEST(Bricks, CornersAtOrBeyondTheBoardEdgeTestNoCell) {
 TEST(Bricks, FourBricksInOneFrameAndTheBallKeepsItsWay) {
     StartedGame s(MakeBoard({{1, 1, 0}, {1, 2, 0}, {2, 1, 1}, {2, 2, 0}}));
     const std::size_t presents = s.platform.presentTicks.size();
+    // What each refresh shows of the four cells, by their centre pixels: 1 when erased.
+    std::vector<std::string> shown;
+    s.platform.onPresent = [&] {
+        std::string cells;
+        for (const auto& [c, r] :
+             std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 1}, {2, 2}}) {
+            const std::size_t at = static_cast<std::size_t>((15 * r + 7) * 600 + 30 * c + 15);
+            cells += s.platform.lastPresented[at] == kWhitePixel ? '1' : '0';
+        }
+        shown.push_back(cells);
+    };
     const BallState b = Check(s, 60, 30, 1.25);
+    // The corners top-left, bottom-left, top-right, bottom-right, each brick on its own refresh.
+    EXPECT_EQ(shown, (std::vector<std::string>{"1000", "1100", "1110", "1111"}));
     for (const auto& [c, r] : std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 1}, {2, 2}}) {
         EXPECT_EQ(s.game.Board.Cells(c, r).Used, core::kFalse) << c << "," << r;
     }
@@ -163,6 +179,16 @@ TEST(Bricks, UnbreakableStaysAndExplosiveClearsOnlyItsOwnCell) {
     EXPECT_EQ(s.game.Board.Cells(7, 4).Used, core::kTrue);
 }
 
+TEST(Bricks, AnyNonZeroUnbreakableKeepsTheBrick) {
+    core::Board board = MakeBoard({{1, 1, 0}, {3, 1, 0}});
+    board.Bricks[0].Unbreakable = 1;  // not -1, but not false either
+    StartedGame s(board);
+    Check(s, 45, 22, 1.0);
+    DestroyBrick(s.game.Board, s.game.PicDisp, 3, 1);
+    EXPECT_EQ(s.game.Board.Cells(1, 1).Used, core::kTrue);
+    EXPECT_EQ(s.game.Board.Cells(3, 1).Used, core::kTrue);
+}
+
 TEST(Bricks, UsedMeansExactlyMinusOne) {
     core::Board board = MakeBoard({});
     board.Cells(1, 1).Used = 1;
@@ -187,7 +213,7 @@ TEST(Bricks, ACellWhoseBrickIsNotInTheTableIsNeitherDrawnNorHit) {
     EXPECT_EQ(s.game.Board.Cells(4, 1).Used, core::kTrue);
     EXPECT_EQ(s.platform.presentTicks.size(), presents);
 
-    DestroyBrick(s.game, s.game.PicDisp, 3, 1);
+    DestroyBrick(s.game.Board, s.game.PicDisp, 3, 1);
     EXPECT_EQ(s.game.Board.Cells(3, 1).Used, core::kTrue);
 }
 
@@ -198,13 +224,13 @@ TEST(DestroyBrick, ErasesToWhiteKeepsTheIndexAndIgnoresCellsOutsideTheGrid) {
                                           s.game.PicDisp.Image().end());
     for (const auto& [c, r] :
          std::vector<std::pair<int, int>>{{-1, 0}, {20, 0}, {0, -1}, {0, 20}}) {
-        DestroyBrick(s.game, s.game.PicDisp, c, r);
+        DestroyBrick(s.game.Board, s.game.PicDisp, c, r);
     }
-    DestroyBrick(s.game, s.game.PicDisp, 5, 5);  // unbreakable
+    DestroyBrick(s.game.Board, s.game.PicDisp, 5, 5);  // unbreakable
     EXPECT_TRUE(std::equal(before.begin(), before.end(), s.game.PicDisp.Image().begin()));
 
     // The red brick becomes pure white; the cell keeps its brick index.
-    DestroyBrick(s.game, s.game.PicDisp, 2, 3);
+    DestroyBrick(s.game.Board, s.game.PicDisp, 2, 3);
     EXPECT_EQ(s.game.Board.Cells(2, 3).Used, core::kFalse);
     EXPECT_EQ(s.game.Board.Cells(2, 3).BrickIndex, 0);
     for (int y = 45; y < 60; ++y) {

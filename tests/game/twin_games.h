@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/ball.h"
+#include "game/balls/balls.h"
 #include "game/game.h"
 #include "game/random.h"
 #include "shared/board_model.h"

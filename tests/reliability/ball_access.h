@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <span>
 
-#include "game/ball.h"
+#include "game/balls/balls.h"
 #include "game/game.h"
 
 namespace reliability {

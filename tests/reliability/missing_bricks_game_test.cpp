@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/ball.h"
-#include "game/collisions.h"
+#include "game/balls/balls.h"
+#include "game/balls/collisions.h"
 #include "game/game.h"
 #include "shared/board_model.h"
 #include "shared/colour.h"
@@ -93,7 +93,7 @@ TEST(MissingBricksInPlay, AreNeverDrawnNeverHitAndKeptAsLoaded) {
 
     // Hitting them directly does nothing either.
     for (int column = 0; column < core::kColumns; ++column) {
-        game::DestroyBrick(g, g.PicDisp, column, kMissingRow);
+        game::DestroyBrick(g.Board, g.PicDisp, column, kMissingRow);
     }
     EXPECT_EQ(g.Board.Cells, [&] {
         core::BoardCells expected = board.Cells;

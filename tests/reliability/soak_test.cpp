@@ -23,7 +23,7 @@
 #include <sstream>
 #include <string>
 
-#include "game/ball.h"
+#include "game/balls/balls.h"
 #include "game/game.h"
 #include "game/random.h"
 #include "game/replay.h"

@@ -1,14 +1,29 @@
 #include "shared/board_file.h"
 
+#include <dlfcn.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <random>
+
+// Every umask call of the process is counted: the board writer must never set the process's
+// umask, which other threads (the editor has several) would see in the meantime.
+namespace {
+std::atomic<int> umaskCalls{0};
+}  // namespace
+
+extern "C" mode_t umask(mode_t mask) noexcept {
+    ++umaskCalls;
+    using Real = mode_t (*)(mode_t);
+    static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "umask"));
+    return real(mask);
+}
 
 namespace core {
 namespace {
@@ -345,6 +360,54 @@ TEST_F(BoardFileTest, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
                 ::testing::ThrowsMessage<BoardError>(HasSubstr("No such file or directory")));
     EXPECT_EQ(FilesInDir(), (std::vector<std::string>{"folder", "keep.brd"}));
     EXPECT_TRUE(fs::is_empty(Path("folder")));
+}
+
+TEST_F(BoardFileTest, SavingThroughALinkUpdatesTheFileItNamesAndKeepsTheLink) {
+    Board old = MakeBoard(1);
+    fs::create_directory(Path("boards"));
+    SaveBoard(Path("boards/level.brd"), old);
+    fs::create_symlink("boards/level.brd", Path("current.brd"));
+    fs::create_symlink("current.brd", Path("chain.brd"));
+    fs::create_symlink("boards/new.brd", Path("dangling.brd"));
+
+    Board board = MakeBoard(3);
+    SaveBoard(Path("chain.brd"), board);
+    SaveBoard(Path("dangling.brd"), board);
+    EXPECT_TRUE(fs::is_symlink(Path("chain.brd")));
+    EXPECT_TRUE(fs::is_symlink(Path("current.brd")));
+    EXPECT_TRUE(fs::is_symlink(Path("dangling.brd")));
+    for (const char* saved : {"boards/level.brd", "boards/new.brd"}) {
+        Board loaded;
+        LoadBoard(Path(saved), loaded);
+        EXPECT_EQ(loaded, board) << saved;
+    }
+    EXPECT_EQ(FilesInDir(),
+              (std::vector<std::string>{"boards", "chain.brd", "current.brd", "dangling.brd"}));
+}
+
+TEST_F(BoardFileTest, NamesUpToTheLengthLimitSave) {
+    Board board = MakeBoard(1);
+    for (const std::size_t length : {248u, 255u}) {
+        const std::string leaf = std::string(length - 4, 'n') + ".brd";
+        SaveBoard(Path(leaf), board);  // a new file
+        SaveBoard(Path(leaf), board);  // and over it
+        Board loaded;
+        LoadBoard(Path(leaf), loaded);
+        EXPECT_EQ(loaded, board) << length;
+    }
+    EXPECT_EQ(FilesInDir().size(), 2u);
+}
+
+TEST_F(BoardFileTest, NewFilesTakeTheUmaskWithoutTheWriterTouchingIt) {
+    const mode_t before = ::umask(027);
+    umaskCalls = 0;
+    Board board = MakeBoard(1);
+    SaveBoard(Path("new.brd"), board);
+    const int calls = umaskCalls;
+    ::umask(before);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(fs::status(Path("new.brd")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 }  // namespace

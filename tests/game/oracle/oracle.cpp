@@ -5,6 +5,7 @@
 
 #include "shared/board_model.h"
 #include "shared/brick_drawing.h"
+#include "shared/colour.h"
 #include "shared/rounding.h"
 #include "shared/trig.h"
 #include "shared/vb_types.h"
@@ -154,16 +155,26 @@ void CheckCollisions(Game& game, BallVector& balls, std::int32_t index,
 }
 
 void DestroyBrick(Game& game, core::PictureBox& playfield, std::int32_t column, std::int32_t row) {
-    if (OutsideGrid(column, row)) {
+    // 1. A cell outside the grid: nothing.
+    if (row > 19 || row < 0 || column > 19 || column < 0) {
         return;
     }
-    const core::BrickRecord* brick = BrickOf(game, column, row);
-    if (brick == nullptr || brick->Unbreakable != core::kFalse) {
+    // 2. An unbreakable brick (Unbreakable not 0) stays. A brick index outside the table has no
+    // brick to erase either.
+    const std::int32_t index = game.Board.Cells(column, row).BrickIndex;
+    if (index < 0 || static_cast<std::size_t>(index) >= game.Board.Bricks.size()) {
         return;
     }
-    core::DrawBrick(playfield, column * core::kCellWidth, row * core::kCellHeight,
-                    game.Board.Bricks, 0, core::kTrue, core::ErasePattern::White);
-    game.Board.Cells(column, row).Used = core::kFalse;
+    if (game.Board.Bricks[static_cast<std::size_t>(index)].Unbreakable != 0) {
+        return;
+    }
+    // 3. The game's erase paints the whole 30 x 15 cell white; then the cell is no longer used.
+    for (int y = row * 15; y < row * 15 + 15; ++y) {
+        for (int x = column * 30; x < column * 30 + 30; ++x) {
+            playfield.SetPixelV(x, y, core::kWhite);
+        }
+    }
+    game.Board.Cells(column, row).Used = 0;
 }
 
 void DrawBalls(const BallVector& balls, const core::PictureBox& sprite,

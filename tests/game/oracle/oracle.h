@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/ball.h"
+#include "game/balls/balls.h"
 #include "game/game.h"
 #include "shared/picture_box.h"
 

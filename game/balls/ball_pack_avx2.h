@@ -5,7 +5,7 @@
 
 #include <immintrin.h>
 
-#include "game/ball_kernels.h"
+#include "game/balls/ball_kernels.h"
 
 namespace game::detail {
 

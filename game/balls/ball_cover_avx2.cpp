@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/ball.h"
-#include "game/ball_kernels.h"
+#include "game/balls/ball_kernels.h"
+#include "game/balls/balls.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>

@@ -1,22 +1,20 @@
 #pragma once
 
 // Inside the ball code: the pieces the fast frame is made of, shared by the portable loops and
-// the AVX2 ones. Not for use outside game/ (tests excepted, which pin the choices below).
+// the AVX2 ones. Not for use outside game/balls/ (tests excepted, which pin the choices below).
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "game/ball_list.h"
+#include "game/balls/ball_list.h"
+#include "game/balls/balls.h"
+#include "game/balls/collisions.h"
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
 
-namespace game {
-
-struct Game;
-
-namespace detail {
+namespace game::detail {
 
 // Where a ball is drawn, packed in 32 bits for a picture of at most kMostPackedSize pixels a
 // side: for a ball fully inside, its top-left pixel as (y << ColumnBits(width)) | x; for any
@@ -83,47 +81,11 @@ BallKernelOptions& Options();
 // True when the AVX2 loops will run.
 bool UsingAvx2();
 
-// The floor of q, as core::FloorOrCeiling(q, false) gives it (and failing as it does).
-std::int32_t FloorOf(double q);
-
-// The cells a probe can clear: bit c of rows[r] is set when cell (c, r) is used (exactly -1)
-// and refers to a brick of the table that is not unbreakable.
-struct BreakableCells {
-    std::array<std::uint32_t, core::kRows> rows{};
-    int count = 0;
-
-    static BreakableCells Of(const core::Board& board);
-    bool Has(std::int32_t column, std::int32_t row) const {
-        return ((rows[static_cast<std::size_t>(row)] >> column) & 1u) != 0;
-    }
-    void Clear(std::int32_t column, std::int32_t row) {
-        rows[static_cast<std::size_t>(row)] &= ~(1u << column);
-        --count;
-    }
-};
-
-// Rows of pixels the brick probes of a quiet ball can reach: a ball at x in [5, 595] and y in
-// [5, 10000] has its probes in the columns (bit c) columnSpan[floor(x)] and in rows whose
-// breakable cells, as columns, are dangerColumns[min(floor(y), 319)]. Both widen the probe
-// span by a pixel, far more than the rounding of the quotients can move a probe, so a ball
-// with no bit in common between them cannot clear a brick.
-inline constexpr int kSpanWidth = 600;
-inline constexpr int kDangerRows = 320;
-const std::array<std::int32_t, kSpanWidth>& ColumnSpan();
-
 // What a frame's move needs besides the balls, computed once per UpdateBalls.
 struct MoveContext {
-    Game* game;
-    core::PictureBox* playfield;
-    BreakableCells cells;
-    // Breakable columns near each pixel row, as at the start of the frame. Bricks destroyed
-    // since only make it cautious.
-    std::array<std::int32_t, kDangerRows> dangerColumns;
+    // The rules for the free balls, with the paddle, board and playfield.
+    CollisionWorld collisions;
     float stuckX;  // PaddleX as a float: where stuck balls go
-    double paddleLeft;
-    double paddleRight;
-    double paddleTop;
-    double paddleY;
     // No ball is stuck: the loops need not look. Otherwise they note whether they saw one.
     bool noneStuck;
     bool sawStuck;
@@ -137,11 +99,7 @@ struct MoveContext {
     std::vector<std::uint32_t>* lost;
 };
 
-MoveContext MakeMoveContext(Game& game, core::PictureBox& playfield);
-
-// Walls, top, paddle and bricks for one free ball, exactly as the rules read; may destroy
-// bricks. Changes x, y and angle.
-void Collide(MoveContext& m, float& x, float& y, double& angle);
+MoveContext MakeMoveContext(const BallWorld& world);
 
 // One ball's whole step (stuck or free): the rules read straight, using the cached cos and sin
 // only when nothing changed the angle. Returns true when the ball ends below the playfield.
@@ -203,5 +161,4 @@ void DrawBackToFrontPortable(const PackedPosition* positions, std::size_t n,
 void DrawBackToFrontAvx2(const PackedPosition* positions, std::size_t n, const SpriteShape& shape,
                          core::PictureBox& destination);
 
-}  // namespace detail
-}  // namespace game
+}  // namespace game::detail

@@ -1,12 +1,12 @@
-#include "game/ball.h"
+#include "game/balls/balls.h"
 
 #include <array>
 #include <cstddef>
 #include <utility>
 #include <vector>
 
-#include "game/ball_kernels.h"
-#include "game/game.h"
+#include "game/balls/ball_kernels.h"
+#include "game/balls/ball_rules.h"
 
 namespace game {
 
@@ -14,61 +14,62 @@ namespace {
 
 // Fills the last slot with a new ball waiting on the paddle, one pixel above its top edge, with
 // a random upward angle between 10 and 170 degrees.
-void SpawnInLastSlot(Game& game) {
-    game.random->Randomize();
-    BallRef ball = game.Balls.back();
-    ball.X = static_cast<float>(game.PaddleX);
-    ball.Y = static_cast<float>(game.PaddleY - game.PaddleHeight / 2.0 - BallSize / 2.0 - 1);
+void SpawnInLastSlot(BallList& balls, const Paddle& paddle, Random& random) {
+    random.Randomize();
+    BallRef ball = balls.back();
+    ball.X = static_cast<float>(paddle.X);
+    ball.Y = rules::SpawnY(paddle);
     ball.Speed = kStartSpeed;
-    ball.Angle = static_cast<double>(game.random->Rnd()) * kAngleRange + kMinAngle;
+    ball.Angle = rules::SpawnAngle(random.Rnd());
     ball.Stuck = core::kTrue;
 }
 
 }  // namespace
 
-void ResetBalls(Game& game) {
-    game.Balls.resize(1);
-    SpawnInLastSlot(game);
+void ResetBalls(BallList& balls, const Paddle& paddle, Random& random) {
+    balls.resize(1);
+    SpawnInLastSlot(balls, paddle, random);
 }
 
-void AddBall(Game& game) {
-    game.Balls.resize(game.Balls.size() + 1);
-    SpawnInLastSlot(game);
+void AddBall(BallList& balls, const Paddle& paddle, Random& random) {
+    balls.resize(balls.size() + 1);
+    SpawnInLastSlot(balls, paddle, random);
 }
 
-void ReleaseBalls(Game& game) {
+void ReleaseBalls(BallList& balls) {
     // Only Stuck changes, so the cached cos and sin stay good.
-    const BallList::Columns b = game.Balls.Raw();
-    for (std::size_t i = 0; i < game.Balls.size(); ++i) {
+    const BallList::Columns b = balls.Raw();
+    for (std::size_t i = 0; i < balls.size(); ++i) {
         b.Stuck[i] = core::kFalse;
     }
-    game.Balls.SetNoneStuck();
+    balls.SetNoneStuck();
 }
 
-void RemoveBall(Game& game, std::int32_t index) {
+void RemoveBall(BallList& balls, std::int32_t index, const Paddle& paddle, Random& random) {
     const std::size_t slot = static_cast<std::size_t>(index);
-    if (index < 0 || slot >= game.Balls.size()) {
-        static_cast<void>(game.Balls.at(slot));  // reports the bad index
+    if (index < 0 || slot >= balls.size()) {
+        static_cast<void>(balls.at(slot));  // reports the bad index
     }
-    const std::size_t last = game.Balls.size() - 1;
-    game.Balls.CopySlot(slot, last);
+    const std::size_t last = balls.size() - 1;
+    balls.CopySlot(slot, last);
     if (last == 0) {
         // The list never becomes empty: the lost ball is replaced by a new one on the paddle.
-        ResetBalls(game);
+        ResetBalls(balls, paddle, random);
     } else {
-        game.Balls.PopBack();
+        balls.PopBack();
     }
 }
 
-void UpdateBalls(Game& game, core::PictureBox& playfield) {
+void UpdateBalls(BallList& balls, const BallWorld& world) {
+    core::PictureBox& playfield = world.playfield;
     static thread_local std::vector<std::uint32_t> lost;
     lost.clear();
-    const bool noneStuck = game.Balls.NoneStuck();
+    const bool noneStuck = balls.NoneStuck();
     // Every ball is stepped first: the bound is read once, before any removal.
-    const std::size_t n = game.Balls.size();
-    const BallList::Columns b = game.Balls.Raw();
-    const std::uint64_t touches = game.Balls.Touches();
-    detail::MoveContext m = detail::MakeMoveContext(game, playfield);
+    const std::size_t n = balls.size();
+    const BallList::Columns b = balls.Raw();
+    const std::uint64_t touches = balls.Touches();
+    detail::MoveContext m = detail::MakeMoveContext(world);
     m.noneStuck = noneStuck;
     m.lost = &lost;
     if (playfield.Width() >= BallSize && playfield.Height() >= BallSize &&
@@ -91,26 +92,25 @@ void UpdateBalls(Game& game, core::PictureBox& playfield) {
     // increasing order, each until the ball in it stays; a slot beyond the shrunken list has
     // been dealt with when its ball was moved.
     for (const std::uint32_t slot : lost) {
-        while (slot < game.Balls.size() && std::as_const(game.Balls).Raw().Y[slot] > kLostBelow) {
-            RemoveBall(game, static_cast<std::int32_t>(slot));
+        while (slot < balls.size() && rules::IsLost(std::as_const(balls).Raw().Y[slot])) {
+            RemoveBall(balls, static_cast<std::int32_t>(slot), world.paddle, world.random);
         }
     }
     // The notes hold unless something besides the moves of the removals (which carry them
     // along) changed the list: a new ball after the last one was lost.
-    if (game.Balls.Touches() == touches) {
+    if (balls.Touches() == touches) {
         if (m.packed != nullptr && m.packedAll) {
-            game.Balls.SetPacked(m.width, m.height);
+            balls.SetPacked(m.width, m.height);
         }
         // Every stuck ball goes through StepBall, which notes it.
         if (noneStuck || !m.sawStuck) {
-            game.Balls.SetNoneStuck();
+            balls.SetNoneStuck();
         }
     }
 }
 
-void DrawBalls(const Game& game, const core::PictureBox& sprite, const core::PictureBox& mask,
+void DrawBalls(const BallList& balls, const core::PictureBox& sprite, const core::PictureBox& mask,
                core::PictureBox& destination) {
-    const BallList& balls = game.Balls;
     const detail::SpriteShape shape = detail::ShapeOf(sprite, mask, destination);
     const bool avx2 = detail::UsingAvx2();
     const int width = destination.Width();

@@ -28,16 +28,15 @@
 #include <utility>
 #include <vector>
 
-#include "game/ball.h"
-#include "game/ball_kernels.h"
-#include "game/game.h"
+#include "game/balls/ball_kernels.h"
+#include "game/balls/balls.h"
 #include "shared/rounding.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VANTOR_X86_KERNELS 1
 #include <immintrin.h>
 
-#include "game/ball_pack_avx2.h"
+#include "game/balls/ball_pack_avx2.h"
 #endif
 
 namespace game::detail {

@@ -21,27 +21,24 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/ball.h"
-#include "game/ball_kernels.h"
-#include "game/collisions.h"
-#include "game/game.h"
-#include "shared/rounding.h"
-#include "shared/trig.h"
+#include "game/balls/ball_kernels.h"
+#include "game/balls/ball_rules.h"
+#include "game/balls/balls.h"
+#include "game/balls/collisions.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VANTOR_X86_KERNELS 1
 #include <immintrin.h>
 
-#include "game/ball_pack_avx2.h"
+#include "game/balls/ball_pack_avx2.h"
+#include "game/balls/ball_rules_avx2.h"
 #endif
 
 namespace game::detail {
 
 namespace {
 
-constexpr double kHalf = BallSize / 2.0;
-// Positions beyond this are handled by StepBall, which keeps the floor helper's failures.
-constexpr double kQuietLimit = 10000.0;
+constexpr double kHalf = rules::kHalf;
 
 bool CpuHasAvx2() {
 #ifdef VANTOR_X86_KERNELS
@@ -50,10 +47,6 @@ bool CpuHasAvx2() {
 #else
     return false;
 #endif
-}
-
-bool OutsideGrid(std::int32_t column, std::int32_t row) {
-    return row > 19 || row < 0 || column > 19 || column < 0;
 }
 
 }  // namespace
@@ -67,85 +60,10 @@ bool UsingAvx2() {
     return Options().kernels == Kernels::Auto && CpuHasAvx2();
 }
 
-// FloorOrCeiling(q, false) is the floor of q for every q it accepts (-32768 <= q <= 32767):
-// its half-up rounding gives the floor or the ceiling of q, and it steps from there by the sign
-// of q - c, which a subtraction never gets wrong. Within that range the floor is taken
-// directly; outside it the helper runs, to fail exactly as it does.
-std::int32_t FloorOf(double q) {
-    if (q >= -32768.0 && q <= 32767.0) {
-        return static_cast<std::int32_t>(std::floor(q));
-    }
-    return core::FloorOrCeiling(q, core::kFalse);
-}
-
-BreakableCells BreakableCells::Of(const core::Board& board) {
-    BreakableCells cells;
-    for (int row = 0; row < core::kRows; ++row) {
-        for (int column = 0; column < core::kColumns; ++column) {
-            const core::BoardCell& cell = board.Cells(column, row);
-            if (cell.Used != core::kTrue) {
-                continue;
-            }
-            const core::BrickRecord* brick = board.FindBrick(cell.BrickIndex);
-            if (brick == nullptr || brick->Unbreakable != core::kFalse) {
-                continue;
-            }
-            cells.rows[static_cast<std::size_t>(row)] |= 1u << column;
-            ++cells.count;
-        }
-    }
-    return cells;
-}
-
-namespace {
-
-// Grid lines [lo, hi] (cell size `size`, count `count`) touched by pixels p - 6 .. p + 6.
-std::uint32_t SpanBits(int p, int size, int count) {
-    std::uint32_t bits = 0;
-    for (int line = 0; line < count; ++line) {
-        const int from = line * size;
-        const int to = from + size - 1;
-        if (p + 6 >= from && p - 6 <= to) {
-            bits |= 1u << line;
-        }
-    }
-    return bits;
-}
-
-}  // namespace
-
-const std::array<std::int32_t, kSpanWidth>& ColumnSpan() {
-    static const std::array<std::int32_t, kSpanWidth> span = [] {
-        std::array<std::int32_t, kSpanWidth> s{};
-        for (int p = 0; p < kSpanWidth; ++p) {
-            s[static_cast<std::size_t>(p)] =
-                static_cast<std::int32_t>(SpanBits(p, core::kCellWidth, core::kColumns));
-        }
-        return s;
-    }();
-    return span;
-}
-
-MoveContext MakeMoveContext(Game& game, core::PictureBox& playfield) {
+MoveContext MakeMoveContext(const BallWorld& world) {
     MoveContext m{};
-    m.game = &game;
-    m.playfield = &playfield;
-    m.cells = BreakableCells::Of(game.Board);
-    for (int q = 0; q < kDangerRows; ++q) {
-        const std::uint32_t rows = SpanBits(q, core::kCellHeight, core::kRows);
-        std::uint32_t columns = 0;
-        for (int row = 0; row < core::kRows; ++row) {
-            if (((rows >> row) & 1u) != 0) {
-                columns |= m.cells.rows[static_cast<std::size_t>(row)];
-            }
-        }
-        m.dangerColumns[static_cast<std::size_t>(q)] = static_cast<std::int32_t>(columns);
-    }
-    m.stuckX = static_cast<float>(game.PaddleX);
-    m.paddleLeft = game.PaddleX - game.PaddleWidth / 2.0;
-    m.paddleRight = game.PaddleX + game.PaddleWidth / 2.0;
-    m.paddleTop = game.PaddleY - game.PaddleHeight / 2.0;
-    m.paddleY = game.PaddleY;
+    m.collisions = CollisionWorld::For(world.paddle, world.board, world.playfield);
+    m.stuckX = static_cast<float>(world.paddle.X);
     m.noneStuck = false;
     m.sawStuck = false;
     m.packed = nullptr;
@@ -156,101 +74,25 @@ MoveContext MakeMoveContext(Game& game, core::PictureBox& playfield) {
     return m;
 }
 
-namespace {
-
-// Whether a ball at x in [5, 595], y in [5, 10000] may have a probe in a breakable cell.
-[[gnu::always_inline]] inline bool ProbesMayClear(const MoveContext& m, double x, double y) {
-    if (m.cells.count == 0) {
-        return false;
-    }
-    const auto column = static_cast<std::size_t>(x);
-    const auto row = static_cast<std::size_t>(std::min(y, kDangerRows - 1.0));
-    return (m.dangerColumns[row] & ColumnSpan()[column]) != 0;
-}
-
-}  // namespace
-
-void Collide(MoveContext& m, float& x, float& y, double& angle) {
-    Game& game = *m.game;
-
-    // Side walls, at most one per call; X = 5 and X = 595 still count as inside.
-    if (static_cast<double>(x) - kHalf < 0) {
-        x = static_cast<float>(kHalf + 1);
-        angle = kPi - angle;
-    } else if (static_cast<double>(x) + kHalf > kPlayfieldWidth) {
-        x = static_cast<float>(kPlayfieldWidth - kHalf - 1);
-        angle = kPi - angle;
-    }
-
-    // Top wall, independent of the sides: a ball in a top corner is reflected on both axes.
-    if (static_cast<double>(y) - kHalf < 0) {
-        y = static_cast<float>(kHalf + 1);
-        angle = kTwoPi - angle;
-    }
-
-    // Paddle. Its lower bound is the paddle's centre line, not its lower edge, and the ball's
-    // direction is not looked at. The new angle runs linearly from 170 degrees at the paddle's
-    // left end to 10 degrees at its right end.
-    const double px = static_cast<double>(x);
-    const double py = static_cast<double>(y);
-    if (px + kHalf >= m.paddleLeft && px - kHalf <= m.paddleRight && py + kHalf >= m.paddleTop &&
-        py - kHalf <= m.paddleY) {
-        angle = (1 - (px + kHalf - m.paddleLeft) / (game.PaddleWidth + BallSize)) * kAngleRange +
-                kMinAngle;
-    }
-
-    // The paddle moved nothing, so px and py are still the position. After the walls x lies in
-    // [5, 595] unless it is NaN, and y is at least 5 unless NaN; with y not beyond the quiet
-    // limit either, the probes cannot fail, and when they cannot reach a
-    // breakable brick they do nothing at all.
-    if (px >= kHalf && px <= kPlayfieldWidth - kHalf && py >= kHalf && py <= kQuietLimit &&
-        !ProbesMayClear(m, px, py)) {
-        return;
-    }
-
-    // Bricks: the corners top-left, bottom-left, top-right, bottom-right. A corner on a cell
-    // boundary counts in the cell to the right of or below it.
-    for (std::int32_t dx = -5; dx <= 5; dx += BallSize) {
-        for (std::int32_t dy = -5; dy <= 5; dy += BallSize) {
-            const std::int32_t column = FloorOf((static_cast<double>(x) + dx) / core::kCellWidth);
-            const std::int32_t row = FloorOf((static_cast<double>(y) + dy) / core::kCellHeight);
-            if (OutsideGrid(column, row) || !m.cells.Has(column, row)) {
-                continue;
-            }
-            core::PictureBox& playfield = *m.playfield;
-            playfield.Cls();
-            DestroyBrick(game, playfield, column, row);
-            m.cells.Clear(column, row);
-            playfield.Refresh();
-            // The erased cell becomes part of the background, so every later frame starts from
-            // the board without this brick.
-            playfield.InstallImageAsPicture();
-        }
-    }
-}
-
 bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i) {
     if (b.Stuck[i] != core::kFalse) {
         // A stuck ball follows the paddle; nothing else.
         m.sawStuck = true;
         b.X[i] = m.stuckX;
-        return b.Y[i] > kLostBelow;
+        return rules::IsLost(b.Y[i]);
     }
     const double before = b.Angle[i];
     // Collisions are judged on the position the ball reached in the previous frame.
-    Collide(m, b.X[i], b.Y[i], b.Angle[i]);
+    CheckCollisions(m.collisions, b.X[i], b.Y[i], b.Angle[i]);
     if (std::isnan(b.Cos[i]) || !(b.Angle[i] == before)) {
-        // The same bits on every machine and in the browser, unlike the C library's.
-        core::SinCos(kTwoPi - b.Angle[i], b.Sin[i], b.Cos[i]);
+        b.Cos[i] = rules::DirectionCos(b.Angle[i]);
+        b.Sin[i] = rules::DirectionSin(b.Angle[i]);
     }
     const double speed = static_cast<double>(b.Speed[i]);
-    b.X[i] = static_cast<float>(static_cast<double>(b.X[i]) + speed * b.Cos[i]);
-    b.Y[i] = static_cast<float>(static_cast<double>(b.Y[i]) + speed * b.Sin[i]);
-    b.Speed[i] = static_cast<float>(speed + kAcceleration);
-    if (b.Speed[i] > kMaxSpeed) {
-        b.Speed[i] = kMaxSpeed;
-    }
-    return b.Y[i] > kLostBelow;
+    b.X[i] = rules::Advance(static_cast<double>(b.X[i]), speed, b.Cos[i]);
+    b.Y[i] = rules::Advance(static_cast<double>(b.Y[i]), speed, b.Sin[i]);
+    b.Speed[i] = rules::Accelerate(speed);
+    return rules::IsLost(b.Y[i]);
 }
 
 namespace {
@@ -258,14 +100,11 @@ namespace {
 // The quiet test of the header comment, on one ball. x and y are the ball's position, c its
 // cached cos (NaN when unknown).
 [[gnu::always_inline]] inline bool Quiet(const MoveContext& m, double x, double y, double c) {
-    const bool walls =
-        x - kHalf >= 0 && x + kHalf <= kPlayfieldWidth && y - kHalf >= 0 && y <= kQuietLimit;
-    if (!walls || std::isnan(c)) {
+    if (!rules::InsideWalls(x, y) || !(y <= kQuietLimit) || std::isnan(c)) {
         return false;
     }
-    const bool paddle = x + kHalf >= m.paddleLeft && x - kHalf <= m.paddleRight &&
-                        y + kHalf >= m.paddleTop && y - kHalf <= m.paddleY;
-    return !paddle && !ProbesMayClear(m, x, y);
+    const CollisionWorld& w = m.collisions;
+    return !rules::TouchesPaddle(w.edges, x, y) && !w.ProbesMayClear(x, y);
 }
 
 // One ball, quiet or not. Returns true when it ends below the playfield.
@@ -276,13 +115,10 @@ namespace {
         const double y = static_cast<double>(b.Y[i]);
         if (Quiet(m, x, y, b.Cos[i])) {
             const double speed = static_cast<double>(b.Speed[i]);
-            b.X[i] = static_cast<float>(x + speed * b.Cos[i]);
-            b.Y[i] = static_cast<float>(y + speed * b.Sin[i]);
-            b.Speed[i] = static_cast<float>(speed + kAcceleration);
-            if (b.Speed[i] > kMaxSpeed) {
-                b.Speed[i] = kMaxSpeed;
-            }
-            return b.Y[i] > kLostBelow;
+            b.X[i] = rules::Advance(x, speed, b.Cos[i]);
+            b.Y[i] = rules::Advance(y, speed, b.Sin[i]);
+            b.Speed[i] = rules::Accelerate(speed);
+            return rules::IsLost(b.Y[i]);
         }
     }
     return StepBall(m, b, i);
@@ -378,18 +214,10 @@ class Deferred {
 // group goes ball by ball through StepOne, in slot order.
 __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallList::Columns& b,
                                                    std::size_t n) {
-    const __m256d half = _mm256_set1_pd(kHalf);
+    const rules::Rules4 rules4 = rules::MakeRules4(m.collisions.edges);
     const __m256d zero = _mm256_setzero_pd();
-    const __m256d width = _mm256_set1_pd(kPlayfieldWidth);
     const __m256d limit = _mm256_set1_pd(kQuietLimit);
     const __m256d negativeLimit = _mm256_set1_pd(-kQuietLimit);
-    const __m256d left = _mm256_set1_pd(m.paddleLeft);
-    const __m256d right = _mm256_set1_pd(m.paddleRight);
-    const __m256d top = _mm256_set1_pd(m.paddleTop);
-    const __m256d paddleY = _mm256_set1_pd(m.paddleY);
-    const __m256d acceleration = _mm256_set1_pd(kAcceleration);
-    const __m128 maxSpeed = _mm_set1_ps(kMaxSpeed);
-    const __m128 lostBelow = _mm_set1_ps(kLostBelow);
 
     const __m256d lastColumn = _mm256_set1_pd(kSpanWidth - 1);
     const __m256d lastRow = _mm256_set1_pd(kDangerRows - 1);
@@ -404,8 +232,8 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
     const core::VbBool* const stuckFlags = b.Stuck;
     const double* const coss = b.Cos;
     const double* const sins = b.Sin;
-    const std::int32_t* const danger = m.dangerColumns.data();
-    bool bricks = m.cells.count > 0;
+    const std::int32_t* const danger = m.collisions.dangerColumns.data();
+    bool bricks = m.collisions.cells.count > 0;
     PackedPosition* const packed = m.packed;
     PackFour pack;
     MakePackFour(pack, m.width, m.height);
@@ -419,21 +247,11 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
         const __m256d x = _mm256_cvtps_pd(_mm_loadu_ps(xs + i));
         const __m256d y = _mm256_cvtps_pd(_mm_loadu_ps(ys + i));
         const __m256d c = _mm256_loadu_pd(coss + i);
-        const __m256d xl = _mm256_sub_pd(x, half);
-        const __m256d xr = _mm256_add_pd(x, half);
-        const __m256d yt = _mm256_sub_pd(y, half);
-        const __m256d yb = _mm256_add_pd(y, half);
         // Quiet lanes, as in Quiet().
-        __m256d quiet = _mm256_and_pd(_mm256_cmp_pd(xl, zero, _CMP_GE_OQ),
-                                      _mm256_cmp_pd(xr, width, _CMP_LE_OQ));
-        quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(yt, zero, _CMP_GE_OQ));
+        __m256d quiet = rules::InsideWalls4(rules4, x, y);
         quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(y, limit, _CMP_LE_OQ));
         quiet = _mm256_and_pd(quiet, _mm256_cmp_pd(c, c, _CMP_ORD_Q));
-        __m256d paddle = _mm256_and_pd(_mm256_cmp_pd(xr, left, _CMP_GE_OQ),
-                                       _mm256_cmp_pd(xl, right, _CMP_LE_OQ));
-        paddle = _mm256_and_pd(paddle, _mm256_cmp_pd(yb, top, _CMP_GE_OQ));
-        paddle = _mm256_and_pd(paddle, _mm256_cmp_pd(yt, paddleY, _CMP_LE_OQ));
-        quiet = _mm256_andnot_pd(paddle, quiet);
+        quiet = _mm256_andnot_pd(rules::TouchesPaddle4(rules4, x, y), quiet);
         if (bricks) {
             // Table indexes, pinned into the tables for every lane (a NaN becomes 0); only
             // the quiet lanes' results count, and for them no pinning happens.
@@ -456,10 +274,9 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
 
         const __m256d speed = _mm256_cvtps_pd(_mm_loadu_ps(speeds + i));
         const __m256d s = _mm256_loadu_pd(sins + i);
-        const __m128 nx = _mm256_cvtpd_ps(_mm256_add_pd(x, _mm256_mul_pd(speed, c)));
-        const __m128 ny = _mm256_cvtpd_ps(_mm256_add_pd(y, _mm256_mul_pd(speed, s)));
-        // min(6, v) is v unless 6 < v, which is "if Speed > 6 then Speed = 6" (a NaN stays).
-        const __m128 ns = _mm_min_ps(maxSpeed, _mm256_cvtpd_ps(_mm256_add_pd(speed, acceleration)));
+        const __m128 nx = rules::Advance4(x, speed, c);
+        const __m128 ny = rules::Advance4(y, speed, s);
+        const __m128 ns = rules::Accelerate4(rules4, speed);
         if (quietLanes == 0xF) {
             _mm_storeu_ps(xs + i, nx);
             _mm_storeu_ps(ys + i, ny);
@@ -470,7 +287,7 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
                                  PackFourBalls(pack, nx, ny, ok));
                 packedOk &= ok;
             }
-            const int lost = _mm_movemask_ps(_mm_cmpgt_ps(ny, lostBelow));
+            const int lost = rules::IsLost4(rules4, ny);
             if (lost != 0) {
                 for (int j = 0; j < 4; ++j) {
                     if (((lost >> j) & 1) != 0) {
@@ -505,7 +322,7 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
                 xs[i + j] = tx[j];
                 ys[i + j] = ty[j];
                 speeds[i + j] = ts[j];
-                lost = ty[j] > kLostBelow;
+                lost = rules::IsLost(ty[j]);
             } else if (((deferrable >> j) & 1) != 0) {
                 deferred.Add(i + j);
                 continue;
@@ -523,7 +340,7 @@ __attribute__((target("avx2"))) void MoveBallsAvx2(MoveContext& m, const BallLis
                              PackFourBalls(pack, _mm_loadu_ps(xs + i), _mm_loadu_ps(ys + i), ok));
             packedOk &= ok;
         }
-        bricks = m.cells.count > 0;
+        bricks = m.collisions.cells.count > 0;
     }
     m.packedAll = m.packedAll && packedOk == 0xF;
     deferred.StepAll();

@@ -1,4 +1,4 @@
-#include "game/ball_list.h"
+#include "game/balls/ball_list.h"
 
 #include <cstdlib>
 #include <new>
