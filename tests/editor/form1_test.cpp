@@ -497,6 +497,25 @@ TEST_F(Form1Test, LoadingABoardFirstMakesPaintingPossibleAtOnce) {
     EXPECT_EQ(ViewPixel(10, 10), core::MakeColorRef(200, 10, 10));
 }
 
+TEST_F(Form1Test, LoadingOverAPaintedBoardShowsOnlyTheLoadedBoard) {
+    core::Board file;
+    file.Bricks = {SolidBrick(0, 200, 10, 10)};
+    file.Cells(7, 9) = {core::kTrue, 0};
+    WriteBoardFile(Path("other.brd"), file);
+
+    MakeBusyEditor();  // cells (1, 1) and (3, 3) painted with a brick the loaded board lacks
+    LoadBoardFile(Path("other.brd"));
+    ASSERT_TRUE(dialogs_.messages.empty());
+
+    core::Board fresh;
+    ScriptedDialogs freshDialogs;
+    Form1 second(fresh, freshDialogs);
+    freshDialogs.Choose(Path("other.brd"));
+    second.cmdLoadBoard_Click();
+    EXPECT_EQ(Pixels(View().Picture()),
+              Pixels(second.findChild<PictureView*>(QStringLiteral("PicDisp"))->Picture()));
+}
+
 TEST_F(Form1Test, ABrickWithBothFlagsShowsExplosiveUntilAnOptionIsClicked) {
     core::Board file;
     file.Bricks = {SolidBrick(0, 1, 2, 3)};
