@@ -9,6 +9,8 @@
 #   make install install the programs and their desktop files under PREFIX (default /usr/local),
 #                into DESTDIR when it is set
 #   make package build the Debian package build/vantor_VERSION_ARCH.deb
+#   make web     build the game for the browser into build/web (Emscripten)
+#   make web-run build it and serve it on 127.0.0.1 (WEB_PORT, default 8000)
 
 JOBS      ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
@@ -16,11 +18,14 @@ TEST_DIR  := build/test
 REL_DIR   := build/release
 FUZZ_DIR  := build/fuzz
 SOAK_DIR  := build/soak
+WEB_DIR   := build/web
+WEB_PORT  ?= 8000
 FUZZ_SECONDS ?= 60
 PREFIX    ?= /usr/local
 SOURCES    = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: deps run editor test bench format format-check release test-build fuzz soak install package
+.PHONY: deps run editor test bench format format-check release test-build fuzz soak install package \
+        web web-run web-if-available
 
 deps:
 	@scripts/install-deps.sh
@@ -48,8 +53,9 @@ test-build: deps
 	    -DVANTOR_SANITIZE=ON -DVANTOR_WERROR=ON >/dev/null
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 
-# After the tests, each fuzz target runs briefly from the inputs collected so far.
-test: test-build format-check
+# After the tests, each fuzz target runs briefly from the inputs collected so far. The browser
+# build comes first, when Emscripten is there, so that its tests run too.
+test: test-build web-if-available format-check
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 	@FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ_DIR) fuzz/run.sh 20
 
@@ -64,6 +70,26 @@ soak: deps
 
 bench: release
 	@for b in $(REL_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.2 --benchmark_repetitions=3 --benchmark_display_aggregates_only=true || exit 1; done
+
+# The browser build plays the default board the native build makes with brdtool (in the test
+# configuration, which make test builds anyway).
+web: deps
+	@cmake -S . -B $(TEST_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
+	    -DVANTOR_SANITIZE=ON -DVANTOR_WERROR=ON >/dev/null
+	@cmake --build $(TEST_DIR) -j $(JOBS) --target default_board
+	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_DIR) -G "$(GENERATOR)" \
+	    -DCMAKE_BUILD_TYPE=Release -DVANTOR_TOOLS=OFF -DVANTOR_EDITOR=OFF -DVANTOR_TESTS=OFF \
+	    -DVANTOR_WERROR=ON -DVANTOR_DEFAULT_BOARD=$(CURDIR)/$(TEST_DIR)/assets/board.brd \
+	    $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache) >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS)
+
+web-if-available:
+	@if command -v emcmake >/dev/null 2>&1; then $(MAKE) --no-print-directory web; \
+	else echo "Emscripten is not installed: the browser build and its tests are skipped"; fi
+
+web-run: web
+	@echo "Vantor in the browser: http://127.0.0.1:$(WEB_PORT)/index.html (Ctrl+C stops)"
+	@cd $(WEB_DIR) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
 format-check:
 	@clang-format --dry-run --Werror $(SOURCES)

@@ -1,9 +1,11 @@
 #include "game/replay.h"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace game {
@@ -36,10 +38,24 @@ std::vector<std::string_view> Tokens(std::string_view line) {
 constexpr double kLargestMove = 1.0e9;
 constexpr std::uint64_t kMostFrames = 1'000'000'000'000ull;
 
+// A decimal number as std::from_chars reads one (no space, no '+', no hex), through strtod
+// because not every C++ library the game is built with has from_chars for doubles. The program
+// never changes the C locale, so the decimal point is always '.'.
+bool ParseDecimal(std::string_view token, double& out) {
+    if (token.empty() || token.front() == '+' ||
+        token.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
+        return false;
+    }
+    const std::string text(token);
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtod(text.c_str(), &end);
+    return errno == 0 && end == text.c_str() + text.size();
+}
+
 double ParseX(std::string_view token, int line) {
     double x = 0;
-    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), x);
-    if (error != std::errc() || end != token.data() + token.size() || !std::isfinite(x)) {
+    if (!ParseDecimal(token, x) || !std::isfinite(x)) {
         Fail(line, "move needs a number, got '" + std::string(token) + "'");
     }
     if (std::fabs(x) > kLargestMove) {

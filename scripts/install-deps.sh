@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-apps x11-utils python3
   dpkg-dev fakeroot file lintian desktop-file-utils appstream libxml2-utils man-db
+  emscripten node-acorn chromium
 )
 
 missing=()

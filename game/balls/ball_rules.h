@@ -18,6 +18,7 @@
 #include "game/balls/balls.h"
 #include "shared/board_model.h"
 #include "shared/rounding.h"
+#include "shared/trig.h"
 #include "shared/vb_types.h"
 
 namespace game::rules {
@@ -93,11 +94,13 @@ inline double PaddleAngle(const PaddleEdges& p, double x) {
 // --- Moving ---
 
 // The direction of travel: a frame moves a ball by Speed times these.
+// The project's own sine and cosine: the C libraries' differ in the last bit between machines
+// and in the browser build; these are correctly rounded, the same bits everywhere.
 inline double DirectionCos(double angle) {
-    return std::cos(kTwoPi - angle);
+    return core::Cos(kTwoPi - angle);
 }
 inline double DirectionSin(double angle) {
-    return std::sin(kTwoPi - angle);
+    return core::Sin(kTwoPi - angle);
 }
 
 // One coordinate's step: position + speed x direction, stored in single precision.

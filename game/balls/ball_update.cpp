@@ -38,7 +38,8 @@ namespace game::detail {
 
 namespace {
 
-constexpr double kHalf = rules::kHalf;
+// Used by the AVX2 loops only; a build without them (the browser, other processors) has none.
+[[maybe_unused]] constexpr double kHalf = rules::kHalf;
 
 bool CpuHasAvx2() {
 #ifdef VANTOR_X86_KERNELS

@@ -1,0 +1,200 @@
+// The page around the game: it scales the canvas, turns pointer, key and file events into calls
+// of the game's exported functions, and gives the game its waits, its caption and its screen.
+'use strict';
+
+(function () {
+  const canvas = document.getElementById('playfield');
+  const context = canvas.getContext('2d', { alpha: false });
+  const caption = document.getElementById('caption');
+  const message = document.getElementById('message');
+  const boardFile = document.getElementById('boardFile');
+  const stage = document.getElementById('stage');
+  const kWidth = 600;
+  const kHeight = 480;
+  let image = null;
+  let wake = null;
+  let scale = 1;
+  let ready = false;
+  let startTimer = null;
+  const timerChannel = new MessageChannel();
+  timerChannel.port1.onmessage = () => {
+    if (startTimer) startTimer();
+    startTimer = null;
+  };
+
+  // The largest whole multiple of the playfield that fits, in device pixels, so every game
+  // pixel stays a sharp square.
+  function fit() {
+    const ratio = window.devicePixelRatio || 1;
+    const width = stage.clientWidth * ratio;
+    const height = stage.clientHeight * ratio;
+    scale = Math.max(1, Math.floor(Math.min(width / kWidth, height / kHeight)));
+    canvas.style.width = (kWidth * scale) / ratio + 'px';
+    canvas.style.height = (kHeight * scale) / ratio + 'px';
+  }
+  window.addEventListener('resize', fit);
+  fit();
+
+  function showMessage(text) {
+    message.textContent = text;
+  }
+
+  const Module = (window.Module = {
+    canvas: canvas,
+    onRuntimeInitialized() {
+      ready = true;
+    },
+    // The game's wait: until an event is queued, or until performance.now(), the game's tick
+    // counter, reaches untilTick (never when negative).
+    // The timer is started from a message task: a timer started from a timer's own task (the
+    // loop runs in one after every wait) counts as nested, and browsers stretch nested timers to
+    // at least 4 ms, which would cost frames.
+    vantorWait(untilTick) {
+      return new Promise((resolve) => {
+        let timer = 0;
+        wake = () => {
+          wake = null;
+          clearTimeout(timer);
+          resolve();
+        };
+        if (untilTick >= 0) {
+          startTimer = () => {
+            if (wake) timer = setTimeout(wake, Math.max(0, untilTick - performance.now()));
+          };
+          timerChannel.port2.postMessage(null);
+        }
+      });
+    },
+    vantorWake() {
+      if (wake) wake();
+    },
+    vantorPresent(pixels, width, height) {
+      if (!image || image.width !== width || image.height !== height) {
+        image = context.createImageData(width, height);
+      }
+      image.data.set(HEAPU8.subarray(pixels, pixels + width * height * 4));
+      context.putImageData(image, 0, 0);
+    },
+    vantorSetCaption(text) {
+      document.title = text;
+      caption.textContent = text;
+    },
+    vantorShowMessage: showMessage,
+    startBoardName: '',
+    vantorStartBoardName() {
+      return this.startBoardName;
+    },
+    // index.html?board=URL: that board instead of the built-in one (same origin only).
+    async vantorFetchStartBoard() {
+      const address = new URLSearchParams(location.search).get('board');
+      if (!address) return null;
+      this.startBoardName = address;
+      try {
+        const url = new URL(address, location.href);
+        if (url.origin !== location.origin) throw new Error('only boards from this site load');
+        const response = await fetch(url);
+        if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+        return new Uint8Array(await response.arrayBuffer());
+      } catch (error) {
+        showMessage(address + ': ' + error.message + '; playing the built-in board');
+        return null;
+      }
+    },
+    print(text) {
+      console.log(text);
+    },
+    printErr(text) {
+      console.error(text);
+    },
+  });
+
+  // Playfield pixels under the pointer: every device pixel of a scaled-up game pixel gives that
+  // pixel's whole coordinates. Outside the canvas (while captured) they run past 0 .. 599.
+  function position(event) {
+    const rect = canvas.getBoundingClientRect();
+    const ratio = window.devicePixelRatio || 1;
+    return [
+      Math.floor(((event.clientX - rect.left) * ratio) / scale),
+      Math.floor(((event.clientY - rect.top) * ratio) / scale),
+    ];
+  }
+
+  function shiftOf(event) {
+    return (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
+  }
+
+  // Buttons as the game counts them: 1 left, 2 right, 4 middle, like the pointer's bit mask.
+  let held = 0;
+  function pointer(event) {
+    const [x, y] = position(event);
+    const shift = shiftOf(event);
+    const now = event.buttons & 7;
+    // Presses start only on the canvas and capture the pointer; releases count only for
+    // buttons pressed there.
+    for (const button of [1, 2, 4]) {
+      if (now & button && !(held & button) && event.type !== 'pointerup') {
+        held |= button;
+        canvas.setPointerCapture(event.pointerId);
+        Module._vantor_pointer(1, button, shift, x, y);
+      } else if (!(now & button) && held & button) {
+        held &= ~button;
+        Module._vantor_pointer(2, button, shift, x, y);
+      }
+    }
+    if (!held && canvas.hasPointerCapture(event.pointerId)) {
+      canvas.releasePointerCapture(event.pointerId);
+    }
+    if (event.type === 'pointermove') Module._vantor_pointer(0, now, shift, x, y);
+    event.preventDefault();
+  }
+  for (const type of ['pointerdown', 'pointermove', 'pointerup']) {
+    canvas.addEventListener(type, (event) => {
+      if (ready) pointer(event);
+    });
+  }
+  canvas.addEventListener('lostpointercapture', () => {
+    held = 0;
+  });
+  // The right button adds balls; the browser's menu would cover the game.
+  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+
+  // Letters and digits as the game's key codes (their upper-case characters).
+  window.addEventListener('keydown', (event) => {
+    if (!ready || event.target === boardFile) return;
+    const match = /^(?:Key([A-Z])|Digit([0-9]))$/.exec(event.code);
+    if (!match || event.ctrlKey || event.metaKey) return;
+    Module._vantor_key((match[1] || match[2]).charCodeAt(0), shiftOf(event));
+    event.preventDefault();
+  });
+
+  async function loadBoard(file) {
+    if (!ready) return;
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const size = bytes.length;
+    const data = Module._malloc(Math.max(size, 1));
+    HEAPU8.set(bytes, data);
+    const nameSize = lengthBytesUTF8(file.name) + 1;
+    const name = Module._malloc(nameSize);
+    stringToUTF8(file.name, name, nameSize);
+    const error = UTF8ToString(Module._vantor_load_board(data, size, name));
+    Module._free(name);
+    Module._free(data);
+    showMessage(error);
+    canvas.focus();
+  }
+  boardFile.addEventListener('change', () => {
+    if (boardFile.files.length) loadBoard(boardFile.files[0]);
+    boardFile.value = '';
+  });
+  document.addEventListener('dragover', (event) => {
+    event.preventDefault();
+    document.body.classList.add('dragging');
+  });
+  document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    document.body.classList.remove('dragging');
+    const files = event.dataTransfer.files;
+    if (files.length) loadBoard(files[0]);
+  });
+})();

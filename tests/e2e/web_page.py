@@ -1,0 +1,194 @@
+#!/usr/bin/env python3
+"""The game's web page in headless Chromium, driven through the DevTools protocol over a pipe.
+
+The default board's bricks stand on the canvas pixel for pixel; the paddle follows the pointer;
+a right click adds balls that a left release frees and that clear bricks; the title settles near
+"Fps: 100"; P pauses and resumes; a dropped bad board shows its message and the game goes on.
+
+Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
+"""
+import json
+import os
+import re
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+CHROMIUM = shutil.which("chromium") or shutil.which("chromium-browser")
+
+
+def fail(message):
+    print("FAIL:", message, file=sys.stderr)
+    sys.exit(1)
+
+
+class Page:
+    """One tab, commands and answers as NUL-terminated JSON on fds 3 and 4."""
+
+    def __init__(self, url):
+        to_browser, self.out = os.pipe()
+        self.inp, from_browser = os.pipe()
+        for fd in (to_browser, from_browser):
+            os.set_inheritable(fd, True)
+
+        def pipes():
+            os.dup2(to_browser, 3)
+            os.dup2(from_browser, 4)
+
+        self.profile = tempfile.mkdtemp(prefix="vantor-web-")
+        self.proc = subprocess.Popen(
+            [CHROMIUM, "--headless=new", "--no-sandbox", "--disable-gpu",
+             "--remote-debugging-pipe", "--window-size=800,600",
+             "--user-data-dir=" + self.profile, url],
+            preexec_fn=pipes, close_fds=False, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(to_browser)
+        os.close(from_browser)
+        self.buffer = b""
+        self.next_id = 0
+        self.session = None
+        deadline = time.time() + 30
+        while time.time() < deadline:
+            pages = [t for t in self.call("Target.getTargets")["targetInfos"]
+                     if t["type"] == "page"]
+            if pages:
+                break
+            time.sleep(0.2)
+        self.session = self.call("Target.attachToTarget", targetId=pages[0]["targetId"],
+                                 flatten=True)["sessionId"]
+
+    def call(self, method, **params):
+        self.next_id += 1
+        message = {"id": self.next_id, "method": method, "params": params}
+        if self.session and not method.startswith("Target."):
+            message["sessionId"] = self.session
+        os.write(self.out, json.dumps(message).encode() + b"\0")
+        while True:
+            while b"\0" not in self.buffer:
+                chunk = os.read(self.inp, 1 << 20)
+                if not chunk:
+                    fail("Chromium went away")
+                self.buffer += chunk
+            raw, self.buffer = self.buffer.split(b"\0", 1)
+            answer = json.loads(raw)
+            if answer.get("id") == self.next_id:
+                if "error" in answer:
+                    fail(f"{method}: {answer['error']}")
+                return answer["result"]
+
+    def eval(self, expression):
+        result = self.call("Runtime.evaluate", expression=expression, awaitPromise=True,
+                           returnByValue=True)
+        if "exceptionDetails" in result:
+            fail(f"{expression}: {result['exceptionDetails']}")
+        return result["result"].get("value")
+
+    def mouse(self, kind, x, y, button="none", buttons=0):
+        left, top = self.eval("(r => [r.left, r.top])(Module.canvas.getBoundingClientRect())")
+        self.call("Input.dispatchMouseEvent", type=kind, x=left + x + 0.5, y=top + y + 0.5,
+                  button=button, buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
+
+    def click(self, button, x, y):
+        mask = {"left": 1, "right": 2}[button]
+        self.mouse("mousePressed", x, y, button, mask)
+        self.mouse("mouseReleased", x, y, button, 0)
+
+    def key_p(self):
+        for kind in ("keyDown", "keyUp"):
+            self.call("Input.dispatchKeyEvent", type=kind, key="p", code="KeyP",
+                      windowsVirtualKeyCode=80, text="p" if kind == "keyDown" else "")
+
+    def pixels(self, height=480):
+        """The canvas's top rows as RGB bytes."""
+        values = self.eval(f"""Array.from(Module.canvas.getContext('2d')
+            .getImageData(0, 0, 600, {height}).data.filter((v, i) => i % 4 != 3))""")
+        return bytes(values)
+
+    def close(self):
+        self.proc.kill()
+        self.proc.wait()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+
+def wait_for(what, check, seconds=10):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        value = check()
+        if value:
+            return value
+        time.sleep(0.1)
+    fail(what)
+
+
+def main():
+    web_dir, brdtool, board = sys.argv[1:4]
+    if CHROMIUM is None or not os.path.exists(os.path.join(web_dir, "Vantor.wasm")):
+        print("SKIP: needs chromium and the browser build (make web)")
+        return SKIP
+    work = tempfile.mkdtemp(prefix="vantor-web-")
+    subprocess.run([brdtool, "render", board, os.path.join(work, "board.png")], check=True)
+    expected = subprocess.run(["convert", os.path.join(work, "board.png"), "-depth", "8", "rgb:-"],
+                              check=True, capture_output=True).stdout
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        port = s.getsockname()[1]
+    server = subprocess.Popen([sys.executable, "-m", "http.server", str(port), "--bind",
+                               "127.0.0.1"], cwd=web_dir, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    page = None
+    try:
+        wait_for("the server starts", lambda: socket.socket().connect_ex(("127.0.0.1", port)) == 0)
+        page = Page(f"http://127.0.0.1:{port}/index.html")
+        wait_for("the game starts", lambda: page.eval("document.title").startswith("Fps: "), 30)
+        if page.pixels(300) != expected:
+            fail("the bricks on the canvas differ from the default board")
+
+        page.mouse("mouseMoved", 100, 300)
+        row = 440 * 600 * 3
+        wait_for("the paddle follows the pointer to x 100",
+                 lambda: page.pixels()[row + 60 * 3: row + 141 * 3] == bytes(81 * 3))
+
+        time.sleep(2)
+        rate = int(re.fullmatch(r"Fps: (\d+)", page.eval("document.title")).group(1))
+        if not 85 <= rate <= 101:
+            fail(f"the frame rate is {rate}, not near 100")
+
+        page.mouse("mouseMoved", 300, 300)
+        page.click("right", 300, 300)
+        page.click("left", 300, 300)
+        wait_for("the freed balls clear bricks", lambda: page.pixels(300) != expected, 20)
+
+        page.key_p()
+        wait_for("P pauses", lambda: page.eval("document.title") == "Paused")
+        still = page.pixels()
+        time.sleep(0.5)
+        if page.pixels() != still:
+            fail("the paused game still draws")
+        page.key_p()
+        wait_for("P resumes", lambda: page.pixels() != still)
+
+        page.eval("""(() => {
+            const data = new DataTransfer();
+            data.items.add(new File([new Uint8Array(100)], 'bad.brd'));
+            document.dispatchEvent(new DragEvent('drop', {dataTransfer: data}));
+        })()""")
+        wait_for("the bad board's message shows",
+                 lambda: page.eval("document.getElementById('message').textContent")
+                 .startswith("bad.brd"))
+        before = page.pixels()
+        wait_for("the game goes on after a bad board", lambda: page.pixels() != before)
+    finally:
+        if page:
+            page.close()
+        server.kill()
+        shutil.rmtree(work, ignore_errors=True)
+    print("web page: all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
