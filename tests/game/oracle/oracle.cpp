@@ -7,7 +7,6 @@
 #include "shared/brick_drawing.h"
 #include "shared/colour.h"
 #include "shared/rounding.h"
-#include "shared/trig.h"
 #include "shared/vb_types.h"
 
 namespace game::oracle {
@@ -78,10 +77,10 @@ void UpdateBalls(Game& game, BallVector& balls, core::PictureBox& playfield) {
         CheckCollisions(game, balls, i, playfield);
         BallState& ball = At(balls, i);
         const double speed = static_cast<double>(ball.Speed);
-        ball.X = static_cast<float>(static_cast<double>(ball.X) +
-                                    speed * core::Cos(kTwoPi - ball.Angle));
-        ball.Y = static_cast<float>(static_cast<double>(ball.Y) +
-                                    speed * core::Sin(kTwoPi - ball.Angle));
+        ball.X =
+            static_cast<float>(static_cast<double>(ball.X) + speed * std::cos(kTwoPi - ball.Angle));
+        ball.Y =
+            static_cast<float>(static_cast<double>(ball.Y) + speed * std::sin(kTwoPi - ball.Angle));
         ball.Speed = static_cast<float>(speed + kAcceleration);
         if (ball.Speed > kMaxSpeed) {
             ball.Speed = kMaxSpeed;
