@@ -12,7 +12,13 @@ const QString kKey = QStringLiteral("path");
 }  // namespace
 
 RecentBoards::RecentBoards() {
+    Load();
+}
+
+void RecentBoards::Load() {
     QSettings settings;
+    settings.sync();  // what another running Brickwright stored meanwhile
+    boards_.clear();
     const int count = settings.beginReadArray(kGroup);
     for (int i = 0; i < count && boards_.size() < kMaxBoards; ++i) {
         settings.setArrayIndex(i);
@@ -25,6 +31,7 @@ RecentBoards::RecentBoards() {
 }
 
 void RecentBoards::Add(const std::string& path) {
+    Load();
     std::erase(boards_, path);
     boards_.insert(boards_.begin(), path);
     if (boards_.size() > kMaxBoards) {
@@ -34,6 +41,7 @@ void RecentBoards::Add(const std::string& path) {
 }
 
 void RecentBoards::Remove(const std::string& path) {
+    Load();
     std::erase(boards_, path);
     Store();
 }

@@ -10,9 +10,14 @@ import select
 import subprocess
 import time
 
+# How long a check waits for something that takes a fraction of a second on a quiet machine. The
+# machines the tests run on may be busy with other builds: a check polls for its condition and
+# fails only after this long.
+PATIENCE = 60
+
 
 @contextlib.contextmanager
-def private_display(screen="1024x768x24", timeout=15):
+def private_display(screen="1024x768x24", timeout=PATIENCE):
     """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. Xvfb
     picks a free display number itself (-displayfd), so parallel tests never race for one."""
     read_fd, write_fd = os.pipe()
@@ -38,13 +43,13 @@ def private_display(screen="1024x768x24", timeout=15):
         os.close(read_fd)
         server.terminate()
         try:
-            server.wait(timeout=10)
+            server.wait(timeout=PATIENCE)
         except subprocess.TimeoutExpired:
             server.kill()
             server.wait()
 
 
-def xdotool(*args, timeout=10):
+def xdotool(*args, timeout=PATIENCE):
     result = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
                             timeout=timeout, check=False)
     if result.returncode != 0:
@@ -52,13 +57,13 @@ def xdotool(*args, timeout=10):
     return result.stdout.strip()
 
 
-def find_window(title, timeout=20):
+def find_window(title, timeout=PATIENCE):
     """The id of the visible window whose title is exactly `title`."""
     out = xdotool("search", "--sync", "--onlyvisible", "--name", f"^{title}$", timeout=timeout)
     return int(out.split()[0])
 
 
-def wait_for_title(window, expected, timeout=5.0):
+def wait_for_title(window, expected, timeout=PATIENCE):
     """Waits until the window's title reads `expected`; returns the last title seen."""
     deadline = time.monotonic() + timeout
     title = None
@@ -92,12 +97,12 @@ class Shot:
         return b"".join(self.raw[3 * (row * self.width + x):3 * (row * self.width + x + width)]
                         for row in range(y, y + height))
 
-    def save_png(self, path, timeout=20):
+    def save_png(self, path, timeout=PATIENCE):
         subprocess.run(["convert", "-size", f"{self.width}x{self.height}", "-depth", "8",
                         "rgb:-", path], input=self.raw, timeout=timeout, check=True)
 
 
-def screenshot(window, timeout=20):
+def screenshot(window, timeout=PATIENCE):
     """The window's pixels, cut from the root window so that a window that has gone cannot
     hang the capture (importing a vanished window waits for ever)."""
     x, y, width, height = window_geometry(window)
@@ -150,7 +155,7 @@ def close_window(window):
         x11.XCloseDisplay(display)
 
 
-def client_origin(window, timeout=15):
+def client_origin(window, timeout=PATIENCE):
     """Where Brickwright's client area (the 664 x 585 area every control is placed in) begins
     in the window, as (x, y): the menu bar above it is as high as the desktop's font makes it.
     Found through the board view's top grid line, 601 black pixels starting at (8, 8) of the
