@@ -14,8 +14,8 @@ tests/ (or bench/) that includes a game/sdl/ header tests the adapter, one that 
 editor/ header tests the editor; tests/editor/ holds the editor's tests too. The core and the
 game include no Qt at all.
 
-Usage: check_layers.py ROOT [--widgets=QTWIDGETS_INCLUDE_DIR] [--gui=QTGUI_INCLUDE_DIR]
-           (prints every breach, exits 1 on any)
+Usage: check_layers.py ROOT [QT_INCLUDE_DIR...]   (prints every breach, exits 1 on any; the
+           folders named .../QtWidgets and .../QtGui give the names of those modules' headers)
        check_layers.py --self-test   (each rule must catch a planted breach)
 """
 
@@ -167,9 +167,9 @@ def self_test():
 def main(argv):
     if argv[1:] == ["--self-test"]:
         return self_test()
-    dirs = dict(a[2:].split("=", 1) for a in argv[2:] if a.startswith("--") and "=" in a)
-    found = breaches(argv[1], qt_headers(KNOWN_WIDGETS, dirs.get("widgets")),
-                     qt_headers(KNOWN_GUI, dirs.get("gui")))
+    dirs = {os.path.basename(d.rstrip("/")): d for d in argv[2:]}
+    found = breaches(argv[1], qt_headers(KNOWN_WIDGETS, dirs.get("QtWidgets")),
+                     qt_headers(KNOWN_GUI, dirs.get("QtGui")))
     for line in found:
         print(line)
     return 1 if found else 0

