@@ -23,9 +23,9 @@ WEB_PORT  ?= 8000
 FUZZ_SECONDS ?= 60
 PREFIX    ?= /usr/local
 SOURCES    = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
-# The game alone (the soak and browser builds): it needs nothing of Qt, and these
-# configurations make sure of it.
-NO_QT     := -DVANTOR_TOOLS=OFF -DVANTOR_EDITOR=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON
+# The game alone (the soak and browser builds) needs nothing of Qt; the soak build makes sure of
+# it by not letting CMake find Qt, and Emscripten has no Qt to find anyway.
+GAME_ONLY := -DVANTOR_TOOLS=OFF -DVANTOR_EDITOR=OFF
 
 .PHONY: deps run editor test bench format format-check release test-build fuzz soak install package \
         web web-run web-if-available
@@ -67,7 +67,7 @@ fuzz: deps
 
 soak: deps
 	@cmake -S . -B $(SOAK_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
-	    -DVANTOR_TESTS=ON $(NO_QT) >/dev/null
+	    -DVANTOR_TESTS=ON $(GAME_ONLY) -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
 	@cmake --build $(SOAK_DIR) -j $(JOBS) --target reliability_soak_tests
 	VANTOR_SOAK=full $(SOAK_DIR)/tests/reliability/reliability_soak_tests
 
@@ -76,7 +76,7 @@ bench: release
 
 web: deps
 	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_DIR) -G "$(GENERATOR)" \
-	    -DCMAKE_BUILD_TYPE=Release $(NO_QT) -DVANTOR_TESTS=OFF -DVANTOR_WERROR=ON \
+	    -DCMAKE_BUILD_TYPE=Release $(GAME_ONLY) -DVANTOR_TESTS=OFF -DVANTOR_WERROR=ON \
 	    $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache) >/dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS)
 
