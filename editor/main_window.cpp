@@ -289,7 +289,7 @@ bool MainWindow::MayClose() {
 void MainWindow::Quit() {
     // Asked before close() runs, not from inside it: while close() runs, Qt lets the window
     // system's close request through the modal question and takes it as accepted.
-    if (asking_ || !MayClose()) {
+    if (!MayClose()) {
         return;
     }
     closeApproved_ = true;

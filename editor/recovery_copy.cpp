@@ -121,6 +121,8 @@ bool RecoveryCopy::WriteNow() {
         return false;
     }
     try {
+        // The folder may have been removed since the start.
+        std::filesystem::create_directories(std::filesystem::path(path_).parent_path());
         // A copy: the board's own header is what its file holds, not what the copy holds.
         core::Board copy = *board_;
         core::SaveBoard(path_, copy);
