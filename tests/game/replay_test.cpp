@@ -36,13 +36,13 @@ TEST(ReplayScript, ParsesEveryCommandWithCommentsAndBlankLines) {
         "move -1e2");
     using K = ReplayCommand::Kind;
     ASSERT_EQ(script.size(), 7u);
-    EXPECT_EQ(script[0], (ReplayCommand{K::Move, 40.5, 0, 0, 2}));
-    EXPECT_EQ(script[1], (ReplayCommand{K::Release, 0, 0, 0, 4}));
-    EXPECT_EQ(script[2], (ReplayCommand{K::Add, 0, 0, 0, 5}));
-    EXPECT_EQ(script[3], (ReplayCommand{K::Key, 0, 0, 80, 6}));
-    EXPECT_EQ(script[4], (ReplayCommand{K::Frames, 0, 250, 0, 7}));
-    EXPECT_EQ(script[5], (ReplayCommand{K::Dump, 0, 0, 0, 8}));
-    EXPECT_EQ(script[6], (ReplayCommand{K::Move, -100, 0, 0, 9}));
+    EXPECT_EQ(script[0], (ReplayCommand{K::Move, 40.5, 0, 0, 2, {}}));
+    EXPECT_EQ(script[1], (ReplayCommand{K::Release, 0, 0, 0, 4, {}}));
+    EXPECT_EQ(script[2], (ReplayCommand{K::Add, 0, 0, 0, 5, {}}));
+    EXPECT_EQ(script[3], (ReplayCommand{K::Key, 0, 0, 80, 6, {}}));
+    EXPECT_EQ(script[4], (ReplayCommand{K::Frames, 0, 250, 0, 7, {}}));
+    EXPECT_EQ(script[5], (ReplayCommand{K::Dump, 0, 0, 0, 8, {}}));
+    EXPECT_EQ(script[6], (ReplayCommand{K::Move, -100, 0, 0, 9, {}}));
 }
 
 TEST(ReplayScript, ErrorsNameTheLine) {
@@ -55,7 +55,9 @@ TEST(ReplayScript, ErrorsNameTheLine) {
         {"frames -1\n", "line 1: frames needs a whole number from 0 to 1000000000000, got '-1'"},
         {"frames 2.5\n", "line 1: frames needs a whole number from 0 to 1000000000000, got '2.5'"},
         {"key\n", "line 1: key takes exactly one argument"},
-        {"key F1\n", "line 1: key needs one letter or digit, got 'F1'"},
+        {"key F1\n",
+         "line 1: key needs one letter or digit, or Left, Right, Space, Enter, PadA, PadX, "
+         "PadStart, PadLeft or PadRight, got 'F1'"},
         {"dump now\n", "line 1: dump takes no argument"},
         {"Move 3\n", "line 1: unknown command 'Move'"},
     };

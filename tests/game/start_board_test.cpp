@@ -147,23 +147,34 @@ TEST_F(StartBoard, TheNamedBoardComesFirstThenTheFirstFileThatExists) {
 
 TEST(CommandLine, BoardOptionsAndUsageErrors) {
     using Action = CommandLine::Action;
+    using Paths = std::vector<std::filesystem::path>;
     const auto parse = [](std::vector<std::string_view> arguments) {
         return ParseCommandLine(arguments);
     };
     EXPECT_EQ(parse({}).action, Action::Play);
-    EXPECT_FALSE(parse({}).board);
-    EXPECT_EQ(parse({"my board.brd"}).board, std::filesystem::path("my board.brd"));
-    EXPECT_EQ(parse({"--", "-odd.brd"}).board, std::filesystem::path("-odd.brd"));
-    EXPECT_EQ(parse({"-"}).board, std::filesystem::path("-"));
+    EXPECT_TRUE(parse({}).boards.empty());
+    EXPECT_EQ(parse({"my board.brd"}).boards, Paths{"my board.brd"});
+    EXPECT_EQ(parse({"--", "-odd.brd"}).boards, Paths{"-odd.brd"});
+    EXPECT_EQ(parse({"-"}).boards, Paths{"-"});
     EXPECT_EQ(parse({"x.brd", "--help"}).action, Action::ShowHelp);
     EXPECT_EQ(parse({"-h"}).action, Action::ShowHelp);
     EXPECT_EQ(parse({"--version"}).action, Action::ShowVersion);
     const CommandLine unknown = parse({"x.brd", "--full-screen"});
     EXPECT_EQ(unknown.action, Action::UsageError);
     EXPECT_EQ(unknown.error, "unknown option '--full-screen'");
-    EXPECT_FALSE(unknown.board);
-    EXPECT_EQ(parse({"a.brd", "b.brd"}).action, Action::UsageError);
+    EXPECT_TRUE(unknown.boards.empty());
     EXPECT_EQ(VersionText("1.2.3"), "Vantor 1.2.3\n");
+
+    // A set of boards, the recording options in both spellings, and their mistakes.
+    const CommandLine set = parse({"a.brd", "levels", "--record", "r.txt", "--mute", "--dump"});
+    EXPECT_EQ(set.boards, (Paths{"a.brd", "levels"}));
+    EXPECT_EQ(set.record, std::filesystem::path("r.txt"));
+    EXPECT_TRUE(set.mute && set.dump);
+    EXPECT_EQ(parse({"--replay=r.txt"}).replay, std::filesystem::path("r.txt"));
+    EXPECT_EQ(parse({"--record"}).error, "--record needs a FILE");
+    EXPECT_EQ(parse({"--replay="}).error, "--replay needs a FILE");
+    EXPECT_EQ(parse({"--record", "a", "--replay", "b"}).error,
+              "--record and --replay cannot be used together");
 }
 
 }  // namespace
