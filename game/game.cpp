@@ -86,7 +86,11 @@ void Game::DrawFrame() {
     SteerPaddle();
     AdvanceSet();
     PicDisp.Cls();
-    UpdateBalls(Balls, World(PicDisp));
+    const FrameEvents events = UpdateBalls(Balls, World(PicDisp));
+    Sounds.Add(Effect::WallBounce, events.WallBounces);
+    Sounds.Add(Effect::PaddleHit, events.PaddleHits);
+    Sounds.Add(Effect::BrickDestroyed, events.BricksDestroyed);
+    Sounds.Add(Effect::BallLost, events.BallsLost);
     DrawBalls(Balls, PicBall, PicBallMask, PicDisp);
 
     // The paddle covers the balls. Its corners are (PaddleX -/+ 40, PaddleY -/+ 7.5).
@@ -99,7 +103,9 @@ void Game::DrawFrame() {
 
     FrameCount = FrameCount + 1;
     ++FramesDrawn;
-    NoticeCleared();
+    if (events.BricksDestroyed != 0) {
+        NoticeCleared();
+    }
 
     if (LastFpsTime + 1000 <= static_cast<double>(platform->TickCount())) {
         const auto t = static_cast<double>(platform->TickCount());
@@ -391,8 +397,8 @@ void Game::AdvanceSet() {
 }
 
 void Game::NoticeCleared() {
-    // A set only: a single board has no end. Scanning stops at the first breakable brick, so
-    // this costs next to nothing until the board is nearly empty.
+    // A set only: a single board has no end. Scanning stops at the first breakable brick, and
+    // runs only on frames that destroyed one.
     if (Set.size() < 2 || !BoardHasBreakable || ClearedFrames != 0 || HasBreakableBrick(Board)) {
         return;
     }

@@ -230,7 +230,7 @@ struct Game {
     void SteerPaddle();
     // Counts down "Cleared" and starts the next board when it is over.
     void AdvanceSet();
-    // After a frame: the last breakable brick of a board in a set is gone.
+    // After a frame that destroyed bricks: the last breakable brick of a board in a set is gone.
     void NoticeCleared();
     void PlaySounds();
     // Inputs that change nothing: never handled, never recorded.
