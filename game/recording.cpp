@@ -92,14 +92,15 @@ std::optional<InputEvent> ScriptPlayer::Next() {
         const ReplayCommand& command = script_[next_];
         // A paused game only moves its clock through frames, as in the windowless replay.
         if (command.kind == ReplayCommand::Kind::Frames && game_->Paused == core::kFalse) {
-            if (!until_) {
-                until_ = game_->FramesDrawn + command.count;
+            if (!counted_) {
+                due_ += command.count;
+                counted_ = true;
             }
-            if (game_->FramesDrawn < *until_) {
+            if (game_->FramesDrawn < due_) {
                 return std::nullopt;
             }
         }
-        until_.reset();
+        counted_ = false;
         ++next_;
         if (command.kind == ReplayCommand::Kind::Board) {
             game_->PlayBoard(*command.board);

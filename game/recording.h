@@ -62,7 +62,10 @@ class ScriptPlayer : public Platform {
     Game* game_ = nullptr;
     std::vector<ReplayCommand> script_;
     std::size_t next_ = 0;
-    std::optional<std::uint64_t> until_;  // the frame a running "frames" command waits for
+    // Frames the script has asked for so far, counted from start-up; the next input waits until
+    // the game has drawn them.
+    std::uint64_t due_ = 0;
+    bool counted_ = false;  // the current "frames" command is in due_
     std::optional<InputEvent> ready_;
     std::ostream* notes_;
     bool ended_ = false;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/random.h"
+#include "game/recording.h"
 #include "game/replay.h"
 #include "tests/game/game_fakes.h"
 
@@ -59,6 +60,11 @@ TEST(ReplayScript, ErrorsNameTheLine) {
          "line 1: key needs one letter or digit, or Left, Right, Space, Enter, PadA, PadX, "
          "PadStart, PadLeft or PadRight, got 'F1'"},
         {"dump now\n", "line 1: dump takes no argument"},
+        {"frames 1\nseed 4\n", "line 2: seed must come before every other command but board"},
+        {"seed 1\nseed 2\n", "line 2: the seed is given twice"},
+        {"board QUJD\n", "line 1: board: this is not a board file (it does not start with VNTR)"},
+        {"board QUJ=D\n", "line 1: board needs the board file in base64"},
+        {"stick 1.5\n", "line 1: stick needs a number from -1 to 1, got '1.5'"},
         {"Move 3\n", "line 1: unknown command 'Move'"},
     };
     for (const auto& [script, message] : cases) {
@@ -144,6 +150,77 @@ TEST(Replay, TheSameSeedRepeatsTheGameAndAnotherSeedDoesNot) {
     // Bricks were hit on the way.
     EXPECT_NE(first.find("cells\n"), std::string::npos);
     EXPECT_EQ(first.find("cells\n00010000"), std::string::npos) << first;
+}
+
+TEST(Recording, ReplaysToTheGamesLastStateWindowlessAndInTheWindow) {
+    // A game of two boards played on a fake clock with every kind of input, in two parts with a
+    // board dropped between them, recorded as it goes.
+    const std::vector<core::Board> set = {MakeBoard({{3, 3, 0}, {4, 3, 1}}),
+                                          MakeBoard({{10, 6, 2}, {12, 2, 0}})};
+    testing::FakePlatform platform;
+    SeededRandom random(77);
+    Game game(platform, random, testing::LoaderOf(set[0]));
+    game.Set = set;
+    std::ostringstream recording;
+    Recorder recorder(recording);
+    platform.now = 1000;
+    game.StartUp();
+    recorder.Begin(77, game);
+    game.observer = &recorder;
+    InputEvent stick;
+    stick.kind = InputEvent::Kind::PadStick;
+    stick.X = 0.7f;
+    platform.MoveAt(1005, 250);
+    platform.ButtonUpAt(1010, kRightButton);
+    platform.ButtonUpAt(1020, kLeftButton);
+    platform.KeyAt(1500, kKeyRight);
+    platform.KeyAt(1800, kKeyRight, false);
+    platform.At(2000, stick);
+    stick.X = 0;
+    platform.At(2300, stick);
+    platform.KeyAt(2500, kKeyP);
+    platform.MoveAt(2600, 400);
+    platform.KeyAt(3000, kKeyP);
+    platform.KeyAt(3500, kKeyN);
+    platform.KeyAt(3600, kPadX);
+    platform.KeyAt(3601, kKeyM);  // the sound switch is no part of the game
+    platform.KeyAt(3602, kPadA);
+    platform.CloseAt(4000);
+    game.GameLoop();
+    game.PlayBoard(MakeBoard({{7, 7, 0}}));
+    game.Running = core::kTrue;
+    platform.ButtonUpAt(4100, kRightButton);
+    platform.ButtonUpAt(4100, kLeftButton);
+    platform.CloseAt(5000);
+    game.GameLoop();
+    recorder.Finish(game);
+    std::ostringstream expected;
+    DumpGame(game, expected);
+    EXPECT_EQ(recording.str().find("key M"), std::string::npos);
+
+    const std::vector<ReplayCommand> script = ParseReplayScript(recording.str());
+    ReplaySetup setup = SetUpReplay(script, std::nullopt, std::nullopt);
+    Replay replay(std::move(setup.boards), *setup.random);
+    std::ostringstream out;
+    replay.Run(script, out);
+    EXPECT_EQ(out.str(), expected.str());
+
+    // In the window, at the game's own pace from another clock, ending paused.
+    testing::FakePlatform screen;
+    screen.now = 70'000;
+    screen.CloseAt(200'000);
+    std::ostringstream notes;
+    ScriptPlayer player(screen, script, notes);
+    SeededRandom again(77);
+    Game shown(player, again, testing::LoaderOf(set[0]));
+    shown.Set = set;
+    player.Attach(shown);
+    shown.Form_Load();
+    std::ostringstream replayed;
+    DumpGame(shown, replayed);
+    EXPECT_EQ(replayed.str(), expected.str());
+    EXPECT_EQ(screen.captions.back(), "Replay ended");
+    EXPECT_EQ(shown.Paused, core::kTrue);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "game/board_set.h"
 #include "game/command_line.h"
+#include "game/settings.h"
 #include "game/start_board.h"
 #include "shared/board_file.h"
 #include "tests/game/game_fakes.h"
@@ -143,6 +145,48 @@ TEST_F(StartBoard, TheNamedBoardComesFirstThenTheFirstFileThatExists) {
     EXPECT_THROW(LoadStartBoard(dir_ / "a.brd", searchPath, Encoded(MakeBoard({})), board, notes),
                  core::BoardError);
     EXPECT_EQ(board, before);
+}
+
+TEST_F(StartBoard, AFolderPlaysItsBoardsInNameOrderAndLeavesDamagedOnesOut) {
+    Write(dir_ / "b.BRD", Encoded(MakeBoard({{2, 0, 0}})));
+    Write(dir_ / "a.brd", Encoded(MakeBoard({{1, 0, 0}})));
+    Write(dir_ / "c.brd", {std::byte{1}});
+    Write(dir_ / "notes.txt", {std::byte{1}});
+    const std::filesystem::path folder[] = {dir_};
+    std::ostringstream notes;
+    std::vector<std::string> skipped;
+    const std::vector<core::Board> set = LoadStartBoards(folder, {}, {}, notes, skipped);
+    ASSERT_EQ(set.size(), 2u);
+    EXPECT_EQ(set[0].Cells(1, 0).Used, core::kTrue);
+    EXPECT_EQ(set[1].Cells(2, 0).Used, core::kTrue);
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_NE(notes.str().find(skipped[0] + "; skipped\n"), std::string::npos) << notes.str();
+
+    // Nothing playable is refused like a single bad board; so is a folder without boards.
+    const std::filesystem::path bad[] = {dir_ / "c.brd", dir_ / "missing.brd"};
+    EXPECT_THROW(LoadStartBoards(bad, {}, {}, notes, skipped), core::BoardError);
+    const std::filesystem::path empty[] = {dir_ / "empty"};
+    std::filesystem::create_directories(empty[0]);
+    EXPECT_THROW(LoadStartBoards(empty, {}, {}, notes, skipped), core::BoardError);
+}
+
+TEST_F(StartBoard, TheSettingsFileKeepsWhatItDoesNotKnow) {
+    EXPECT_EQ(SettingsPath(nullptr, "/home/x"),
+              std::filesystem::path("/home/x/.config/vantor/vantor.conf"));
+    EXPECT_EQ(SettingsPath("/cfg", "/home/x"), std::filesystem::path("/cfg/vantor/vantor.conf"));
+    const std::filesystem::path file = dir_ / "new" / "vantor.conf";
+    EXPECT_EQ(ReadSetting(file, "sound"), std::nullopt);
+    WriteSetting(file, "sound", "off");
+    {
+        std::ofstream out(file, std::ios::app);
+        out << "# a comment = kept\nvolume = 3\n";
+    }
+    WriteSetting(file, "sound", "on");
+    EXPECT_EQ(ReadSetting(file, "sound"), "on");
+    std::ifstream in(file);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "sound = on\n# a comment = kept\nvolume = 3\n");
 }
 
 TEST(CommandLine, BoardOptionsAndUsageErrors) {
