@@ -4,7 +4,8 @@
 The real Vantor plays with --record and --dump under a private Xvfb, driven by real pointer
 movements, clicks and held arrow keys, until its window is closed; vantor-replay then runs the
 recording to the very dump the game printed at exit, and so does Vantor --replay in a window
-(SDL's dummy video driver) once it says the replay has ended.
+(SDL's dummy video driver) once it says the replay has ended. A damaged recording is refused
+with its line, and a recording that cannot be written stops the game before it starts.
 
 Usage: game_recording.py VANTOR VANTOR_REPLAY
 """
@@ -75,6 +76,15 @@ def replay_in_window(folder, env, recording):
     return out
 
 
+def refused(folder, env, arguments, message):
+    env = dict(env, SDL_VIDEODRIVER="dummy")
+    env.pop("DISPLAY", None)
+    result = subprocess.run([os.path.join(folder, "Vantor"), *arguments], cwd=folder, env=env,
+                            capture_output=True, text=True, timeout=60)
+    if result.returncode != 1 or message not in result.stderr:
+        fail(f"Vantor {' '.join(arguments)}: status {result.returncode}, {result.stderr!r}")
+
+
 def main():
     vantor, replay = sys.argv[1:3]
     with tempfile.TemporaryDirectory(prefix="vantor-recording-") as folder:
@@ -94,6 +104,15 @@ def main():
                  f"game:   {played[:200]!r}\nreplay: {result.stdout[:200]!r}")
         if replay_in_window(folder, env, recording) != played:
             fail("Vantor --replay ended in another state than the game")
+        with open(recording) as f:
+            lines = f.read().splitlines()
+        damaged = os.path.join(folder, "damaged.txt")
+        with open(damaged, "w") as f:
+            f.write("\n".join(lines[:3] + ["frames twelve"] + lines[3:]) + "\n")
+        refused(folder, env, ["--replay", damaged],
+                "damaged.txt: line 4: frames needs a whole number")
+        refused(folder, env, ["--record", os.path.join(folder, "no", "game.txt")],
+                "game.txt: cannot write the recording: No such file or directory")
         frames = played.split()[1]
         print(f"a game of {frames} frames recorded under Xvfb replays to the same dump")
 
