@@ -138,8 +138,7 @@ bool Game::Ignored(const InputEvent& event) const {
             // A held key repeats; only P acts on every repeat, as it always has.
             return event.Repeat && event.KeyCode != kKeyP;
         case InputEvent::Kind::KeyUp:
-            return event.KeyCode != kKeyLeft && event.KeyCode != kKeyRight &&
-                   event.KeyCode != kPadLeft && event.KeyCode != kPadRight;
+            return SteeringKey(event.KeyCode) == 0;
         case InputEvent::Kind::PadStick:
             // The stick reports every tremor; only a change of speed matters.
             return StickStep(event.X) == steering.stick;
@@ -207,16 +206,10 @@ void Game::PicDisp_KeyDown(std::int16_t KeyCode, std::int16_t Shift) {
             AddHundred();
             break;
         case kKeyLeft:
-            Hold(Steering::kKeyLeft, true);
-            break;
         case kKeyRight:
-            Hold(Steering::kKeyRight, true);
-            break;
         case kPadLeft:
-            Hold(Steering::kPadLeft, true);
-            break;
         case kPadRight:
-            Hold(Steering::kPadRight, true);
+            Hold(SteeringKey(KeyCode), true);
             break;
         case kKeyR:
             StartBoard(SetIndex);
@@ -236,21 +229,21 @@ void Game::PicDisp_KeyDown(std::int16_t KeyCode, std::int16_t Shift) {
 
 void Game::PicDisp_KeyUp(std::int16_t KeyCode, std::int16_t Shift) {
     static_cast<void>(Shift);
+    Hold(SteeringKey(KeyCode), false);
+}
+
+std::uint8_t Game::SteeringKey(std::int16_t KeyCode) {
     switch (KeyCode) {
         case kKeyLeft:
-            Hold(Steering::kKeyLeft, false);
-            break;
+            return Steering::kKeyLeft;
         case kKeyRight:
-            Hold(Steering::kKeyRight, false);
-            break;
+            return Steering::kKeyRight;
         case kPadLeft:
-            Hold(Steering::kPadLeft, false);
-            break;
+            return Steering::kPadLeft;
         case kPadRight:
-            Hold(Steering::kPadRight, false);
-            break;
+            return Steering::kPadRight;
         default:
-            break;
+            return 0;
     }
 }
 

@@ -226,6 +226,8 @@ struct Game {
     void ReleaseAll();
     void AddHundred();
     void TogglePause();
+    // The Steering bit of a steering key, 0 for any other key.
+    static std::uint8_t SteeringKey(std::int16_t KeyCode);
     void Hold(std::uint8_t key, bool down);
     void SteerPaddle();
     // Counts down "Cleared" and starts the next board when it is over.

@@ -139,6 +139,26 @@ std::int16_t ParseKey(std::string_view name, std::string_view token, int line) {
                    std::string(token) + "'");
 }
 
+using CommandName = std::pair<std::string_view, ReplayCommand::Kind>;
+constexpr std::array<CommandName, 10> kNames{{
+    {"move", ReplayCommand::Kind::Move},
+    {"release", ReplayCommand::Kind::Release},
+    {"add", ReplayCommand::Kind::Add},
+    {"key", ReplayCommand::Kind::Key},
+    {"keyup", ReplayCommand::Kind::KeyUp},
+    {"stick", ReplayCommand::Kind::Stick},
+    {"frames", ReplayCommand::Kind::Frames},
+    {"dump", ReplayCommand::Kind::Dump},
+    {"seed", ReplayCommand::Kind::Seed},
+    {"board", ReplayCommand::Kind::Board},
+}};
+
+std::string NameOf(ReplayCommand::Kind kind) {
+    return std::string(std::find_if(kNames.begin(), kNames.end(), [kind](const CommandName& c) {
+                           return c.second == kind;
+                       })->first);
+}
+
 constexpr std::string_view kBase64 =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -234,18 +254,6 @@ std::vector<ReplayCommand> ParseReplayScript(std::string_view text) {
             continue;
         }
         using Kind = ReplayCommand::Kind;
-        static constexpr std::array<std::pair<std::string_view, Kind>, 10> kNames{{
-            {"move", Kind::Move},
-            {"release", Kind::Release},
-            {"add", Kind::Add},
-            {"key", Kind::Key},
-            {"keyup", Kind::KeyUp},
-            {"stick", Kind::Stick},
-            {"frames", Kind::Frames},
-            {"dump", Kind::Dump},
-            {"seed", Kind::Seed},
-            {"board", Kind::Board},
-        }};
         const std::string_view name = tokens[0];
         const auto* known = std::find_if(kNames.begin(), kNames.end(),
                                          [name](const auto& entry) { return entry.first == name; });
@@ -302,29 +310,25 @@ std::vector<ReplayCommand> ParseReplayScript(std::string_view text) {
 
 std::string FormatReplayCommand(const ReplayCommand& command) {
     using Kind = ReplayCommand::Kind;
+    const std::string name = NameOf(command.kind);
     switch (command.kind) {
         case Kind::Move:
-            return "move " + FormatNumber(command.x);
-        case Kind::Release:
-            return "release";
-        case Kind::Add:
-            return "add";
-        case Kind::Key:
-            return "key " + KeyName(command.keyCode).value_or("?");
-        case Kind::KeyUp:
-            return "keyup " + KeyName(command.keyCode).value_or("?");
         case Kind::Stick:
-            return "stick " + FormatNumber(command.x);
+            return name + " " + FormatNumber(command.x);
+        case Kind::Key:
+        case Kind::KeyUp:
+            return name + " " + KeyName(command.keyCode).value_or("?");
         case Kind::Frames:
-            return "frames " + std::to_string(command.count);
-        case Kind::Dump:
-            return "dump";
         case Kind::Seed:
-            return "seed " + std::to_string(command.count);
+            return name + " " + std::to_string(command.count);
         case Kind::Board:
-            return "board " + (command.board ? ToBase64(core::EncodeBoard(*command.board)) : "");
+            return name + " " + (command.board ? ToBase64(core::EncodeBoard(*command.board)) : "");
+        case Kind::Release:
+        case Kind::Add:
+        case Kind::Dump:
+            break;
     }
-    return "";
+    return name;
 }
 
 std::optional<ReplayCommand> CommandOf(const InputEvent& event) {
