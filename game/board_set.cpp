@@ -44,21 +44,6 @@ std::vector<std::filesystem::path> BoardFilesIn(const std::filesystem::path& fol
 
 }  // namespace
 
-bool HasBreakableBrick(const core::Board& board) {
-    for (int row = 0; row < core::kRows; ++row) {
-        for (int column = 0; column < core::kColumns; ++column) {
-            const core::BoardCell& cell = board.Cells(column, row);
-            if (cell.Used == core::kTrue && cell.BrickIndex >= 0 &&
-                static_cast<std::size_t>(cell.BrickIndex) < board.Bricks.size() &&
-                board.Bricks[static_cast<std::size_t>(cell.BrickIndex)].Unbreakable ==
-                    core::kFalse) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 std::vector<std::filesystem::path> BoardFiles(std::span<const std::filesystem::path> named) {
     std::vector<std::filesystem::path> files;
     for (const std::filesystem::path& path : named) {

@@ -15,10 +15,6 @@
 
 namespace game {
 
-// Whether the balls can clear anything on board: a used cell whose brick is in the table and
-// is not unbreakable.
-bool HasBreakableBrick(const core::Board& board);
-
 // The board files named stands for, in order: a folder stands for the .brd files in it (the
 // extension in any case) in name order, anything else for itself. Throws core::BoardError when a
 // folder cannot be read or holds no .brd file.

@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "game/board_set.h"
 #include "shared/brick_drawing.h"
+#include "shared/bricks_to_clear.h"
 #include "shared/colour.h"
 #include "shared/rounding.h"
 
@@ -47,7 +47,7 @@ void Game::StartUp() {
     if (Set.empty()) {
         Set.push_back(Board);
     }
-    BoardHasBreakable = HasBreakableBrick(Board);
+    BoardHasBreakable = core::CountBricksToClear(Board) > 0;
     core::DrawBoard(PicDisp, Board);
     PicDisp.InstallImageAsPicture();
     PicDisp.Refresh();
@@ -359,7 +359,7 @@ void Game::StartBoard(std::size_t index) {
     core::DrawBoard(PicDisp, Board);
     PicDisp.InstallImageAsPicture();
     PicDisp.Refresh();
-    BoardHasBreakable = HasBreakableBrick(Board);
+    BoardHasBreakable = core::CountBricksToClear(Board) > 0;
     if (ClearedFrames != 0) {
         ClearedFrames = 0;
         if (!RateCaption.empty()) {
@@ -390,9 +390,10 @@ void Game::AdvanceSet() {
 }
 
 void Game::NoticeCleared() {
-    // A set only: a single board has no end. Scanning stops at the first breakable brick, and
-    // runs only on frames that destroyed one.
-    if (Set.size() < 2 || !BoardHasBreakable || ClearedFrames != 0 || HasBreakableBrick(Board)) {
+    // A set only: a single board has no end. Counting the 400 cells is done only on frames
+    // that destroyed a brick.
+    if (Set.size() < 2 || !BoardHasBreakable || ClearedFrames != 0 ||
+        core::CountBricksToClear(Board) > 0) {
         return;
     }
     BoardHasBreakable = false;
