@@ -2,7 +2,7 @@
 """A game recorded under Xvfb and replayed.
 
 The real Vantor plays with --record and --dump under a private Xvfb, driven by real pointer
-movements, clicks and held arrow keys, until its window is closed; vantor-replay then runs the
+movements, clicks, held arrow keys and M (kept in the settings file), until its window is closed; vantor-replay then runs the
 recording to the very dump the game printed at exit, and so does Vantor --replay in a window
 (SDL's dummy video driver) once it says the replay has ended. A damaged recording is refused
 with its line, and a recording that cannot be written stops the game before it starts.
@@ -41,7 +41,7 @@ def record(folder, env, recording):
         x11.xdotool("keydown", "--window", window, "Right")
         time.sleep(0.3)
         x11.xdotool("keyup", "--window", window, "Right")
-        x11.xdotool("key", "--window", window, "Return", "space")
+        x11.xdotool("key", "--window", window, "Return", "space", "m")
         time.sleep(1.0)
         x11.close_window(window)
         out, err = game.communicate(timeout=30)
@@ -98,6 +98,10 @@ def main():
         env.pop("SDL_VIDEODRIVER", None)
         with x11.private_display("1280x1024x24"):
             played = record(folder, dict(env, DISPLAY=os.environ["DISPLAY"]), recording)
+        # M switched the sound off, for the next game too; the recording does not hold it.
+        with open(os.path.join(folder, "config", "vantor", "vantor.conf")) as f:
+            if f.read() != "sound = off\n":
+                fail("M did not leave 'sound = off' in the settings file")
         result = subprocess.run([replay, recording], capture_output=True, text=True, timeout=120)
         if result.returncode != 0 or result.stdout != played:
             fail(f"vantor-replay: status {result.returncode}, {result.stderr}\n"
