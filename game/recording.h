@@ -38,7 +38,8 @@ class Recorder : public GameObserver {
 // Plays a script into a running game in the player's place: each input once the frames before
 // it have been drawn, at the game's own pace. The player's own input is ignored, except closing
 // the window and the sound switch. When the script is over, the game pauses and the caption says
-// "Replay ended" until the window is closed.
+// "Replay ended" until the window is closed. Between start-up and the loop, one DoEvents lets
+// the inputs a script gives before its first frame act before the loop draws one.
 class ScriptPlayer : public Platform {
   public:
     // The script's head (seed, boards) is for whoever starts the game; it is passed over here.

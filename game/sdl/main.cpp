@@ -173,6 +173,11 @@ int main(int argc, char** argv) {
             recorder.Begin(seed, form);
             form.observer = &recorder;
         }
+        if (player) {
+            // A script's inputs before its first frame act before the loop draws one, as in
+            // vantor-replay. (A recording's first input always follows a frame.)
+            form.DoEvents();
+        }
         form.GameLoop();
     } catch (const std::exception& e) {
         // A board that cannot be played, or anything else that stops the game: say so and end

@@ -234,12 +234,15 @@ TEST(Recording, ReplaysToTheGamesLastStateWindowlessAndInTheWindow) {
     // In the window, at the game's own pace from another clock, ending paused.
     testing::FakePlatform screen;
     screen.now = 70'000;
-    screen.MoveAt(70'500, 10);  // the player's own input takes no part
+    screen.MoveAt(70'500, 10);  // the player's own input takes no part, but for the sound switch
+    screen.KeyAt(70'600, kKeyM);
     screen.CloseAt(200'000);
     std::ostringstream notes;
     ScriptPlayer player(screen, script, notes);
     SeededRandom again(77);
     Game shown(player, again, testing::LoaderOf(set[0]));
+    testing::FakeSound sound;
+    shown.sound = &sound;
     shown.Set = set;
     player.Attach(shown);
     shown.Form_Load();
@@ -248,6 +251,30 @@ TEST(Recording, ReplaysToTheGamesLastStateWindowlessAndInTheWindow) {
     EXPECT_EQ(replayed.str(), expected.str());
     EXPECT_EQ(screen.captions.back(), "Replay ended");
     EXPECT_EQ(shown.Paused, core::kTrue);
+    EXPECT_FALSE(sound.on);
+
+    // A script's frames while paused only move the clock, and inputs before its first frame
+    // come before the loop draws one, in the window as without it.
+    const std::vector<ReplayCommand> handWritten =
+        ParseReplayScript("seed 5\nkey P\nframes 50\nmove 99\nrelease\nkey P\nframes 3\n");
+    testing::FakePlatform other;
+    other.CloseAt(100'000);
+    ScriptPlayer paused(other, handWritten, notes);
+    SeededRandom five(5);
+    Game game2(paused, five, testing::LoaderOf(set[0]));
+    paused.Attach(game2);
+    game2.StartUp();
+    game2.DoEvents();
+    game2.GameLoop();
+    std::ostringstream windowed;
+    DumpGame(game2, windowed);
+    setup = SetUpReplay(handWritten, set[0], std::nullopt);
+    Replay windowless(std::move(setup.boards), *setup.random);
+    std::ostringstream plain;
+    windowless.Run(handWritten, plain);
+    windowless.Dump(plain);
+    EXPECT_EQ(windowed.str(), plain.str());
+    EXPECT_EQ(game2.FramesDrawn, 3u);
 }
 
 }  // namespace
