@@ -58,9 +58,19 @@ def xdotool(*args, timeout=PATIENCE):
 
 
 def find_window(title, timeout=PATIENCE):
-    """The id of the visible window whose title is exactly `title`."""
-    out = xdotool("search", "--sync", "--onlyvisible", "--name", f"^{title}$", timeout=timeout)
-    return int(out.split()[0])
+    """The id of the visible window whose title is exactly `title`. Polled, not xdotool's own
+    --sync: a search fails outright when another window goes while it looks (a dialog closing,
+    a program ending), and the next search does not."""
+    deadline = time.monotonic() + timeout
+    while True:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                               capture_output=True, text=True, timeout=timeout,
+                               check=False).stdout.split()
+        if found:
+            return int(found[0])
+        if time.monotonic() > deadline:
+            raise RuntimeError(f"no visible window titled {title!r} within {timeout} s")
+        time.sleep(0.1)
 
 
 def wait_for_title(window, expected, timeout=PATIENCE):

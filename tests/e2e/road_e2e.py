@@ -198,7 +198,7 @@ class Road:
             self.alive(program)
             found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
                                     f"^{pattern}$"], capture_output=True, text=True,
-                                   timeout=10, check=False).stdout.split()
+                                   timeout=PATIENCE, check=False).stdout.split()
             if found:
                 return int(found[0])
             if time.monotonic() > deadline:
@@ -208,10 +208,11 @@ class Road:
     def wait_gone(self, window, timeout):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            visible = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", ".*"],
-                                     capture_output=True, text=True, timeout=10,
-                                     check=False).stdout.split()
-            if str(window) not in visible:
+            search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", ".*"],
+                                    capture_output=True, text=True, timeout=PATIENCE,
+                                    check=False)
+            # A search that failed (another window went while it looked) proves nothing.
+            if search.returncode == 0 and str(window) not in search.stdout.split():
                 return
             time.sleep(0.1)
         raise StepFailed(f"window {window} is still open after {timeout} s")
