@@ -169,18 +169,25 @@ def client_origin(window, timeout=PATIENCE):
     """Where Brickwright's client area (the 664 x 585 area every control is placed in) begins
     in the window, as (x, y): the menu bar above it is as high as the desktop's font makes it.
     Found through the board view's top grid line, 601 black pixels starting at (8, 8) of the
-    area."""
+    area, once two captures a moment apart agree: a window just shown may still be moving or
+    taking its size."""
     line = b"\0\0\0" * 601
     deadline = time.monotonic() + timeout
+    previous = None
     while True:
         shot = screenshot(window)
+        found = None
         for y in range(shot.height):
             row = shot.region(0, y, shot.width, 1)
             at = row.find(line)
             while at >= 0 and at % 3 != 0:
                 at = row.find(line, at + 1)
             if at >= 0:
-                return at // 3 - 8, y - 8
+                found = (at // 3 - 8, y - 8, shot.width, shot.height)
+                break
+        if found is not None and found == previous:
+            return found[:2]
+        previous = found
         if time.monotonic() > deadline:
             raise RuntimeError("the board view's grid was not found in the window")
-        time.sleep(0.2)
+        time.sleep(0.3)
