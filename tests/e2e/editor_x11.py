@@ -16,10 +16,8 @@ import time
 PATIENCE = 60
 
 
-@contextlib.contextmanager
-def private_display(screen="1024x768x24", timeout=PATIENCE):
-    """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. Xvfb
-    picks a free display number itself (-displayfd), so parallel tests never race for one."""
+def _start_server(screen, timeout):
+    """A new Xvfb and its display, or (None, None) when it did not come up answering."""
     read_fd, write_fd = os.pipe()
     server = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
@@ -28,25 +26,48 @@ def private_display(screen="1024x768x24", timeout=PATIENCE):
     try:
         ready, _, _ = select.select([read_fd], [], [], timeout)
         number = os.read(read_fd, 64).decode().strip() if ready else ""
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        previous = os.environ.get("DISPLAY")
-        os.environ["DISPLAY"] = ":" + number
-        try:
-            yield os.environ["DISPLAY"]
-        finally:
-            if previous is None:
-                os.environ.pop("DISPLAY", None)
-            else:
-                os.environ["DISPLAY"] = previous
     finally:
         os.close(read_fd)
-        server.terminate()
-        try:
-            server.wait(timeout=PATIENCE)
-        except subprocess.TimeoutExpired:
-            server.kill()
-            server.wait()
+    display = ":" + number
+    # A client must get through too: a server that ended at once is of no use.
+    if number and subprocess.run(["xdotool", "getdisplaygeometry"],
+                                 env=dict(os.environ, DISPLAY=display), capture_output=True,
+                                 timeout=timeout, check=False).returncode == 0:
+        return server, display
+    _stop_server(server)
+    return None, None
+
+
+def _stop_server(server):
+    server.terminate()
+    try:
+        server.wait(timeout=PATIENCE)
+    except subprocess.TimeoutExpired:
+        server.kill()
+        server.wait()
+
+
+@contextlib.contextmanager
+def private_display(screen="1024x768x24", timeout=PATIENCE, attempts=3):
+    """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. Xvfb
+    picks a free display number itself (-displayfd), so parallel tests never race for one; a
+    server that does not answer is replaced by another."""
+    for _ in range(attempts):
+        server, display = _start_server(screen, timeout)
+        if server is not None:
+            break
+    else:
+        raise RuntimeError("Xvfb did not start")
+    previous = os.environ.get("DISPLAY")
+    os.environ["DISPLAY"] = display
+    try:
+        yield display
+    finally:
+        if previous is None:
+            os.environ.pop("DISPLAY", None)
+        else:
+            os.environ["DISPLAY"] = previous
+        _stop_server(server)
 
 
 def xdotool(*args, timeout=PATIENCE):
