@@ -6,6 +6,7 @@ import contextlib
 import ctypes
 import ctypes.util
 import os
+import random
 import select
 import subprocess
 import time
@@ -17,22 +18,29 @@ PATIENCE = 60
 
 
 def _start_server(screen, timeout):
-    """A new Xvfb and its display, or (None, None) when it did not come up answering."""
+    """A new Xvfb and its display, or (None, None) when it did not come up answering.
+
+    The display number is drawn at random far above those other tools probe (Xvfb's own
+    -displayfd search starts at 0, xvfb-run -a at 99): a server elsewhere on the machine that
+    probes a number in use unlinks that server's socket, and Xvfb started with -displayfd
+    leaves no lock file to warn it. A number in use makes this server end at once."""
+    number = str(random.randrange(400, 4000))
     read_fd, write_fd = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
+        ["Xvfb", ":" + number, "-displayfd", str(write_fd), "-screen", "0", screen,
+         "-nolisten", "tcp"],
         pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_fd)
     try:
         ready, _, _ = select.select([read_fd], [], [], timeout)
-        number = os.read(read_fd, 64).decode().strip() if ready else ""
+        started = os.read(read_fd, 64).decode().strip() if ready else ""
     finally:
         os.close(read_fd)
     display = ":" + number
     # A client must get through too: a server that ended at once is of no use.
-    if number and subprocess.run(["xdotool", "getdisplaygeometry"],
-                                 env=dict(os.environ, DISPLAY=display), capture_output=True,
-                                 timeout=timeout, check=False).returncode == 0:
+    if started == number and subprocess.run(
+            ["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
+            capture_output=True, timeout=timeout, check=False).returncode == 0:
         return server, display
     _stop_server(server)
     return None, None
@@ -48,10 +56,9 @@ def _stop_server(server):
 
 
 @contextlib.contextmanager
-def private_display(screen="1024x768x24", timeout=PATIENCE, attempts=3):
-    """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. Xvfb
-    picks a free display number itself (-displayfd), so parallel tests never race for one; a
-    server that does not answer is replaced by another."""
+def private_display(screen="1024x768x24", timeout=PATIENCE, attempts=10):
+    """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. A number
+    that is taken, or a server that does not answer, is replaced by another."""
     for _ in range(attempts):
         server, display = _start_server(screen, timeout)
         if server is not None:
