@@ -9,6 +9,8 @@ import os
 import random
 import select
 import subprocess
+import sys
+import tempfile
 import time
 
 # How long a check waits for something that takes a fraction of a second on a quiet machine. The
@@ -18,32 +20,36 @@ PATIENCE = 60
 
 
 def _start_server(screen, timeout):
-    """A new Xvfb and its display, or (None, None) when it did not come up answering.
+    """A new Xvfb and its display, or the reason it did not come up answering.
 
     The display number is drawn at random far above those other tools probe (Xvfb's own
     -displayfd search starts at 0, xvfb-run -a at 99): a server elsewhere on the machine that
     probes a number in use unlinks that server's socket, and Xvfb started with -displayfd
     leaves no lock file to warn it. A number in use makes this server end at once."""
     number = str(random.randrange(400, 4000))
+    display = ":" + number
     read_fd, write_fd = os.pipe()
+    log = tempfile.TemporaryFile()
     server = subprocess.Popen(
-        ["Xvfb", ":" + number, "-displayfd", str(write_fd), "-screen", "0", screen,
-         "-nolisten", "tcp"],
-        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        ["Xvfb", display, "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
+        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=log)
     os.close(write_fd)
     try:
         ready, _, _ = select.select([read_fd], [], [], timeout)
         started = os.read(read_fd, 64).decode().strip() if ready else ""
     finally:
         os.close(read_fd)
-    display = ":" + number
     # A client must get through too: a server that ended at once is of no use.
     if started == number and subprocess.run(
             ["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
             capture_output=True, timeout=timeout, check=False).returncode == 0:
+        log.close()
         return server, display
     _stop_server(server)
-    return None, None
+    log.seek(0)
+    said = log.read().decode(errors="replace").strip().splitlines()
+    log.close()
+    return None, f"{display} ended with status {server.returncode}: {said[-1:] or 'nothing'}"
 
 
 def _stop_server(server):
@@ -59,12 +65,14 @@ def _stop_server(server):
 def private_display(screen="1024x768x24", timeout=PATIENCE, attempts=10):
     """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. A number
     that is taken, or a server that does not answer, is replaced by another."""
+    failures = []
     for _ in range(attempts):
         server, display = _start_server(screen, timeout)
         if server is not None:
             break
+        failures.append(display)
     else:
-        raise RuntimeError("Xvfb did not start")
+        raise RuntimeError("Xvfb did not start: " + "; ".join(failures[-3:]))
     previous = os.environ.get("DISPLAY")
     os.environ["DISPLAY"] = display
     try:
@@ -74,6 +82,10 @@ def private_display(screen="1024x768x24", timeout=PATIENCE, attempts=10):
             os.environ.pop("DISPLAY", None)
         else:
             os.environ["DISPLAY"] = previous
+        # A server that went before the end explains whatever failed after it.
+        if server.poll() is not None:
+            print(f"the X server {display} ended during the check, with status "
+                  f"{server.returncode}", file=sys.stderr)
         _stop_server(server)
 
 
