@@ -2,11 +2,15 @@
 """The game's web page in headless Chromium, driven through the DevTools protocol over a pipe.
 
 The default board's bricks stand on the canvas pixel for pixel; the paddle follows the pointer;
-a right click adds balls that a left release frees and that clear bricks; the title settles near
-"Fps: 100"; P pauses and resumes; a dropped bad board shows its message and the game goes on.
+a right click adds balls that a left release frees and that clear bricks; P pauses and resumes,
+and a board loaded while paused is drawn and stays paused; a dropped bad board, a file larger
+than any board and a folder each show their message and the game goes on. Every check waits for
+its condition with a generous limit: the page may run slowly on a busy machine, and its frame
+rate is bench/web_fps_check.py's business.
 
 Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
 """
+import base64
 import json
 import os
 import re
@@ -18,6 +22,7 @@ import tempfile
 import time
 
 SKIP = 77
+LARGEST_BOARD = 2414 + 1358 * 32767
 CHROMIUM = shutil.which("chromium") or shutil.which("chromium-browser")
 
 
@@ -51,7 +56,7 @@ class Page:
         self.buffer = b""
         self.next_id = 0
         self.session = None
-        deadline = time.time() + 30
+        deadline = time.time() + 60
         while time.time() < deadline:
             pages = [t for t in self.call("Target.getTargets")["targetInfos"]
                      if t["type"] == "page"]
@@ -104,9 +109,29 @@ class Page:
 
     def pixels(self, height=480):
         """The canvas's top rows as RGB bytes."""
-        values = self.eval(f"""Array.from(Module.canvas.getContext('2d')
-            .getImageData(0, 0, 600, {height}).data.filter((v, i) => i % 4 != 3))""")
-        return bytes(values)
+        return base64.b64decode(self.eval(f"""(() => {{
+            const d = Module.canvas.getContext('2d').getImageData(0, 0, 600, {height}).data;
+            let s = '';
+            for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
+            return btoa(s);
+        }})()"""))
+
+    def drop(self, name, data):
+        """Drops a file named name holding data (a JavaScript expression) onto the page."""
+        self.eval(f"""(() => {{
+            const data = new DataTransfer();
+            data.items.add(new File([{data}], {json.dumps(name)}));
+            document.dispatchEvent(new DragEvent('drop', {{dataTransfer: data}}));
+        }})()""")
+
+    def drop_folder(self, path):
+        """Drops a real folder, as the browser hands it over from a file manager."""
+        for kind in ("dragEnter", "dragOver", "drop"):
+            self.call("Input.dispatchDragEvent", type=kind, x=300, y=300,
+                      data={"items": [], "files": [path], "dragOperationsMask": 1})
+
+    def message(self):
+        return self.eval("document.getElementById('message').textContent")
 
     def close(self):
         self.proc.kill()
@@ -114,7 +139,7 @@ class Page:
         shutil.rmtree(self.profile, ignore_errors=True)
 
 
-def wait_for(what, check, seconds=10):
+def wait_for(what, check, seconds=60):
     deadline = time.time() + seconds
     while time.time() < deadline:
         value = check()
@@ -143,24 +168,25 @@ def main():
     try:
         wait_for("the server starts", lambda: socket.socket().connect_ex(("127.0.0.1", port)) == 0)
         page = Page(f"http://127.0.0.1:{port}/index.html")
-        wait_for("the game starts", lambda: page.eval("document.title").startswith("Fps: "), 30)
+        wait_for("the game starts", lambda: page.eval("document.title").startswith("Fps: "))
         if page.pixels(300) != expected:
             fail("the bricks on the canvas differ from the default board")
 
-        page.mouse("mouseMoved", 100, 300)
-        row = 440 * 600 * 3
-        wait_for("the paddle follows the pointer to x 100",
-                 lambda: page.pixels()[row + 60 * 3: row + 141 * 3] == bytes(81 * 3))
+        def paddle_follows(x):
+            page.mouse("mouseMoved", x, 300)
+            row = 440 * 600 * 3
+            wait_for(f"the paddle follows the pointer to x {x}",
+                     lambda: page.pixels()[row + (x - 40) * 3: row + (x + 41) * 3] == bytes(81 * 3))
 
-        time.sleep(2)
-        rate = int(re.fullmatch(r"Fps: (\d+)", page.eval("document.title")).group(1))
-        if not 85 <= rate <= 101:
-            fail(f"the frame rate is {rate}, not near 100")
+        paddle_follows(100)
+
+        if not re.fullmatch(r"Fps: \d+", page.eval("document.title")):
+            fail(f"the title reads {page.eval('document.title')!r}")
 
         page.mouse("mouseMoved", 300, 300)
         page.click("right", 300, 300)
         page.click("left", 300, 300)
-        wait_for("the freed balls clear bricks", lambda: page.pixels(300) != expected, 20)
+        wait_for("the freed balls clear bricks", lambda: page.pixels(300) != expected)
 
         page.key_p()
         wait_for("P pauses", lambda: page.eval("document.title") == "Paused")
@@ -168,19 +194,30 @@ def main():
         time.sleep(0.5)
         if page.pixels() != still:
             fail("the paused game still draws")
+        # A board loaded while paused is drawn from the start, and the game stays paused.
+        with open(board, "rb") as f:
+            page.drop("board.brd", f"Uint8Array.from(atob('{base64.b64encode(f.read()).decode()}'),"
+                      " c => c.charCodeAt(0))")
+        wait_for("the board loaded while paused is drawn", lambda: page.pixels(300) == expected)
+        loaded = page.pixels()
+        time.sleep(0.5)
+        if page.eval("document.title") != "Paused" or page.pixels() != loaded:
+            fail("loading a board while paused resumed the game")
         page.key_p()
-        wait_for("P resumes", lambda: page.pixels() != still)
+        wait_for("P resumes", lambda: page.pixels() != loaded)
 
-        page.eval("""(() => {
-            const data = new DataTransfer();
-            data.items.add(new File([new Uint8Array(100)], 'bad.brd'));
-            document.dispatchEvent(new DragEvent('drop', {dataTransfer: data}));
-        })()""")
-        wait_for("the bad board's message shows",
-                 lambda: page.eval("document.getElementById('message').textContent")
-                 .startswith("bad.brd"))
-        before = page.pixels()
-        wait_for("the game goes on after a bad board", lambda: page.pixels() != before)
+        os.mkdir(os.path.join(work, "folder.brd"))
+        for name, drop, message in (
+                ("bad.brd", lambda: page.drop("bad.brd", "new Uint8Array(100)"), "bad.brd: "),
+                ("a file larger than any board",
+                 lambda: page.drop("big.brd", f"new Uint8Array({LARGEST_BOARD + 1})"),
+                 f"big.brd: file is {LARGEST_BOARD + 1} bytes, more than the largest board "
+                 f"({LARGEST_BOARD} bytes)"),
+                ("a folder", lambda: page.drop_folder(os.path.join(work, "folder.brd")),
+                 "folder.brd: is a folder, not a board file")):
+            drop()
+            wait_for(f"{name}: the message shows", lambda: page.message().startswith(message))
+        paddle_follows(500)  # the game goes on
     finally:
         if page:
             page.close()
