@@ -18,6 +18,7 @@
 #include "game/game.h"
 #include "game/random.h"
 #include "game/sdl/sdl_platform.h"
+#include "game/sdl/window_icon.h"
 #include "game/start_board.h"
 
 namespace {
@@ -56,9 +57,10 @@ int main(int argc, char** argv) {
     try {
         platform = std::make_unique<game::SdlPlatform>();
     } catch (const std::exception& e) {
-        game::ReportFatal(nullptr, e.what());
+        game::ReportFatal(e.what());
         return 1;
     }
+    platform->SetIcon(game::WindowIconPixels(), game::kWindowIconSize);
 
     const std::vector<std::filesystem::path> searchPath =
         game::BoardSearchPath(ProgramDirectory(), game::ProcessDataEnvironment());
@@ -72,7 +74,8 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         // A board that cannot be played, or anything else that stops the game: say so and end
         // with a failure status rather than a crash.
-        game::ReportFatal(platform->Window(), e.what());
+        std::cerr << "Vantor: " << e.what() << std::endl;
+        platform->ShowFatalError(e.what());
         return 1;
     }
     return 0;

@@ -7,5 +7,5 @@ add_test(NAME e2e.game
 # Leak checking stays with the unit tests: the display and sound libraries keep allocations
 # until exit that are not the game's.
 set_tests_properties(e2e.game PROPERTIES
-  TIMEOUT 120
+  TIMEOUT 600
   ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
