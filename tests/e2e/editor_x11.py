@@ -71,24 +71,17 @@ def wait_for_title(window, expected, timeout=30.0):
     return title
 
 
-def window_class_and_icon(window):
-    """The window's WM_CLASS class (what docks match with a menu entry's StartupWMClass) and
-    whether it carries an icon."""
-    def xprop(*args):
-        return subprocess.run(["xprop", "-id", str(window), *args], capture_output=True,
-                              text=True, timeout=20, check=True).stdout
-
-    found = re.search(r'WM_CLASS\(STRING\) = "[^"]*", "([^"]*)"', xprop("WM_CLASS"))
-    icon = "_NET_WM_ICON(CARDINAL) =" in xprop("-len", "8", "_NET_WM_ICON")
-    return found.group(1) if found else None, icon
-
-
-def startup_wm_class(desktop_entry):
-    """The StartupWMClass a desktop entry in packaging/ names."""
-    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../packaging",
-                        desktop_entry)
-    with open(path) as f:
-        return re.search(r"^StartupWMClass=(.*)$", f.read(), re.M).group(1)
+def menu_entry_mismatch(window, entry):
+    """Why a dock would not show the window as its menu entry (packaging/ENTRY): a WM_CLASS
+    other than the entry's StartupWMClass, or no icon. None when nothing is amiss."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../packaging",
+                           entry)) as f:
+        wanted = re.search(r"^StartupWMClass=(.*)$", f.read(), re.M).group(1)
+    found = [subprocess.run(["xprop", "-id", str(window), *args], capture_output=True, text=True,
+                            timeout=20).stdout for args in (["WM_CLASS"], ["-len", "8", "_NET_WM_ICON"])]
+    if not found[0].endswith(f', "{wanted}"\n') or "_NET_WM_ICON(CARDINAL)" not in found[1]:
+        return f"{found[0]}{found[1][:40]}: expected the class {wanted!r} and an icon"
+    return None
 
 
 def window_geometry(window):

@@ -2,11 +2,9 @@
 """The game's web page in headless Chromium, driven through the DevTools protocol over a pipe.
 
 The default board's bricks stand on the canvas pixel for pixel; the paddle follows the pointer;
-a right click adds balls that a left release frees and that clear bricks; P pauses and resumes,
-and a board loaded while paused is drawn and stays paused; a dropped bad board, a file larger
-than any board and a folder each show their message and the game goes on. Every check waits for
-its condition with a generous limit: the page may run slowly on a busy machine, and its frame
-rate is bench/web_fps_check.py's business.
+a right click adds balls that a left release frees and that clear bricks; P pauses and resumes
+(a board loaded while paused stays paused); a dropped bad board, a file larger than any board
+and a folder show their messages and the game goes on. No frame rate: bench/'s business.
 
 Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
 """
@@ -130,8 +128,6 @@ class Page:
             self.call("Input.dispatchDragEvent", type=kind, x=300, y=300,
                       data={"items": [], "files": [path], "dragOperationsMask": 1})
 
-    def message(self):
-        return self.eval("document.getElementById('message').textContent")
 
     def close(self):
         self.proc.kill()
@@ -216,7 +212,8 @@ def main():
                 ("a folder", lambda: page.drop_folder(os.path.join(work, "folder.brd")),
                  "folder.brd: is a folder, not a board file")):
             drop()
-            wait_for(f"{name}: the message shows", lambda: page.message().startswith(message))
+            wait_for(f"{name}: the message shows", lambda: page.eval("document.getElementById('message').textContent")
+                     .startswith(message))
         paddle_follows(500)  # the game goes on
     finally:
         if page:

@@ -5,9 +5,7 @@ install BUILD_DIR: `cmake --install` into a temporary DESTDIR with the prefix /u
     the desktop entries, AppStream metadata, MIME type, icons and man pages are checked with the
     desktop's own validators, then the installed Vantor, headless, with a private HOME and XDG
     folders, must pick its board in the documented order (each board is known by the line the
-    game writes on standard error). Then a live install into a player's own ~/.local, twice:
-    the player's board there is never replaced, the game finds its default board under that
-    prefix, the caches are refreshed, and uninstalling takes back exactly what was installed.
+    game writes on standard error). Then twice into a player's ~/.local, and uninstalled.
 package BUILD_DIR: the Debian package made by CPack from that build, and lintian on it.
 """
 import os

@@ -93,9 +93,8 @@ def expect_refused(folder, what, message):
 
 
 def expect_played(folder, what):
-    """Runs the game in folder until it names the board it plays on standard error (by then it
-    has its window and handles SIGINT); it must still be running, and end with status 0 on
-    SIGINT with that one line on standard error."""
+    """Runs the game in folder until it names its board (by then it handles SIGINT); it must
+    still be running, and end with status 0 on SIGINT with that one line on standard error."""
     before = snapshot(folder)
     game = subprocess.Popen([os.path.join(folder, "Vantor")], cwd=folder, env=environment(),
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
