@@ -77,8 +77,9 @@ def menu_entry_mismatch(window, entry):
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../packaging",
                            entry)) as f:
         wanted = re.search(r"^StartupWMClass=(.*)$", f.read(), re.M).group(1)
-    found = [subprocess.run(["xprop", "-id", str(window), *args], capture_output=True, text=True,
-                            timeout=20).stdout for args in (["WM_CLASS"], ["-len", "8", "_NET_WM_ICON"])]
+    found = [subprocess.run(["xprop", "-id", str(window), *args], capture_output=True,
+                            text=True, timeout=20).stdout
+             for args in (["WM_CLASS"], ["-len", "8", "_NET_WM_ICON"])]
     if not found[0].endswith(f', "{wanted}"\n') or "_NET_WM_ICON(CARDINAL)" not in found[1]:
         return f"{found[0]}{found[1][:40]}: expected the class {wanted!r} and an icon"
     return None
