@@ -29,10 +29,8 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/assets/bricks.bmp DESTINATION ${data_dir}/vantor)
 # Installed as default.brd, never as board.brd: with PREFIX=~/.local the data folder is the
 # player's own, where their board.brd lives. The game reads default.brd after every board.brd.
-if(TARGET default_board)
-  install(FILES ${PROJECT_BINARY_DIR}/assets/board.brd DESTINATION ${data_dir}/vantor
-          RENAME default.brd)
-endif()
+install(FILES ${PROJECT_SOURCE_DIR}/assets/board.brd DESTINATION ${data_dir}/vantor
+        RENAME default.brd)
 
 install(FILES ${packaging_src}/vantor-board.xml DESTINATION ${data_dir}/mime/packages)
 configure_file(${packaging_src}/copyright ${packaging_out}/copyright @ONLY)

@@ -48,18 +48,24 @@ inline double SpawnAngle(float r) {
 
 // The side walls, at most one per call, then the top wall, independent of the sides: a ball in
 // a top corner is reflected on both axes. The tests are strict, so X = 5 and X = 595 stay.
-inline void BounceOffWalls(float& x, float& y, double& angle) {
+// Returns the number of reflections, 0 to 2.
+inline std::uint32_t BounceOffWalls(float& x, float& y, double& angle) {
+    std::uint32_t bounces = 0;
     if (static_cast<double>(x) - kHalf < 0) {
         x = static_cast<float>(kHalf + 1);
         angle = kPi - angle;
+        ++bounces;
     } else if (static_cast<double>(x) + kHalf > kPlayfieldWidth) {
         x = static_cast<float>(kPlayfieldWidth - kHalf - 1);
         angle = kPi - angle;
+        ++bounces;
     }
     if (static_cast<double>(y) - kHalf < 0) {
         y = static_cast<float>(kHalf + 1);
         angle = kTwoPi - angle;
+        ++bounces;
     }
+    return bounces;
 }
 
 // --- Paddle ---

@@ -60,7 +60,7 @@ void RemoveBall(BallList& balls, std::int32_t index, const Paddle& paddle, Rando
     }
 }
 
-void UpdateBalls(BallList& balls, const BallWorld& world) {
+FrameEvents UpdateBalls(BallList& balls, const BallWorld& world) {
     core::PictureBox& playfield = world.playfield;
     static thread_local std::vector<std::uint32_t> lost;
     lost.clear();
@@ -91,9 +91,11 @@ void UpdateBalls(BallList& balls, const BallWorld& world) {
     // that came from the end, which is checked next. So the lost slots are visited in
     // increasing order, each until the ball in it stays; a slot beyond the shrunken list has
     // been dealt with when its ball was moved.
+    FrameEvents events = m.collisions.events;
     for (const std::uint32_t slot : lost) {
         while (slot < balls.size() && rules::IsLost(std::as_const(balls).Raw().Y[slot])) {
             RemoveBall(balls, static_cast<std::int32_t>(slot), world.paddle, world.random);
+            ++events.BallsLost;
         }
     }
     // The notes hold unless something besides the moves of the removals (which carry them
@@ -107,6 +109,7 @@ void UpdateBalls(BallList& balls, const BallWorld& world) {
             balls.SetNoneStuck();
         }
     }
+    return events;
 }
 
 void DrawBalls(const BallList& balls, const core::PictureBox& sprite, const core::PictureBox& mask,

@@ -49,6 +49,16 @@ struct Paddle {
     std::int32_t Height = 0;
 };
 
+// What one frame's move did, as counts (the game's sound is made from them).
+struct FrameEvents {
+    std::uint32_t WallBounces = 0;      // each reflection at a side wall or the top
+    std::uint32_t PaddleHits = 0;       // each ball the paddle caught
+    std::uint32_t BricksDestroyed = 0;  // each brick erased
+    std::uint32_t BallsLost = 0;        // each ball removed below the playfield
+
+    bool operator==(const FrameEvents&) const = default;
+};
+
 // Everything a frame's move reads or changes besides the balls.
 struct BallWorld {
     Paddle paddle;
@@ -66,8 +76,9 @@ void ReleaseBalls(BallList& balls);
 // The last ball takes the slot of the ball at index; losing the only ball spawns a new one.
 void RemoveBall(BallList& balls, std::int32_t index, const Paddle& paddle, Random& random);
 // Moves every ball one frame, with the collision rules for the free ones, then removes the balls
-// that fell below the playfield.
-void UpdateBalls(BallList& balls, const BallWorld& world);
+// that fell below the playfield. Returns what happened: a ball reflected at a side and at the
+// top counts two bounces, and the only ball, lost and replaced by a new one, counts as lost.
+FrameEvents UpdateBalls(BallList& balls, const BallWorld& world);
 // Draws every ball into destination: the mask cuts the disc out, the sprite fills it in.
 void DrawBalls(const BallList& balls, const core::PictureBox& sprite, const core::PictureBox& mask,
                core::PictureBox& destination);

@@ -75,12 +75,13 @@ CollisionWorld CollisionWorld::For(const Paddle& paddle, core::Board& board,
 }
 
 void CheckCollisions(CollisionWorld& w, float& x, float& y, double& angle) {
-    rules::BounceOffWalls(x, y, angle);
+    w.events.WallBounces += rules::BounceOffWalls(x, y, angle);
 
     const double px = static_cast<double>(x);
     const double py = static_cast<double>(y);
     if (rules::TouchesPaddle(w.edges, px, py)) {
         angle = rules::PaddleAngle(w.edges, px);
+        ++w.events.PaddleHits;
     }
 
     // The paddle moved nothing, so px and py are still the position. After the walls x lies in
@@ -105,6 +106,7 @@ void CheckCollisions(CollisionWorld& w, float& x, float& y, double& angle) {
         playfield.Cls();
         DestroyBrick(*w.board, playfield, column, row);
         w.cells.Clear(column, row);
+        ++w.events.BricksDestroyed;
         playfield.Refresh();
         // The erased cell becomes part of the background, so every later frame starts from the
         // board without this brick.

@@ -71,11 +71,14 @@ struct CollisionWorld {
     // since only make it cautious.
     std::array<std::int32_t, detail::kDangerRows> dangerColumns;
     rules::PaddleEdges edges;
+    // What CheckCollisions did so far: bounces, paddle hits, bricks destroyed.
+    FrameEvents events;
 };
 
 // Reflects a free ball at (x, y) travelling at angle off the walls, sends it up from the
 // paddle, and destroys every breakable brick one of its four corners lies in (each with its own
-// refresh of the playfield). Changes x, y and angle, never the speed.
+// refresh of the playfield), counting each in world.events. Changes x, y and angle, never the
+// speed.
 void CheckCollisions(CollisionWorld& world, float& x, float& y, double& angle);
 
 // Erases the brick in (column, row) unless it is unbreakable: the cell is painted white in the

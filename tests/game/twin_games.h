@@ -21,6 +21,7 @@
 #include "game/game.h"
 #include "game/random.h"
 #include "shared/board_model.h"
+#include "shared/colour.h"
 #include "shared/picture_box.h"
 #include "tests/game/game_fakes.h"
 #include "tests/game/oracle/oracle.h"
@@ -125,15 +126,35 @@ class TwinGames {
         oracle::ReleaseBalls(plainBalls_);
     }
 
-    // One frame on both sides. Balls and cells are compared always, pixels when asked.
+    // One frame on both sides, the game's as its loop draws it (the caption aside). Balls, cells
+    // and the frame's events are compared always, pixels when asked.
     void Frame(bool comparePixels = true) {
-        fast_.DrawFrame();
-        oracle::DrawFrame(plain_, plainBalls_);
+        core::PictureBox& p = fast_.PicDisp;
+        p.Cls();
+        fastEvents_ = UpdateBalls(fast_.Balls, fast_.World(p));
+        DrawBalls(fast_.Balls, fast_.PicBall, fast_.PicBallMask, p);
+        p.Line(static_cast<float>(fast_.PaddleX - fast_.PaddleWidth / 2.0),
+               static_cast<float>(fast_.PaddleY - fast_.PaddleHeight / 2.0),
+               static_cast<float>(fast_.PaddleX + fast_.PaddleWidth / 2.0),
+               static_cast<float>(fast_.PaddleY + fast_.PaddleHeight / 2.0), core::kBlack,
+               core::BoxStyle::Filled);
+        p.Refresh();
+        plainEvents_ = oracle::DrawFrame(plain_, plainBalls_);
+        totals_.WallBounces += plainEvents_.WallBounces;
+        totals_.PaddleHits += plainEvents_.PaddleHits;
+        totals_.BricksDestroyed += plainEvents_.BricksDestroyed;
+        totals_.BallsLost += plainEvents_.BallsLost;
         ++frames_;
         Compare(comparePixels);
     }
 
     void Compare(bool comparePixels) {
+        ASSERT_EQ(fastEvents_, plainEvents_)
+            << "events, frame " << frames_ << ": bounces " << fastEvents_.WallBounces << " and "
+            << plainEvents_.WallBounces << ", paddle " << fastEvents_.PaddleHits << " and "
+            << plainEvents_.PaddleHits << ", bricks " << fastEvents_.BricksDestroyed << " and "
+            << plainEvents_.BricksDestroyed << ", lost " << fastEvents_.BallsLost << " and "
+            << plainEvents_.BallsLost;
         ASSERT_EQ(FirstBallDifference(fast_.Balls, plainBalls_), "") << "frame " << frames_;
         ASSERT_TRUE(fast_.Board == plain_.Board) << "cells differ, frame " << frames_;
         ASSERT_EQ(fastPlatform_.presents, plainPlatform_.presents) << "frame " << frames_;
@@ -153,6 +174,8 @@ class TwinGames {
     Game& plain() { return plain_; }
     oracle::BallVector& plainBalls() { return plainBalls_; }
     int frames() const { return frames_; }
+    // The events of every frame so far, added up.
+    const FrameEvents& totals() const { return totals_; }
 
   private:
     CountingPlatform fastPlatform_;
@@ -162,6 +185,9 @@ class TwinGames {
     Game fast_;
     Game plain_;
     oracle::BallVector plainBalls_;
+    FrameEvents fastEvents_;
+    FrameEvents plainEvents_;
+    FrameEvents totals_;
     int frames_ = 0;
 };
 

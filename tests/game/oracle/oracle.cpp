@@ -67,14 +67,15 @@ void RemoveBall(Game& game, BallVector& balls, std::int32_t index) {
     }
 }
 
-void UpdateBalls(Game& game, BallVector& balls, core::PictureBox& playfield) {
+FrameEvents UpdateBalls(Game& game, BallVector& balls, core::PictureBox& playfield) {
+    FrameEvents events;
     const std::int32_t last = LastIndex(balls);
     for (std::int32_t i = 0; i <= last; ++i) {
         if (At(balls, i).Stuck != core::kFalse) {
             At(balls, i).X = static_cast<float>(game.PaddleX);
             continue;
         }
-        CheckCollisions(game, balls, i, playfield);
+        CheckCollisions(game, balls, i, playfield, events);
         BallState& ball = At(balls, i);
         const double speed = static_cast<double>(ball.Speed);
         ball.X =
@@ -92,29 +93,34 @@ void UpdateBalls(Game& game, BallVector& balls, core::PictureBox& playfield) {
     while (i <= LastIndex(balls)) {
         if (At(balls, i).Y > kLostBelow) {
             RemoveBall(game, balls, i);
+            ++events.BallsLost;
             i = 0;
         } else {
             ++i;
         }
     }
+    return events;
 }
 
-void CheckCollisions(Game& game, BallVector& balls, std::int32_t index,
-                     core::PictureBox& playfield) {
+void CheckCollisions(Game& game, BallVector& balls, std::int32_t index, core::PictureBox& playfield,
+                     FrameEvents& events) {
     BallState& ball = balls.at(static_cast<std::size_t>(index));
     const double half = BallSize / 2.0;
 
     if (static_cast<double>(ball.X) - half < 0) {
         ball.X = static_cast<float>(half + 1);
         ball.Angle = kPi - ball.Angle;
+        ++events.WallBounces;
     } else if (static_cast<double>(ball.X) + half > kPlayfieldWidth) {
         ball.X = static_cast<float>(kPlayfieldWidth - half - 1);
         ball.Angle = kPi - ball.Angle;
+        ++events.WallBounces;
     }
 
     if (static_cast<double>(ball.Y) - half < 0) {
         ball.Y = static_cast<float>(half + 1);
         ball.Angle = kTwoPi - ball.Angle;
+        ++events.WallBounces;
     }
 
     const double left = game.PaddleX - game.PaddleWidth / 2.0;
@@ -125,6 +131,7 @@ void CheckCollisions(Game& game, BallVector& balls, std::int32_t index,
     if (x + half >= left && x - half <= right && y + half >= top && y - half <= game.PaddleY) {
         ball.Angle =
             (1 - (x + half - left) / (game.PaddleWidth + BallSize)) * kAngleRange + kMinAngle;
+        ++events.PaddleHits;
     }
 
     const std::int32_t first = core::RoundToInt32(-half);
@@ -147,6 +154,7 @@ void CheckCollisions(Game& game, BallVector& balls, std::int32_t index,
             }
             playfield.Cls();
             DestroyBrick(game, playfield, column, row);
+            ++events.BricksDestroyed;
             playfield.Refresh();
             playfield.InstallImageAsPicture();
         }
@@ -187,10 +195,10 @@ void DrawBalls(const BallVector& balls, const core::PictureBox& sprite,
     }
 }
 
-void DrawFrame(Game& game, BallVector& balls) {
+FrameEvents DrawFrame(Game& game, BallVector& balls) {
     core::PictureBox& p = game.PicDisp;
     p.Cls();
-    UpdateBalls(game, balls, p);
+    const FrameEvents events = UpdateBalls(game, balls, p);
     DrawBalls(balls, game.PicBall, game.PicBallMask, p);
     p.Line(static_cast<float>(game.PaddleX - game.PaddleWidth / 2.0),
            static_cast<float>(game.PaddleY - game.PaddleHeight / 2.0),
@@ -198,6 +206,7 @@ void DrawFrame(Game& game, BallVector& balls) {
            static_cast<float>(game.PaddleY + game.PaddleHeight / 2.0), core::kBlack,
            core::BoxStyle::Filled);
     p.Refresh();
+    return events;
 }
 
 }  // namespace game::oracle

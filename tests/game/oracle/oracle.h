@@ -23,15 +23,17 @@ void ResetBalls(Game& game, BallVector& balls);
 void AddBall(Game& game, BallVector& balls);
 void ReleaseBalls(BallVector& balls);
 void RemoveBall(Game& game, BallVector& balls, std::int32_t index);
-void UpdateBalls(Game& game, BallVector& balls, core::PictureBox& playfield);
-void CheckCollisions(Game& game, BallVector& balls, std::int32_t index,
-                     core::PictureBox& playfield);
+// Both count what they do into events: every reflection, paddle catch, erased brick and
+// removed ball.
+FrameEvents UpdateBalls(Game& game, BallVector& balls, core::PictureBox& playfield);
+void CheckCollisions(Game& game, BallVector& balls, std::int32_t index, core::PictureBox& playfield,
+                     FrameEvents& events);
 void DestroyBrick(Game& game, core::PictureBox& playfield, std::int32_t column, std::int32_t row);
 void DrawBalls(const BallVector& balls, const core::PictureBox& sprite,
                const core::PictureBox& mask, core::PictureBox& destination);
 
 // The drawing part of one frame as the window does it: background, balls, paddle, screen.
 // (The frame-rate caption is left out: it does not touch the balls or the picture.)
-void DrawFrame(Game& game, BallVector& balls);
+FrameEvents DrawFrame(Game& game, BallVector& balls);
 
 }  // namespace game::oracle
