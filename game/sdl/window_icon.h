@@ -11,8 +11,7 @@ namespace game {
 
 inline constexpr int kWindowIconSize = 64;
 
-// kWindowIconSize x kWindowIconSize pixels, row by row, each the bytes red, green, blue, alpha;
-// empty in a build without the icons.
+// kWindowIconSize x kWindowIconSize pixels, row by row, each the bytes red, green, blue, alpha.
 std::span<const std::byte> WindowIconPixels();
 
 }  // namespace game

@@ -234,8 +234,8 @@
         error = bytes.length > kLargestBoard ? `${file.name}: file is ${kTooLarge}`
                                              : playBoard(bytes, file.name);
       } catch (reason) {
-        // Browsers give a dropped folder as a file that cannot be read.
-        error = `${file.name}: cannot be read (${reason.message}); is it a folder?`;
+        // Gone since it was chosen, unreadable, or a folder a browser gave as a file.
+        error = `${file.name}: cannot be read (${reason.message})`;
       }
     }
     showMessage(error);
