@@ -26,11 +26,14 @@ foreach(program Vantor Brickwright brdtool vantor-replay)
   endif()
 endforeach()
 
-install(FILES ${PROJECT_SOURCE_DIR}/assets/bricks.bmp DESTINATION ${data_dir}/vantor)
-# Installed as default.brd, never as board.brd: with PREFIX=~/.local the data folder is the
-# player's own, where their board.brd lives. The game reads default.brd after every board.brd.
-install(FILES ${PROJECT_SOURCE_DIR}/assets/board.brd DESTINATION ${data_dir}/vantor
-        RENAME default.brd)
+# The brick sheet and the default board. With PREFIX=~/.local the data folder is the player's
+# own, where their board.brd lives: the default board is default.brd, which the game reads after
+# every board.brd, and neither file replaces one of the player's (install_helpers.cmake).
+install(CODE "include(\"${packaging_src}/install_helpers.cmake\")
+  vantor_install_data(\"${PROJECT_SOURCE_DIR}/assets/bricks.bmp\" bricks.bmp
+                      \"${data_dir}/vantor\" \"${PROJECT_BINARY_DIR}/install_record.txt\")
+  vantor_install_data(\"${PROJECT_SOURCE_DIR}/assets/board.brd\" default.brd
+                      \"${data_dir}/vantor\" \"${PROJECT_BINARY_DIR}/install_record.txt\")")
 
 install(FILES ${packaging_src}/vantor-board.xml DESTINATION ${data_dir}/mime/packages)
 configure_file(${packaging_src}/copyright ${packaging_out}/copyright @ONLY)
@@ -112,7 +115,7 @@ endforeach()
 # Last, after every file is in place: the desktop's caches for a live installation (a staged
 # one, DESTDIR, is the package's, whose caches Debian's triggers refresh), and the list of what
 # was installed with checksums, for `make uninstall`.
-install(CODE "include(\"${packaging_src}/desktop_caches.cmake\")
+install(CODE "include(\"${packaging_src}/install_helpers.cmake\")
   if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
     vantor_refresh_desktop_caches(\"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}\")
   endif()

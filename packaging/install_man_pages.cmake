@@ -5,6 +5,7 @@
 # VANTOR_DATADIR_NAME and VANTOR_MANDIR_NAME (GNUInstallDirs' names, relative to the prefix
 # unless absolute). Not a function: file(INSTALL) must record the pages in this scope's
 # manifest.
+cmake_policy(VERSION 3.25)  # run as scripts, where every policy would be old
 set(VANTOR_DATADIR "${VANTOR_DATADIR_NAME}")
 if(NOT IS_ABSOLUTE "${VANTOR_DATADIR}")
   set(VANTOR_DATADIR "${CMAKE_INSTALL_PREFIX}/${VANTOR_DATADIR}")

@@ -3,7 +3,8 @@
 # since (a brick sheet someone edited where it was installed) is kept and named; files the
 # installation did not make, such as a player's own board.brd, are never touched. The data
 # folders are removed when nothing else is left in them, and the desktop's caches refreshed.
-include(${CMAKE_CURRENT_LIST_DIR}/desktop_caches.cmake)
+cmake_policy(VERSION 3.25)  # run as scripts, where every policy would be old
+include(${CMAKE_CURRENT_LIST_DIR}/install_helpers.cmake)
 if(NOT EXISTS "${RECORD}")
   message(FATAL_ERROR "Nothing to uninstall: ${RECORD} does not exist (make install writes it)")
 endif()

@@ -175,17 +175,19 @@ def check_player_prefix(build, scratch):
     data = os.path.join(prefix, "share/vantor")
     mine = os.path.join(data, "board.brd")
     os.makedirs(data)
-    with open(mine, "wb") as f:
-        f.write(board_bytes(7))
+    for name, content in (("board.brd", board_bytes(7)), ("bricks.bmp", b"my own sheet")):
+        with open(os.path.join(data, name), "wb") as f:
+            f.write(content)
     env = dict(os.environ, HOME=os.path.join(scratch, "player"), SDL_VIDEODRIVER="dummy",
                XDG_DATA_DIRS=scratch, ASAN_OPTIONS="detect_leaks=0")
     for name in ("DESTDIR", "DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME"):
         env.pop(name, None)
     for _ in range(2):
         run(["cmake", "--install", build, "--prefix", prefix], env=env)
-    with open(mine, "rb") as f:
-        if f.read() != board_bytes(7):
-            fail("installing replaced the player's board.brd")
+    for name, content in (("board.brd", board_bytes(7)), ("bricks.bmp", b"my own sheet")):
+        with open(os.path.join(data, name), "rb") as f:
+            if f.read() != content:
+                fail(f"installing replaced the player's {name}")
     os.remove(mine)
     line = played(os.path.join(prefix, "bin/Vantor"), env)
     if line != f"Vantor: playing {data}/default.brd":
@@ -197,7 +199,7 @@ def check_player_prefix(build, scratch):
             os.path.join(prefix, "share/mime/application/x-vantor-board.xml")):
         fail("the MIME cache was not refreshed after installing")
     # Uninstalling keeps what changed since, and what the installation never made.
-    with open(os.path.join(data, "bricks.bmp"), "ab") as f:
+    with open(os.path.join(data, "default.brd"), "ab") as f:
         f.write(b"edited")
     with open(mine, "wb") as f:
         f.write(b"mine")
@@ -206,7 +208,7 @@ def check_player_prefix(build, scratch):
     left = [f for f in sorted(os.path.relpath(os.path.join(d, f), prefix)
                               for d, _, names in os.walk(prefix) for f in names)
             if not f.endswith(".cache") and not re.match(r"share/mime/(?!packages/)", f)]
-    if left != ["share/vantor/board.brd", "share/vantor/bricks.bmp"]:
+    if left != [f"share/vantor/{name}" for name in ("board.brd", "bricks.bmp", "default.brd")]:
         fail(f"uninstalling left {left}")
 
 
