@@ -163,6 +163,31 @@ void BM_GameFrameRun(benchmark::State& state) {
     PerBall(state);
 }
 
+// The frame as the game drew it before anyone listened to it: the same steps as DrawFrame, with
+// the events UpdateBalls counts left unused and without steering, sets or sounds. Beside
+// BM_GameFrame (best run interleaved: --benchmark_enable_random_interleaving=true) it gives what
+// the rest of the frame costs at each count.
+void BM_FrameLeavingEventsUnused(benchmark::State& state) {
+    Scene& scene = SceneOf(state.range(0));
+    game::Game& g = scene.game;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.RestoreGame();
+        state.ResumeTiming();
+        g.PicDisp.Cls();
+        benchmark::DoNotOptimize(game::UpdateBalls(g.Balls, g.World(g.PicDisp)));
+        game::DrawBalls(g.Balls, g.PicBall, g.PicBallMask, g.PicDisp);
+        g.PicDisp.Line(static_cast<float>(g.PaddleX - g.PaddleWidth / 2.0),
+                       static_cast<float>(g.PaddleY - g.PaddleHeight / 2.0),
+                       static_cast<float>(g.PaddleX + g.PaddleWidth / 2.0),
+                       static_cast<float>(g.PaddleY + g.PaddleHeight / 2.0), core::kBlack,
+                       core::BoxStyle::Filled);
+        g.PicDisp.Refresh();
+        benchmark::DoNotOptimize(g.PicDisp.Image().data());
+    }
+    PerBall(state);
+}
+
 void BM_OracleFrame(benchmark::State& state) {
     Scene& scene = SceneOf(state.range(0));
     for (auto _ : state) {
@@ -259,6 +284,7 @@ void TableCounts(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_OracleFrame)->Apply(TableCounts);
 BENCHMARK(BM_GameFrame)->Apply(TableCounts);
 BENCHMARK(BM_GameFrameRun)->Apply(TableCounts);
+BENCHMARK(BM_FrameLeavingEventsUnused)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GameUpdateBalls)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GameDrawBalls)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpToFirstFrame)->Iterations(10)->Unit(benchmark::kMillisecond);

@@ -6,12 +6,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "game/game.h"
 #include "game/window_layout.h"
@@ -20,6 +22,7 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
 union SDL_Event;
+struct _SDL_GameController;
 
 namespace game {
 
@@ -84,6 +87,8 @@ class SdlPlatform : public Platform {
     std::int16_t ModifierState() const;
     // Gives the caption back to the game once a notice's time is over.
     void EndNoticeWhenDue();
+    // Closes a pad that was pulled out and lets go of whatever it held.
+    void ForgetPad(std::int32_t instanceId);
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
@@ -97,6 +102,11 @@ class SdlPlatform : public Platform {
     void ReleaseCapture();
     MouseOwner mouseOwner_ = MouseOwner::None;
     std::int16_t heldButtons_ = 0;
+
+    // Gamepads, opened when they arrive (at start too) and closed when they go.
+    std::vector<_SDL_GameController*> pads_;
+    // Inputs made up by the adapter itself (a pad's held buttons let go when it is pulled out).
+    std::deque<InputEvent> pending_;
 
     DropHandler dropHandler_;
     // The game's caption, and the tick until which a notice stands in for it (0: none).
@@ -119,5 +129,9 @@ void AcceptDroppedBoards(SdlPlatform& platform, Game& form);
 // Reports an error that ends the game before it has a window: on standard error and, where
 // there is a display, in a message box.
 void ReportFatal(std::string_view message);
+
+// Shows, where there is a display, the boards of a set that were left out (their messages,
+// already written on standard error); nothing when none was.
+void ReportSkipped(SdlPlatform& platform, const std::vector<std::string>& messages);
 
 }  // namespace game

@@ -2,9 +2,10 @@
 """The game's web page in headless Chromium, driven through the DevTools protocol over a pipe.
 
 The default board's bricks stand on the canvas pixel for pixel; the paddle follows the pointer;
-a right click adds balls that a left release frees and that clear bricks; P pauses and resumes
-(a board loaded while paused stays paused); a dropped bad board, a file larger than any board
-and a folder show their messages and the game goes on. No frame rate: bench/'s business.
+a right click adds balls that a left release frees and that clear bricks, and sounds play from the
+first click on; P pauses and resumes (a board loaded while paused stays paused); a dropped bad
+board, a file larger than any board and a folder show their messages and the game goes on; the
+arrow keys and a gamepad's stick steer. No frame rate: that is bench/'s business.
 
 Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
 """
@@ -104,6 +105,10 @@ class Page:
             self.call("Input.dispatchKeyEvent", type=kind, key="p", code="KeyP",
                       windowsVirtualKeyCode=80, text="p" if kind == "keyDown" else "")
 
+    def key(self, kind, code, virtual):
+        self.call("Input.dispatchKeyEvent", type=kind, key=code, code=code,
+                  windowsVirtualKeyCode=virtual)
+
     def pixels(self, height=480):
         """The canvas's top rows as RGB bytes."""
         values = self.eval(f"""Array.from(Module.canvas.getContext('2d')
@@ -164,14 +169,16 @@ def main():
         if page.pixels(300) != expected:
             fail("the bricks on the canvas differ from the default board")
 
+        row = 440 * 600 * 3
+
+        def paddle_at(x):
+            return page.pixels()[row + (x - 40) * 3: row + (x + 40) * 3] == bytes(80 * 3)
+
         def paddle_follows(x):
             page.mouse("mouseMoved", x, 300)
-            row = 440 * 600 * 3
-            wait_for(f"the paddle follows the pointer to x {x}",
-                     lambda: page.pixels()[row + 3 * (x - 40): row + 3 * (x + 41)] == bytes(243))
+            wait_for(f"the paddle follows the pointer to x {x}", lambda: paddle_at(x))
 
         paddle_follows(100)
-
 
         page.mouse("mouseMoved", 300, 300)
         page.click("right", 300, 300)
@@ -210,6 +217,18 @@ def main():
                      lambda: page.eval("document.getElementById('message').textContent")
                      .startswith(message))
         paddle_follows(500)  # the game goes on
+
+        wait_for("the released balls sound", lambda: page.eval("Module.vantorEffectsStarted") > 0)
+        page.key("keyDown", "ArrowLeft", 37)
+        wait_for("the left arrow steers the paddle to the wall", lambda: paddle_at(40))
+        page.key("keyUp", "ArrowLeft", 37)
+        page.eval("""(() => {
+            const pad = {index: 0, axes: [1, 0], buttons: Array.from({length: 16},
+                                                                      () => ({pressed: false}))};
+            navigator.getGamepads = () => [pad];
+            window.dispatchEvent(new Event('gamepadconnected'));
+        })()""")
+        wait_for("a gamepad's stick steers the paddle to the other wall", lambda: paddle_at(560))
     finally:
         if page:
             page.close()

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "shared/board_file.h"
-#include "shared/reachability.h"
+#include "shared/bricks_to_clear.h"
 #include "tools/brdtool/layout.h"
 #include "tools/brdtool/picture_io.h"
 
@@ -141,15 +141,8 @@ std::vector<std::string> BoardWarnings(const core::Board& board) {
             }
         }
     }
-    const core::Reachability reach = core::FindUnreachableBricks(board);
-    if (reach.BreakableBricks == 0) {
+    if (core::CountBricksToClear(board) == 0) {
         warnings.emplace_back("no cell holds a breakable brick, so there is nothing to clear");
-    }
-    for (const core::GridCell& cell : reach.Unreachable) {
-        warnings.push_back(CellName(cell.Column, cell.Row) + " holds " +
-                           BrickName(board.Cells(cell.Column, cell.Row).BrickIndex) +
-                           ", walled in by unbreakable bricks: no way through empty or breakable "
-                           "cells leads to it from below the board");
     }
     return warnings;
 }
