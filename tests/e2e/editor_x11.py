@@ -7,6 +7,7 @@ import ctypes
 import ctypes.util
 import os
 import random
+import re
 import select
 import subprocess
 import sys
@@ -123,6 +124,20 @@ def wait_for_title(window, expected, timeout=PATIENCE):
             return title
         time.sleep(0.05)
     return title
+
+
+def menu_entry_mismatch(window, entry):
+    """Why a dock would not show the window as its menu entry (packaging/ENTRY): a WM_CLASS
+    other than the entry's StartupWMClass, or no icon. None when nothing is amiss."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../packaging",
+                           entry)) as f:
+        wanted = re.search(r"^StartupWMClass=(.*)$", f.read(), re.M).group(1)
+    found = [subprocess.run(["xprop", "-id", str(window), *args], capture_output=True,
+                            text=True, timeout=20).stdout
+             for args in (["WM_CLASS"], ["-len", "8", "_NET_WM_ICON"])]
+    if not found[0].endswith(f', "{wanted}"\n') or "_NET_WM_ICON(CARDINAL)" not in found[1]:
+        return f"{found[0]}{found[1][:40]}: expected the class {wanted!r} and an icon"
+    return None
 
 
 def window_geometry(window):
