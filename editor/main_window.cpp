@@ -15,7 +15,7 @@
 #include <QMimeData>
 #include <QResizeEvent>
 #include <QStatusBar>
-#include <QUndoStack>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
@@ -124,6 +124,9 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     // The client area keeps its size; the frame is exactly menu bar, area and status bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    recoveryAlarm_ = new QTimer(this);
+    recoveryAlarm_->setSingleShot(true);
+    connect(recoveryAlarm_, &QTimer::timeout, this, [this] { RecoveryAlarm(); });
     form_->SetChangeHandler([this] { BoardChanged(); });
     form_->SetHintHandler([this](const std::string& hint) {
         statusBar()->showMessage(QString::fromStdString(hint), kHintMilliseconds);
@@ -186,13 +189,13 @@ void MainWindow::RebuildRecentMenu() {
 }
 
 void MainWindow::BoardChanged() {
-    QUndoStack& history = form_->History();
-    undo_->setEnabled(history.canUndo());
-    undo_->setText(history.canUndo() ? QStringLiteral("&Undo %1").arg(history.undoText())
-                                     : QStringLiteral("&Undo"));
-    redo_->setEnabled(history.canRedo());
-    redo_->setText(history.canRedo() ? QStringLiteral("&Redo %1").arg(history.redoText())
-                                     : QStringLiteral("&Redo"));
+    const BoardDocument& document = form_->Document();
+    undo_->setEnabled(document.CanUndo());
+    undo_->setText(
+        QStringLiteral("&Undo %1").arg(QString::fromStdString(document.UndoText())).trimmed());
+    redo_->setEnabled(document.CanRedo());
+    redo_->setText(
+        QStringLiteral("&Redo %1").arg(QString::fromStdString(document.RedoText())).trimmed());
 
     const bool modified = form_->IsModified();
     const std::string& file = form_->CurrentFile();
@@ -213,10 +216,29 @@ void MainWindow::BoardChanged() {
     }
 
     if (modified) {
-        recovery_.Schedule(board_, form_->CurrentFile());
+        recovery_.Keep(board_, form_->CurrentFile());
+        ArmRecovery();
     } else {
+        recoveryAlarm_->stop();
         recovery_.Remove();
     }
+}
+
+void MainWindow::ArmRecovery() {
+    if (const auto left = form_->Document().Recovery().TimeLeft()) {
+        recoveryAlarm_->start(static_cast<int>(std::min<long long>(left->count(), 1 << 30)));
+    }
+}
+
+void MainWindow::RecoveryAlarm() {
+    RecoverySchedule& schedule = form_->Document().Recovery();
+    if (!schedule.IsDue()) {
+        ArmRecovery();  // woken early
+        return;
+    }
+    recovery_.WriteNow();
+    // A copy that cannot be written is not tried again until the board changes again.
+    schedule.Written();
 }
 
 void MainWindow::OfferRecovery() {
@@ -236,6 +258,7 @@ void MainWindow::OfferRecovery() {
         const std::string failure = form_->RestoreUnsaved(orphan.Path, orphan.BoardFile);
         if (failure.empty()) {
             recovery_.Adopt(orphan);
+            form_->Document().Recovery().Written();
             return;
         }
         const std::string aside = recovery_.SetAside(orphan);

@@ -11,6 +11,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 
 namespace editor {
 
@@ -49,6 +50,9 @@ class MainWindow : public QMainWindow {
     void BuildMenus();
     void RebuildRecentMenu();
     void BoardChanged();
+    // Wakes when the document's recovery copy is due.
+    void ArmRecovery();
+    void RecoveryAlarm();
     void About();
     // The unsaved-changes question before the window closes; whether it may.
     bool MayClose();
@@ -58,6 +62,7 @@ class MainWindow : public QMainWindow {
     Form1* form_;
     RecoveryCopy recovery_;
     RecentBoards recent_;
+    QTimer* recoveryAlarm_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;

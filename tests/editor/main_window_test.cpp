@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
-#include <QUndoStack>
 #include <QUrl>
 #include <chrono>
 #include <sstream>
@@ -141,7 +140,7 @@ TEST_F(MainWindowTest, EveryStepUndoesAndRedoesPixelForPixel) {
     first.caption = start.caption;
     first.state = start.state;
     EXPECT_EQ(first, start);
-    EXPECT_FALSE(form_->History().canUndo());
+    EXPECT_FALSE(form_->Document().CanUndo());
 
     Key(QKeySequence(Qt::CTRL | Qt::Key_Y));
     EXPECT_EQ(Take().board, imported.board);
@@ -167,17 +166,17 @@ TEST_F(MainWindowTest, StaleCellsAfterASmallerSheetComeBackAsTheyWereShown) {
 
 TEST_F(MainWindowTest, FailedCommandsAndLoadsLeaveTheHistoryAsItWas) {
     MakeBusyEditor();
-    const int steps = form_->History().count();
+    const std::size_t steps = form_->Document().StepCount();
     ImportSheet(Path("missing.bmp"));
     TakeMessage();
     LoadBoardFile(Path("missing.brd"));
     TakeMessage();
-    EXPECT_EQ(form_->History().count(), steps);
+    EXPECT_EQ(form_->Document().StepCount(), steps);
     EXPECT_EQ(Action(QStringLiteral("Undo Paint")) != nullptr, true);
 
     // A load starts a new history and is clean.
     LoadBoardFile(TwoBrickBoard("two.brd"));
-    EXPECT_EQ(form_->History().count(), 0);
+    EXPECT_EQ(form_->Document().StepCount(), 0u);
     EXPECT_FALSE(form_->IsModified());
     EXPECT_EQ(Status("statusFile"), "two.brd");
     EXPECT_EQ(Status("statusBricks"), "2 bricks");
@@ -315,7 +314,7 @@ TEST_F(MainWindowTest, TheStatusBarCountsCellsDuringADragAndKeepsTheMarkerOfALon
 TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     using namespace std::chrono_literals;
     RecoveryCopy& recovery = window_->Recovery();
-    recovery.SetDelay(1ms);
+    form_->Document().Recovery().SetDelay(1ms);
     MakeBusyEditor();
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return ReadBytes(recovery.Path()) == testing::BoardBytes(board_); },
@@ -358,7 +357,7 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
         auto second = std::make_unique<MainWindow>(other, answers);
         second->OfferRecovery();
         EXPECT_TRUE(answers.questions.empty());
-        second->Recovery().Schedule(other, "");
+        second->Recovery().Keep(other, "");
         EXPECT_TRUE(second->Recovery().WriteNow());
         second.reset();
         core::Board third;
@@ -445,8 +444,8 @@ TEST_F(MainWindowTest, AShiftDragOutlinesItsRectangleAndFillsItOnRelease) {
         }
     }
     EXPECT_EQ(board_.Cells(4, 2).Used, core::kFalse);
-    EXPECT_EQ(form_->History().count(), 2);  // the import and the rectangle
-    EXPECT_EQ(form_->History().undoText(), "Fill Rectangle");
+    EXPECT_EQ(form_->Document().StepCount(), 2u);  // the import and the rectangle
+    EXPECT_EQ(form_->Document().UndoText(), "Fill Rectangle");
 }
 
 TEST_F(MainWindowTest, FilesFromTheCommandLineOrADropOpenByWhatTheyHold) {
@@ -470,7 +469,7 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineOrADropOpenByWhatTheyHold) {
     EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.org/board.brd"))}));
     EXPECT_EQ(Take(), loaded);
     EXPECT_TRUE(Drop({QUrl::fromLocalFile(QString::fromStdString(sheet))}));
-    EXPECT_EQ(form_->History().undoText(), "Import Bricks");
+    EXPECT_EQ(form_->Document().UndoText(), "Import Bricks");
 }
 
 TEST_F(MainWindowTest, FileNamesThatAreNotUtf8KeepTheirBytes) {
