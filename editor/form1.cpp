@@ -93,12 +93,10 @@ void Form1::ShowDocument() {
     }
 }
 
-std::int32_t Form1::ListIndex() const {
-    return cmdBricks->currentIndex();
-}
-
 std::string Form1::AskForFile(bool save, const char* title, const std::string& filter,
                               const std::string& folder) {
+    // The release of a drag may never come while a dialog is open: the stroke ends here.
+    document_.EndStroke();
     CommonDialog dialog{title, "", filter, &dialogs_, folder};
     if (save) {
         dialog.ShowSave();
@@ -226,21 +224,15 @@ void Form1::EndDrag() {
 }
 
 void Form1::cmdLoadBricks_Click() {
-    document_.EndStroke();
     // Until a sheet has been imported, the dialog starts where the default sheet lies.
     const std::string file = AskForFile(false, "Load Bricks", BrickSheetFilter(),
                                         document_.Sheet().Width() == 0 ? DefaultSheetFolder() : "");
     if (!file.empty()) {
-        ImportSheetFrom(file);
+        ImportSheetFile(file);
     }
 }
 
 bool Form1::ImportSheetFile(const std::string& path) {
-    document_.EndStroke();
-    return ImportSheetFrom(path);
-}
-
-bool Form1::ImportSheetFrom(const std::string& path) {
     bool imported = false;
     Guarded([&] {
         // Nothing of the editor changes until the sheet has been read, checked and cut into
@@ -269,7 +261,7 @@ void Form1::SelectBrick(int index) {
 }
 
 void Form1::cmdBricks_Click() {
-    document_.Select(ListIndex());
+    document_.Select(cmdBricks->currentIndex());
 }
 
 void Form1::Option1_Click(std::int16_t Index) {
@@ -279,7 +271,6 @@ void Form1::Option1_Click(std::int16_t Index) {
 }
 
 void Form1::cmdLoadBoard_Click() {
-    document_.EndStroke();
     if (!MayDiscardChanges()) {
         return;
     }
@@ -290,7 +281,6 @@ void Form1::cmdLoadBoard_Click() {
 }
 
 bool Form1::OpenBoardFile(const std::string& path) {
-    document_.EndStroke();
     return MayDiscardChanges() && LoadBoardFrom(path);
 }
 
@@ -319,7 +309,6 @@ void Form1::cmdSaveBoard_Click() {
 }
 
 bool Form1::SaveBoardAs() {
-    document_.EndStroke();
     if (HintWithoutBricks()) {
         return false;
     }
@@ -328,11 +317,10 @@ bool Form1::SaveBoardAs() {
 }
 
 bool Form1::SaveBoard() {
-    document_.EndStroke();
-    if (HintWithoutBricks()) {
-        return false;
+    if (CurrentFile().empty()) {
+        return SaveBoardAs();
     }
-    return CurrentFile().empty() ? SaveBoardAs() : SaveBoardTo(CurrentFile());
+    return !HintWithoutBricks() && SaveBoardTo(CurrentFile());
 }
 
 bool Form1::SaveBoardTo(const std::string& path) {
@@ -347,23 +335,10 @@ bool Form1::SaveBoardTo(const std::string& path) {
 }
 
 void Form1::NewBoard() {
-    document_.EndStroke();
     if (MayDiscardChanges()) {
         EndDrag();
         document_.New();
     }
-}
-
-void Form1::ClearBoard() {
-    document_.ClearBoard();
-}
-
-void Form1::Undo() {
-    document_.Undo();
-}
-
-void Form1::Redo() {
-    document_.Redo();
 }
 
 bool Form1::MayDiscardChanges() {

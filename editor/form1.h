@@ -77,9 +77,9 @@ class Form1 : public QWidget {
     void NewBoard();
     bool SaveBoard();    // to the current file; asks for a name when there is none
     bool SaveBoardAs();  // always asks, as the "Save Board" button does
-    void ClearBoard();
-    void Undo();
-    void Redo();
+    void ClearBoard() { document_.ClearBoard(); }
+    void Undo() { document_.Undo(); }
+    void Redo() { document_.Redo(); }
     // Selects brick `index` of the palette as if the user had chosen it there.
     void SelectBrick(int index);
     // Opens a board (after the unsaved-changes question) or imports a sheet, without a dialog.
@@ -119,8 +119,6 @@ class Form1 : public QWidget {
     // Shows the document: the palette (refilled when the table changed), the options, the
     // preview and the board view, redrawn from the board.
     void ShowDocument();
-    // ListIndex of the palette: the selected brick, -1 when nothing is selected.
-    std::int32_t ListIndex() const;
     // A file dialog of its own for one command; the chosen file, or empty when cancelled.
     std::string AskForFile(bool save, const char* title, const std::string& filter,
                            const std::string& folder = {});
@@ -133,7 +131,6 @@ class Form1 : public QWidget {
     bool HintWithoutBricks();
     bool LoadBoardFrom(const std::string& path);
     bool SaveBoardTo(const std::string& path);
-    bool ImportSheetFrom(const std::string& path);
     void EndDrag();
 
     BoardDocument document_;
