@@ -180,12 +180,14 @@ void BoardDocument::FloodFill(GridCell start) {
         const GridCell cell = next.back();
         next.pop_back();
         region.push_back(cell);
-        for (const GridCell step : {GridCell{1, 0}, GridCell{-1, 0}, GridCell{0, 1}, GridCell{0, -1}}) {
+        for (const GridCell step :
+             {GridCell{1, 0}, GridCell{-1, 0}, GridCell{0, 1}, GridCell{0, -1}}) {
             const GridCell near{cell.Column + step.Column, cell.Row + step.Row};
             if (!core::BoardCells::InGrid(near.Column, near.Row)) {
                 continue;
             }
-            const std::size_t at = static_cast<std::size_t>(near.Row * core::kColumns + near.Column);
+            const std::size_t at =
+                static_cast<std::size_t>(near.Row * core::kColumns + near.Column);
             if (!seen[at] && HoldsTheSame(board_.Cells(near.Column, near.Row), target)) {
                 seen[at] = true;
                 next.push_back(near);

@@ -44,7 +44,8 @@ struct BoardFiles {
 class BoardDocument {
   public:
     // `board` is the board the program keeps; the document is the only thing that edits it.
-    explicit BoardDocument(core::Board& board, RecoverySchedule::Now now = RecoverySchedule::Clock::now);
+    explicit BoardDocument(core::Board& board,
+                           RecoverySchedule::Now now = RecoverySchedule::Clock::now);
 
     const core::Board& Board() const { return board_; }
     core::VbBool BricksLoaded() const { return bricksLoaded_; }
@@ -126,7 +127,7 @@ class BoardDocument {
     };
     struct FlagsChange {
         std::int32_t Brick = 0;
-        core::VbBool Explosive[2]{};    // before, after
+        core::VbBool Explosive[2]{};  // before, after
         core::VbBool Unbreakable[2]{};
         PaletteView Palette[2];
     };

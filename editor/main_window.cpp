@@ -24,6 +24,7 @@
 
 #include "editor/dialogs.h"
 #include "editor/form1.h"
+#include "editor/play_board.h"
 #include "qt_picture/picture_files.h"
 
 #ifndef VANTOR_VERSION
@@ -124,6 +125,7 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     // The client area keeps its size; the frame is exactly menu bar, area and status bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    player_ = new BoardPlayer(this);
     recoveryAlarm_ = new QTimer(this);
     recoveryAlarm_->setSingleShot(true);
     connect(recoveryAlarm_, &QTimer::timeout, this, [this] { RecoveryAlarm(); });
@@ -160,6 +162,8 @@ void MainWindow::BuildMenus() {
     add(file, QStringLiteral("Load &Bricks..."), QKeySequence(Qt::CTRL | Qt::Key_I),
         [this] { form_->cmdLoadBricks_Click(); });
     file->addSeparator();
+    add(file, QStringLiteral("&Play Board"), QKeySequence(Qt::Key_F5), [this] { PlayBoard(); });
+    file->addSeparator();
     add(file, QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { Quit(); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -170,6 +174,9 @@ void MainWindow::BuildMenus() {
     redo_->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit->addSeparator();
+    QAction* mirror = add(edit, QStringLiteral("&Mirror"), QKeySequence(Qt::Key_M),
+                          [this](bool on) { form_->Document().SetMirror(on); });
+    mirror->setCheckable(true);
     add(edit, QStringLiteral("&Clear Board"), QKeySequence(), [this] { form_->ClearBoard(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -289,6 +296,18 @@ void MainWindow::OpenRecent(const std::string& path) {
     form_->OpenBoardFile(path);
 }
 
+void MainWindow::PlayBoard() {
+    form_->Document().EndStroke();
+    if (form_->Document().BricksLoaded() == core::kFalse) {
+        statusBar()->showMessage(QString::fromLatin1(Form1::kNoBricksHint), kHintMilliseconds);
+        return;
+    }
+    const std::string failure = player_->Play(board_);
+    if (!failure.empty()) {
+        dialogs_.MessageBox(failure, Form1::kProgramTitle);
+    }
+}
+
 void MainWindow::About() {
     dialogs_.MessageBox(
         std::string("Brickwright ") + VANTOR_VERSION +
@@ -297,8 +316,9 @@ void MainWindow::About() {
             "list (or with the keys 1 to 9), paint it with the left mouse button and erase "
             "with the right one; hold Shift while dragging to fill or empty a rectangle, and "
             "click the middle button on a cell to pick up its brick. Mark a brick Explosive or "
-            "Unbreakable with the options. Save the board as board.brd beside Vantor to play "
-            "it. Every change can be undone.",
+            "Unbreakable with the options. Play Board (F5) tries the board in Vantor as it "
+            "stands; save it as board.brd beside Vantor to play it there. Every change can be "
+            "undone.",
         "About Brickwright");
 }
 

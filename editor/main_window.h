@@ -15,6 +15,7 @@ class QTimer;
 
 namespace editor {
 
+class BoardPlayer;
 class Dialogs;
 class FileNameLabel;
 class Form1;
@@ -38,6 +39,8 @@ class MainWindow : public QMainWindow {
     void OpenFile(const std::string& path);
     // Opens an entry of File > Open Recent; a board that is gone is reported and dropped.
     void OpenRecent(const std::string& path);
+    // File > Play Board: Vantor on the board as it stands, unsaved changes included.
+    void PlayBoard();
     // File > Quit: asks about unsaved work first, then closes.
     void Quit();
 
@@ -63,6 +66,7 @@ class MainWindow : public QMainWindow {
     RecoveryCopy recovery_;
     RecentBoards recent_;
     QTimer* recoveryAlarm_ = nullptr;
+    BoardPlayer* player_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;

@@ -44,7 +44,9 @@ struct Snapshot {
 class BoardDocumentTest : public ::testing::Test {
   protected:
     Snapshot Take() const {
-        return {board_, document_.BricksLoaded(), document_.Palette(),
+        return {board_,
+                document_.BricksLoaded(),
+                document_.Palette(),
                 {document_.Sheet().Image().begin(), document_.Sheet().Image().end()}};
     }
     void Click(GridCell cell, std::int16_t button = kLeftButton) {
@@ -83,8 +85,7 @@ TEST_F(BoardDocumentTest, EveryCommandIsOneStepThatUndoAndRedoGiveBackExactly) {
     step();
     document_.ClearBoard();
     step();
-    EXPECT_EQ(document_.ImportSheet(core::PictureBox(45, 15)),
-              core::SheetCheck::WrongSize);
+    EXPECT_EQ(document_.ImportSheet(core::PictureBox(45, 15)), core::SheetCheck::WrongSize);
     ASSERT_EQ(document_.StepCount(), states.size() - 1);
 
     for (std::size_t at = states.size() - 1; at > 0; --at) {

@@ -82,6 +82,7 @@ TEST_F(MainWindowTest, TheClientAreaSitsBetweenMenuBarAndStatusBar) {
         {"Save Board", QKeySequence(Qt::CTRL | Qt::Key_S)},
         {"Save Board As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {"Load Bricks...", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {"Play Board", QKeySequence(Qt::Key_F5)},
         {"Quit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {"Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
         {"Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
@@ -396,6 +397,35 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     dialogs_.Answer("Discard");
     EXPECT_TRUE(window_->close());
     std::filesystem::remove_all(legacy.parent_path().parent_path());
+}
+
+TEST_F(MainWindowTest, PlayBoardGivesTheGameACopyOfTheBoardAsItStandsAndRemovesItAfterwards) {
+    const QByteArray path = qgetenv("PATH");
+    MakeBusyEditor();
+    qputenv("PATH", "");
+    Key(QKeySequence(Qt::Key_F5));
+    EXPECT_NE(TakeMessage().find("Vantor was found neither beside Brickwright"), std::string::npos);
+
+    // A stand-in for the game that keeps the name and the bytes it was given.
+    const std::filesystem::path bin = Folder() / "bin";
+    std::filesystem::create_directory(bin);
+    const std::string script =
+        "#!/bin/sh\nprintf %s \"$2\" > \"$0.name\"; /bin/cp \"$2\" \"$0.brd\"\n";
+    testing::WriteBytes(bin / "Vantor", {script.begin(), script.end()});
+    std::filesystem::permissions(bin / "Vantor", std::filesystem::perms::owner_all);
+    qputenv("PATH", QByteArray::fromStdString(bin.string()));
+    Key(QKeySequence(Qt::Key_F5));
+    qputenv("PATH", path);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<char> name = ReadBytes(bin / "Vantor.name");
+            return !name.empty() && std::filesystem::exists(bin / "Vantor.brd") &&
+                   !std::filesystem::exists(std::string(name.begin(), name.end()));
+        },
+        kPatienceMilliseconds));
+    EXPECT_EQ(ReadBytes(bin / "Vantor.brd"), testing::BoardBytes(board_));
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_TRUE(form_->IsModified());
 }
 
 TEST_F(MainWindowTest, AFolderForTheCopiesThatCannotBeMadeIsReportedAsThat) {
