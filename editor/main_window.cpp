@@ -26,6 +26,7 @@
 #include "editor/form1.h"
 #include "editor/play_board.h"
 #include "qt_picture/picture_files.h"
+#include "shared/bricks_to_clear.h"
 
 #ifndef VANTOR_VERSION
 #define VANTOR_VERSION "0"
@@ -113,13 +114,17 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     bricksLabel_->setObjectName(QStringLiteral("statusBricks"));
     cellsLabel_ = new QLabel(this);
     cellsLabel_->setObjectName(QStringLiteral("statusCells"));
-    for (QLabel* label : {static_cast<QLabel*>(fileLabel_), bricksLabel_, cellsLabel_}) {
+    toClearLabel_ = new QLabel(this);
+    toClearLabel_->setObjectName(QStringLiteral("statusToClear"));
+    for (QLabel* label :
+         {static_cast<QLabel*>(fileLabel_), bricksLabel_, cellsLabel_, toClearLabel_}) {
         label->setContentsMargins(6, 0, 6, 0);
     }
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(fileLabel_, 1);
     statusBar()->addPermanentWidget(bricksLabel_);
     statusBar()->addPermanentWidget(cellsLabel_);
+    statusBar()->addPermanentWidget(toClearLabel_);
 
     BuildMenus();
     // The client area keeps its size; the frame is exactly menu bar, area and status bar.
@@ -212,12 +217,22 @@ void MainWindow::BoardChanged() {
                      modified ? QStringLiteral(" *") : QString());
     bricksLabel_->setText(Counted(board_.Bricks.size(), "brick", "bricks"));
     std::size_t used = 0;
-    for (std::int32_t r = 0; r < core::kRows; ++r) {
-        for (std::int32_t c = 0; c < core::kColumns; ++c) {
-            used += board_.Cells(c, r).Used == core::kTrue ? 1u : 0u;
+    std::size_t shown = 0;  // used cells whose brick the table has
+    ForEachCell(kFirstCell, kLastCell, [&](GridCell cell) {
+        const core::BoardCell& model = board_.Cells(cell.Column, cell.Row);
+        if (model.Used == core::kTrue) {
+            ++used;
+            shown += board_.FindBrick(model.BrickIndex) != nullptr ? 1u : 0u;
         }
-    }
+    });
     cellsLabel_->setText(Counted(used, "cell used", "cells used"));
+    // Balls fly through every brick, so every breakable one is cleared sooner or later; a board
+    // whose bricks are all unbreakable can never be finished.
+    const auto toClear = static_cast<std::size_t>(core::CountBricksToClear(board_));
+    toClearLabel_->setText(
+        toClear == 0 && shown > 0
+            ? QStringLiteral("No breakable brick: the board can never be finished")
+            : Counted(toClear, "brick to clear", "bricks to clear"));
     if (form_->State().BricksLoaded != core::kFalse) {
         statusBar()->clearMessage();  // a hint to load bricks is done with
     }

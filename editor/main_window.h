@@ -73,6 +73,7 @@ class MainWindow : public QMainWindow {
     FileNameLabel* fileLabel_ = nullptr;
     QLabel* bricksLabel_ = nullptr;
     QLabel* cellsLabel_ = nullptr;
+    QLabel* toClearLabel_ = nullptr;
     bool asking_ = false;         // the question before closing is open
     bool closeApproved_ = false;  // Quit has asked; the close it starts goes through
 };

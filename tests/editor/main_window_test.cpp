@@ -302,8 +302,12 @@ TEST_F(MainWindowTest, TheStatusBarCountsCellsDuringADragAndKeepsTheMarkerOfALon
     WindowMove(65, 5);
     EXPECT_EQ(Status("statusCells"), "3 cells used");
     WindowRelease(Qt::LeftButton, 65, 5);
+    EXPECT_EQ(Status("statusToClear"), "3 bricks to clear");
 
     const int width = window_->width();
+    ClickOption(2);  // the painted brick becomes unbreakable
+    EXPECT_EQ(Status("statusToClear"), "No breakable brick: the board can never be finished");
+    EXPECT_EQ(window_->width(), width);
     SaveBoardFile(Path(std::string(200, 'n') + ".brd"));
     Drag(Qt::LeftButton, {5, 35}, {5, 35});
     auto* label = window_->findChild<QLabel*>(QStringLiteral("statusFile"));
