@@ -1,6 +1,16 @@
-// The page around the game: it scales the canvas, turns pointer, key and file events into calls
-// of the game's exported functions, and gives the game its waits, its caption and its screen.
-'use strict';
+// The page around the game: it scales the canvas, turns pointer, touch, key and file events into
+// calls of the game's exported functions, gives the game its waits, its caption and its screen,
+// shows the program's download, opens boards that come in the address and keeps the page's
+// offline copy. A module, so it runs after the page is parsed and before the deferred scripts
+// that follow it (sound.js, gamepad.js and the game, Vantor.js).
+import {
+  decodeBoardLink,
+  encodeBoardLink,
+  kLargestBoard,
+  kLinkName,
+  linkData,
+  readStream,
+} from './board_link.js';
 
 (function () {
   const canvas = document.getElementById('playfield');
@@ -9,15 +19,17 @@
   const message = document.getElementById('message');
   const boardFile = document.getElementById('boardFile');
   const stage = document.getElementById('stage');
+  const loading = document.getElementById('loading');
+  const copyLink = document.getElementById('copyLink');
+  const fullScreen = document.getElementById('fullScreen');
   const kWidth = 600;
   const kHeight = 480;
-  // The largest board file: 2414 bytes of header and cells, then at most 32767 bricks of 1358
-  // bytes (the editor's palette index is 16-bit). No more than this is ever read.
-  const kLargestBoard = 2414 + 1358 * 32767;
   let image = null;
   let wake = null;
   let scale = 1;
   let ready = false;
+  // The board file being played, for Copy link; null for the built-in board.
+  let playing = null;
   let startTimer = null;
   const timerChannel = new MessageChannel();
   timerChannel.port1.onmessage = () => {
@@ -25,24 +37,52 @@
     startTimer = null;
   };
 
-  // The largest whole multiple of the playfield that fits, in device pixels, so every game
-  // pixel stays a sharp square.
+  // The playfield's scale in device pixels: the largest whole multiple that fits, so that every
+  // game pixel is a sharp square. Where not even 1x fits, and on dense screens (two device
+  // pixels or more to a CSS pixel, as on phones) where only 1x would, which there fills about
+  // half the screen, it takes the largest fit: there the game pixels' uneven widths are too
+  // small to see.
   function fit() {
     const ratio = window.devicePixelRatio || 1;
-    const width = stage.clientWidth * ratio;
-    const height = stage.clientHeight * ratio;
-    scale = Math.max(1, Math.floor(Math.min(width / kWidth, height / kHeight)));
+    const fits = Math.min((stage.clientWidth * ratio) / kWidth, (stage.clientHeight * ratio) / kHeight);
+    if (!(fits > 0)) return; // hidden: keep the last scale
+    const whole = Math.floor(fits);
+    scale = whole >= 2 || (whole === 1 && ratio < 2) ? whole : fits;
     canvas.style.width = (kWidth * scale) / ratio + 'px';
     canvas.style.height = (kHeight * scale) / ratio + 'px';
   }
+  // The stage changes with the window, and with the bar above it (a long message, the loading
+  // line going away).
   window.addEventListener('resize', fit);
+  new ResizeObserver(fit).observe(stage);
   fit();
 
-  function showMessage(text) {
+  // A message beside the controls: a refusal, or (notice) news of something done.
+  function showMessage(text, notice) {
     message.textContent = text;
+    message.classList.toggle('notice', Boolean(notice));
   }
 
   const kTooLarge = `more than the largest board (${kLargestBoard} bytes)`;
+
+  // The program's download, shown as it arrives (the player may be on a slow line). A
+  // compressed transfer announces its compressed length, not what the stream gives: then only
+  // the count shows.
+  async function loadProgram(imports) {
+    const bar = loading.querySelector('progress');
+    const text = loading.querySelector('span');
+    const response = await fetch('Vantor.wasm');
+    if (!response.ok) throw new Error(`Vantor.wasm: ${response.status} ${response.statusText}`);
+    const encoded = response.headers.get('Content-Encoding');
+    const total = encoded ? 0 : Number(response.headers.get('Content-Length')) || 0;
+    const kb = (n) => Math.ceil(n / 1024);
+    const bytes = await readStream(response.body, Infinity, '', (received) => {
+      if (total) bar.max = total;
+      if (total) bar.value = received;
+      text.textContent = `Loading the game: ${kb(received)}${total ? ` of ${kb(total)}` : ''} KB`;
+    });
+    return WebAssembly.instantiate(bytes, imports);
+  }
 
   // A copy of bytes in the game's memory, or 0 when the memory cannot grow that far.
   function copyIn(bytes) {
@@ -51,35 +91,33 @@
     return at;
   }
 
-  // Reads a response's body, refusing it as soon as it runs past the largest board.
-  async function readBounded(response) {
-    const reader = response.body.getReader();
-    const chunks = [];
-    let total = 0;
-    for (;;) {
-      const { done, value } = await reader.read();
-      if (done) break;
-      total += value.length;
-      if (total > kLargestBoard) {
-        reader.cancel();
-        throw new Error('file is ' + kTooLarge);
-      }
-      chunks.push(value);
+  // The start board's bytes from read(), kept for Copy link until the game refuses them; null,
+  // with the reason on the page, when they cannot be had.
+  async function offer(read, name) {
+    try {
+      playing = await read();
+    } catch (error) {
+      showMessage(`${name}: ${error.message}; playing the built-in board`);
     }
-    const bytes = new Uint8Array(total);
-    let at = 0;
-    for (const chunk of chunks) {
-      bytes.set(chunk, at);
-      at += chunk.length;
-    }
-    return bytes;
+    return playing;
   }
 
   const Module = (window.Module = {
     canvas: canvas,
+    instantiateWasm(imports, receive) {
+      loadProgram(imports).then(
+        (result) => receive(result.instance, result.module),
+        (error) => {
+          loading.querySelector('span').textContent = `The game cannot be loaded: ${error.message}`;
+        }
+      );
+      return {};
+    },
     onRuntimeInitialized() {
       ready = true;
       Module.vantorReady = true;
+      loading.hidden = true;
+      keepOfflineCopy();
     },
     // The game's wait: until an event is queued, or until performance.now(), the game's tick
     // counter, reaches untilTick (never when negative).
@@ -121,21 +159,28 @@
     vantorStartBoardName() {
       return this.startBoardName;
     },
-    // index.html?board=URL: that board instead of the built-in one (same origin only).
+    // The board of a link (index.html#board=...), else of index.html?board=URL (same origin
+    // only), instead of the built-in one.
     async vantorFetchStartBoard() {
+      const link = linkData(location.hash);
+      if (link !== null) {
+        this.startBoardName = kLinkName;
+        return offer(() => decodeBoardLink(link), kLinkName);
+      }
       const address = new URLSearchParams(location.search).get('board');
       if (!address) return null;
       this.startBoardName = address;
-      try {
+      return offer(async () => {
         const url = new URL(address, location.href);
         if (url.origin !== location.origin) throw new Error('only boards from this site load');
         const response = await fetch(url);
         if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
-        return await readBounded(response);
-      } catch (error) {
-        showMessage(address + ': ' + error.message + '; playing the built-in board');
-        return null;
-      }
+        return readStream(response.body, kLargestBoard, 'file is ' + kTooLarge);
+      }, address);
+    },
+    vantorStartBoardRefused(text) {
+      playing = null;
+      showMessage(text);
     },
     vantorCopyIn: copyIn,
     print(text) {
@@ -185,9 +230,40 @@
     if (event.type === 'pointermove') Module._vantor_pointer(0, now, shift, x, y);
     event.preventDefault();
   }
-  for (const type of ['pointerdown', 'pointermove', 'pointerup']) {
+
+  // Fingers, as the mouse's buttons: the first finger on the playfield steers (the paddle goes
+  // to it as it lands) and lifting it releases the balls, the left button; every other finger's
+  // tap adds a hundred balls, the right button. A finger the browser takes back (a system
+  // gesture) does nothing.
+  let steering = null;
+  const tapping = new Set();
+  function touch(event) {
+    const [x, y] = position(event);
+    const id = event.pointerId;
+    const lifted = event.type === 'pointerup';
+    if (event.type === 'pointerdown' && steering === null) {
+      steering = id;
+      Module._vantor_pointer(0, 0, 0, x, y);
+      Module._vantor_pointer(1, 1, 0, x, y);
+    } else if (event.type === 'pointerdown') {
+      tapping.add(id);
+      Module._vantor_pointer(1, 2, 0, x, y);
+    } else if (id === steering && event.type === 'pointermove') {
+      Module._vantor_pointer(0, 1, 0, x, y);
+    } else if (id === steering) {
+      steering = null;
+      if (lifted) Module._vantor_pointer(2, 1, 0, x, y);
+    } else if (tapping.delete(id) && lifted) {
+      Module._vantor_pointer(2, 2, 0, x, y);
+    }
+    event.preventDefault();
+  }
+
+  for (const type of ['pointerdown', 'pointermove', 'pointerup', 'pointercancel']) {
     canvas.addEventListener(type, (event) => {
-      if (ready) pointer(event);
+      if (!ready) return;
+      if (event.pointerType === 'touch') touch(event);
+      else if (type !== 'pointercancel') pointer(event);
     });
   }
   canvas.addEventListener('lostpointercapture', () => {
@@ -206,7 +282,8 @@
   }
   for (const type of ['keydown', 'keyup']) {
     window.addEventListener(type, (event) => {
-      if (!ready || event.target === boardFile) return;
+      // Keys on the page's own controls stay theirs.
+      if (!ready || event.target.matches('input, button, a')) return;
       const code = keyCode(event);
       if (!code || event.ctrlKey || event.metaKey) return;
       Module._vantor_key(type === 'keydown' ? 1 : 0, code, shiftOf(event), event.repeat ? 1 : 0);
@@ -226,6 +303,7 @@
     }
     Module._free(name);
     Module._free(data);
+    if (!error) playing = bytes;
     return error;
   }
 
@@ -268,4 +346,61 @@
     const entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
     if (files.length) loadBoard(files[0], Boolean(entry && entry.isDirectory));
   });
+
+  // A board link opened in a page that already runs (only the fragment changed, so the browser
+  // did not load the page again) replaces the board as a chosen file does.
+  window.addEventListener('hashchange', async () => {
+    const link = linkData(location.hash);
+    if (!ready || link === null) return;
+    try {
+      showMessage(playBoard(await decodeBoardLink(link), kLinkName));
+    } catch (error) {
+      showMessage(`${kLinkName}: ${error.message}`);
+    }
+  });
+
+  // Copy link: an address that opens the game on the board being played. Without a clipboard
+  // (a page not served securely, or the browser refused) the address bar holds the link.
+  copyLink.addEventListener('click', async () => {
+    canvas.focus();
+    const page = location.origin + location.pathname;
+    let address;
+    try {
+      address = playing ? await encodeBoardLink(playing, page) : page;
+    } catch (error) {
+      showMessage(error.message);
+      return;
+    }
+    try {
+      await navigator.clipboard.writeText(address);
+      showMessage('Link copied: it opens the game on this board', true);
+    } catch (error) {
+      history.replaceState(null, '', address);
+      showMessage('The link is in the address bar: copy it from there', true);
+    }
+  });
+
+  // Full screen for the whole page, so that the caption and messages stay; the playfield grows
+  // with it (the resize). Browsers without it (a phone's Safari) show no button.
+  if (document.fullscreenEnabled) {
+    fullScreen.hidden = false;
+    fullScreen.addEventListener('click', () => {
+      canvas.focus();
+      if (document.fullscreenElement) document.exitFullscreen();
+      else document.documentElement.requestFullscreen().catch((error) => showMessage(error.message));
+    });
+    document.addEventListener('fullscreenchange', () => {
+      fullScreen.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
+    });
+  }
+
+  // The offline copy (service_worker.js), registered once the game runs so that filling it never
+  // competes with the game's own download. The browser looks for a new one on every visit, past
+  // any HTTP cache. Only pages served securely (https, or this computer) have one.
+  function keepOfflineCopy() {
+    if (!navigator.serviceWorker) return;
+    navigator.serviceWorker.register('service_worker.js', { updateViaCache: 'none' }).catch((error) => {
+      console.warn('No offline copy: ' + error.message);
+    });
+  }
 })();

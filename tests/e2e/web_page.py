@@ -90,10 +90,16 @@ class Page:
             fail(f"{expression}: {result['exceptionDetails']}")
         return result["result"].get("value")
 
+    def at(self, x, y):
+        """The page point over playfield pixel (x, y), whatever the canvas's scale."""
+        return self.eval(f"""(r => [r.left + ({x} + 0.5) * r.width / 600,
+                                    r.top + ({y} + 0.5) * r.height / 480])
+                             (Module.canvas.getBoundingClientRect())""")
+
     def mouse(self, kind, x, y, button="none", buttons=0):
-        left, top = self.eval("(r => [r.left, r.top])(Module.canvas.getBoundingClientRect())")
-        self.call("Input.dispatchMouseEvent", type=kind, x=left + x + 0.5, y=top + y + 0.5,
-                  button=button, buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
+        x, y = self.at(x, y)
+        self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button=button,
+                  buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
 
     def click(self, button, x, y):
         mask = {"left": 1, "right": 2}[button]
