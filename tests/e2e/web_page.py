@@ -5,7 +5,10 @@ The default board's bricks stand on the canvas pixel for pixel; the paddle follo
 a right click adds balls that a left release frees and that clear bricks, and sounds play from the
 first click on; P pauses and resumes (a board loaded while paused stays paused); a dropped bad
 board, a file larger than any board and a folder show their messages and the game goes on; the
-arrow keys and a gamepad's stick steer. No frame rate: that is bench/'s business.
+arrow keys and a gamepad's stick steer. A board in a link opens in the game, and a damaged link
+or one whose board the game refuses shows why while the default board plays; fingers steer, add
+balls and release them; the page installs as an app and, with the server stopped, plays from its
+offline copy. No frame rate: that is bench/'s business.
 
 Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
 """
@@ -18,6 +21,9 @@ import subprocess
 import sys
 import tempfile
 import time
+import zlib
+
+from game_make_board import board_bytes
 
 SKIP = 77
 LARGEST_BOARD = 2414 + 1358 * 32767
@@ -136,6 +142,17 @@ class Page:
                       data={"items": [], "files": [path], "dragOperationsMask": 1})
 
 
+    def touch(self, kind, *fingers):
+        """A touch event for fingers (id, x, y): touchEnd lifts the fingers it names."""
+        points = [dict(zip(("x", "y"), self.at(x, y)), id=i) for i, x, y in fingers]
+        self.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
+
+    def goto(self, url):
+        """Loads url afresh; waits until its game runs."""
+        self.call("Page.navigate", url=url)
+        wait_for(f"{url} starts", lambda: self.eval(
+            f"location.href == {json.dumps(url)} && document.title.startsWith('Fps: ')"))
+
     def close(self):
         self.proc.kill()
         self.proc.wait()
@@ -152,15 +169,30 @@ def wait_for(what, check, seconds=60):
     fail(what)
 
 
+def render(brdtool, board, work):
+    """The board's bricks as the game draws them at start, the playfield's top 300 rows in RGB."""
+    png = os.path.join(work, "board.png")
+    subprocess.run([brdtool, "render", board, png], check=True, stdout=subprocess.DEVNULL)
+    return subprocess.run(["convert", png, "-depth", "8", "rgb:-"], check=True,
+                          capture_output=True).stdout
+
+
+def link_data(data):
+    """What a board link's fragment holds for these bytes."""
+    return base64.urlsafe_b64encode(zlib.compress(data)).decode().rstrip("=")
+
+
 def main():
     web_dir, brdtool, board = sys.argv[1:4]
     if CHROMIUM is None or not os.path.exists(os.path.join(web_dir, "Vantor.wasm")):
         print("SKIP: needs chromium and the browser build (make web)")
         return SKIP
     work = tempfile.mkdtemp(prefix="vantor-web-")
-    subprocess.run([brdtool, "render", board, os.path.join(work, "board.png")], check=True)
-    expected = subprocess.run(["convert", os.path.join(work, "board.png"), "-depth", "8", "rgb:-"],
-                              check=True, capture_output=True).stdout
+    expected = render(brdtool, board, work)
+    other = os.path.join(work, "other.brd")
+    with open(other, "wb") as f:
+        f.write(board_bytes())
+    expected_other = render(brdtool, other, work)
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         port = s.getsockname()[1]
@@ -181,8 +213,9 @@ def main():
             return page.pixels()[row + (x - 40) * 3: row + (x + 40) * 3] == bytes(80 * 3)
 
         def paddle_follows(x):
-            page.mouse("mouseMoved", x, 300)
-            wait_for(f"the paddle follows the pointer to x {x}", lambda: paddle_at(x))
+            # Moved again while waiting: a message that wraps the bar rescales the playfield.
+            wait_for(f"the paddle follows the pointer to x {x}",
+                     lambda: page.mouse("mouseMoved", x, 300) or paddle_at(x))
 
         paddle_follows(100)
 
@@ -235,6 +268,48 @@ def main():
             window.dispatchEvent(new Event('gamepadconnected'));
         })()""")
         wait_for("a gamepad's stick steers the paddle to the other wall", lambda: paddle_at(560))
+
+        # Links: the page's own encoder makes one for another board, which opens the game on it.
+        page_url = f"http://127.0.0.1:{port}/index.html"
+        data = base64.b64encode(board_bytes()).decode()
+        link = page.eval(f"""import('./board_link.js').then(m => m.encodeBoardLink(
+            Uint8Array.from(atob('{data}'), c => c.charCodeAt(0)), {json.dumps(page_url)}))""")
+        page.goto(link.replace("#", "?visit=link#"))
+        wait_for("the linked board plays", lambda: page.pixels(300) == expected_other)
+
+        # Fingers: one steers, a second one's tap adds balls, lifting the first frees them.
+        page.touch("touchStart", (0, 100, 300))
+        wait_for("a finger moves the paddle", lambda: paddle_at(100))
+        page.touch("touchMove", (0, 450, 300))
+        wait_for("the paddle follows the finger", lambda: paddle_at(450))
+        page.touch("touchStart", (0, 450, 300), (1, 200, 200))
+        page.touch("touchEnd", (1, 200, 200))
+        page.touch("touchEnd", (0, 450, 300))
+        wait_for("the balls a tap added clear bricks", lambda: page.pixels(300) != expected_other)
+
+        data = link.split("#board=")[1]
+        middle = len(data) // 2
+        damaged = data[:middle] + ("A" if data[middle] != "A" else "B") + data[middle + 1:]
+        for visit, data, message in (
+                ("damaged", damaged, "board link: the link is damaged"),
+                ("refused", link_data(b"VNTR" + bytes(10)),
+                 "board link: file is 14 bytes, but its header announces 1 brick")):
+            page.goto(f"{page_url}?visit={visit}#board={data}")
+            wait_for(f"a {visit} link shows why",
+                     lambda: page.eval("document.getElementById('message').textContent")
+                     .startswith(message))
+            wait_for(f"the default board plays after a {visit} link",
+                     lambda: page.pixels(300) == expected)
+
+        # The app: installable, and its offline copy plays with the server gone.
+        if page.call("Page.getInstallabilityErrors")["installabilityErrors"]:
+            fail(f"not installable: {page.call('Page.getInstallabilityErrors')}")
+        wait_for("the offline copy is kept", lambda: page.eval(
+            "caches.keys().then(k => k.length == 1 && !!navigator.serviceWorker.controller)"))
+        server.kill()
+        server.wait()
+        page.goto(f"{page_url}?visit=offline")
+        wait_for("the offline copy plays the default board", lambda: page.pixels(300) == expected)
     finally:
         if page:
             page.close()
