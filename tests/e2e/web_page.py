@@ -5,10 +5,11 @@ The default board's bricks stand on the canvas pixel for pixel; the paddle follo
 a right click adds balls that a left release frees and that clear bricks, and sounds play from the
 first click on; P pauses and resumes (a board loaded while paused stays paused); a dropped bad
 board, a file larger than any board and a folder show their messages and the game goes on; the
-arrow keys and a gamepad's stick steer. A board in a link opens in the game, and a damaged link
-or one whose board the game refuses shows why while the default board plays; fingers steer, add
-balls and release them; the page installs as an app and, with the server stopped, plays from its
-offline copy. No frame rate: that is bench/'s business.
+arrow keys and a gamepad's stick steer. A board from ?board= plays, and Copy link's address opens
+the game on it, while a damaged link or one whose board the game refuses shows why and the
+default board plays; fingers steer, add balls and release them; full screen; the page installs
+as an app and, with the server stopped, plays from its offline copy. No frame rate: that is
+bench/'s business.
 
 Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
 """
@@ -196,13 +197,16 @@ def main():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         port = s.getsockname()[1]
+    # The site: the page in web/, a board beside it for ?board=.
+    os.symlink(os.path.abspath(web_dir), os.path.join(work, "web"))
+    page_url = f"http://127.0.0.1:{port}/web/index.html"
     server = subprocess.Popen([sys.executable, "-m", "http.server", str(port), "--bind",
-                               "127.0.0.1"], cwd=web_dir, stdout=subprocess.DEVNULL,
+                               "127.0.0.1"], cwd=work, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     page = None
     try:
         wait_for("the server starts", lambda: socket.socket().connect_ex(("127.0.0.1", port)) == 0)
-        page = Page(f"http://127.0.0.1:{port}/index.html")
+        page = Page(page_url)
         wait_for("the game starts", lambda: page.eval("document.title").startswith("Fps: "))
         if page.pixels(300) != expected:
             fail("the bricks on the canvas differ from the default board")
@@ -269,11 +273,14 @@ def main():
         })()""")
         wait_for("a gamepad's stick steers the paddle to the other wall", lambda: paddle_at(560))
 
-        # Links: the page's own encoder makes one for another board, which opens the game on it.
-        page_url = f"http://127.0.0.1:{port}/index.html"
-        data = base64.b64encode(board_bytes()).decode()
-        link = page.eval(f"""import('./board_link.js').then(m => m.encodeBoardLink(
-            Uint8Array.from(atob('{data}'), c => c.charCodeAt(0)), {json.dumps(page_url)}))""")
+        # A board from the site, and Copy link's address for it, which opens the game on it.
+        page.goto(f"{page_url}?board=../other.brd")
+        wait_for("the board from ?board= plays", lambda: page.pixels(300) == expected_other)
+        page.eval("navigator.clipboard.writeText = text => Promise.resolve(window.copied = text)")
+        page.eval("document.getElementById('copyLink').click()")
+        link = wait_for("Copy link gives a link", lambda: page.eval("window.copied"))
+        if not link.startswith(page_url + "#board="):
+            fail(f"Copy link gave {link}")
         page.goto(link.replace("#", "?visit=link#"))
         wait_for("the linked board plays", lambda: page.pixels(300) == expected_other)
 
@@ -300,6 +307,11 @@ def main():
                      .startswith(message))
             wait_for(f"the default board plays after a {visit} link",
                      lambda: page.pixels(300) == expected)
+
+        page.call("Runtime.evaluate", expression="document.getElementById('fullScreen').click()",
+                  userGesture=True)
+        wait_for("full screen", lambda: page.eval("document.getElementById('fullScreen')"
+                                                  ".textContent == 'Leave full screen'"))
 
         # The app: installable, and its offline copy plays with the server gone.
         if page.call("Page.getInstallabilityErrors")["installabilityErrors"]:
