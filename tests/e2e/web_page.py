@@ -18,6 +18,7 @@ import json
 import os
 import shutil
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -183,6 +184,15 @@ def link_data(data):
     return base64.urlsafe_b64encode(zlib.compress(data)).decode().rstrip("=")
 
 
+def noisy_board(bricks=30):
+    """A good board whose bricks are noise, which no link can hold."""
+    out = bytearray(board_bytes()[:2414])
+    out[10:14] = struct.pack("<i", bricks - 1)
+    for index in range(bricks):
+        out += struct.pack("<i", index) + os.urandom(1350) + bytes(4)
+    return base64.b64encode(out).decode()
+
+
 def main():
     web_dir, brdtool, board = sys.argv[1:4]
     if CHROMIUM is None or not os.path.exists(os.path.join(web_dir, "Vantor.wasm")):
@@ -274,10 +284,11 @@ def main():
         wait_for("a gamepad's stick steers the paddle to the other wall", lambda: paddle_at(560))
 
         # A board from the site, and Copy link's address for it, which opens the game on it.
+        copy_link = ("navigator.clipboard.writeText = text => Promise.resolve(window.copied = text);"
+                     "document.getElementById('copyLink').click()")
         page.goto(f"{page_url}?board=../other.brd")
         wait_for("the board from ?board= plays", lambda: page.pixels(300) == expected_other)
-        page.eval("navigator.clipboard.writeText = text => Promise.resolve(window.copied = text)")
-        page.eval("document.getElementById('copyLink').click()")
+        page.eval(copy_link)
         link = wait_for("Copy link gives a link", lambda: page.eval("window.copied"))
         if not link.startswith(page_url + "#board="):
             fail(f"Copy link gave {link}")
@@ -294,11 +305,18 @@ def main():
         page.touch("touchEnd", (0, 450, 300))
         wait_for("the balls a tap added clear bricks", lambda: page.pixels(300) != expected_other)
 
+        page.drop("noisy.brd", f"Uint8Array.from(atob('{noisy_board()}'), c => c.charCodeAt(0))")
+        wait_for("Copy link says to share a board too large for a link", lambda: page.eval(
+            copy_link) or page.eval("document.getElementById('message').textContent")
+            .endswith("share its .brd file instead"))
+
         data = link.split("#board=")[1]
         middle = len(data) // 2
         damaged = data[:middle] + ("A" if data[middle] != "A" else "B") + data[middle + 1:]
         for visit, data, message in (
                 ("damaged", damaged, "board link: the link is damaged"),
+                ("foreign", "board*link", "board link: the link is damaged"),
+                ("long", "A" * 40000, "board link: the link is longer than 32768 characters"),
                 ("refused", link_data(b"VNTR" + bytes(10)),
                  "board link: file is 14 bytes, but its header announces 1 brick")):
             page.goto(f"{page_url}?visit={visit}#board={data}")
