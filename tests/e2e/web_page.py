@@ -284,7 +284,7 @@ def main():
         wait_for("a gamepad's stick steers the paddle to the other wall", lambda: paddle_at(560))
 
         # A board from the site, and Copy link's address for it, which opens the game on it.
-        copy_link = ("navigator.clipboard.writeText = text => Promise.resolve(window.copied = text);"
+        copy_link = ("navigator.clipboard.writeText = t => Promise.resolve(window.copied = t);"
                      "document.getElementById('copyLink').click()")
         page.goto(f"{page_url}?board=../other.brd")
         wait_for("the board from ?board= plays", lambda: page.pixels(300) == expected_other)
