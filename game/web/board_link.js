@@ -60,7 +60,8 @@ export async function encodeBoardLink(bytes, page) {
   const prefix = `${page}#${kKey}=`;
   // Base64 turns three bytes into four characters: more compressed bytes cannot fit.
   const room = Math.floor(((kLinkLimit - prefix.length) * 3) / 4);
-  const tooLong = `This board does not fit in a link of ${kLinkLimit} characters: share its .brd file instead`;
+  const tooLong =
+    `This board does not fit in a link of ${kLinkLimit} characters: share its .brd file instead`;
   const stream = new Blob([boardBytes(bytes)]).stream().pipeThrough(new CompressionStream(kFormat));
   const packed = await readStream(stream, room, tooLong);
   let text = '';
@@ -86,11 +87,13 @@ export async function decodeBoardLink(data) {
   const packed = Uint8Array.from(text, (c) => c.charCodeAt(0));
   const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream(kFormat));
   try {
-    return await readStream(stream, kLargestBoard,
-                            `the link unpacks to more than the largest board (${kLargestBoard} bytes)`);
+    const tooLarge = `the link unpacks to more than the largest board (${kLargestBoard} bytes)`;
+    return await readStream(stream, kLargestBoard, tooLarge);
   } catch (error) {
     // The browser's own words for broken data vary; what the player needs to know does not.
-    if (error instanceof TypeError) throw new Error('the link is damaged: its board does not unpack');
+    if (error instanceof TypeError) {
+      throw new Error('the link is damaged: its board does not unpack');
+    }
     throw error;
   }
 }

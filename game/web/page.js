@@ -1,8 +1,8 @@
-// The page around the game: it scales the canvas, turns pointer, touch, key and file events into
-// calls of the game's exported functions, gives the game its waits, its caption and its screen,
-// shows the program's download, opens boards that come in the address and keeps the page's
-// offline copy. A module, so it runs after the page is parsed and before the deferred scripts
-// that follow it (sound.js, gamepad.js and the game, Vantor.js).
+// The page around the game: it turns pointer, touch, key and file events into calls of the
+// game's exported functions, gives the game its waits, its caption and its screen, and opens
+// boards that come in the address; page_frame.js scales the canvas and shows the download. A
+// module, so it runs after the page is parsed and before the deferred scripts that follow it
+// (sound.js, gamepad.js and the game, Vantor.js).
 import {
   decodeBoardLink,
   encodeBoardLink,
@@ -11,6 +11,7 @@ import {
   linkData,
   readStream,
 } from './board_link.js';
+import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } from './page_frame.js';
 
 (function () {
   const canvas = document.getElementById('playfield');
@@ -19,14 +20,11 @@ import {
   const message = document.getElementById('message');
   const boardFile = document.getElementById('boardFile');
   const stage = document.getElementById('stage');
-  const loading = document.getElementById('loading');
   const copyLink = document.getElementById('copyLink');
-  const fullScreen = document.getElementById('fullScreen');
-  const kWidth = 600;
-  const kHeight = 480;
+  const fitted = fitCanvas(canvas, stage, 600, 480);
+  const loading = loadingLine(document.getElementById('loading'), 'Vantor.wasm', 'the game');
   let image = null;
   let wake = null;
-  let scale = 1;
   let ready = false;
   // The board file being played, for Copy link; null for the built-in board.
   let playing = null;
@@ -37,26 +35,6 @@ import {
     startTimer = null;
   };
 
-  // The playfield's scale in device pixels: the largest whole multiple that fits, so that every
-  // game pixel is a sharp square. Where not even 1x fits, and on dense screens (two device
-  // pixels or more to a CSS pixel, as on phones) where only 1x would, which there fills about
-  // half the screen, it takes the largest fit: there the game pixels' uneven widths are too
-  // small to see.
-  function fit() {
-    const ratio = window.devicePixelRatio || 1;
-    const fits = Math.min((stage.clientWidth * ratio) / kWidth, (stage.clientHeight * ratio) / kHeight);
-    if (!(fits > 0)) return; // hidden: keep the last scale
-    const whole = Math.floor(fits);
-    scale = whole >= 2 || (whole === 1 && ratio < 2) ? whole : fits;
-    canvas.style.width = (kWidth * scale) / ratio + 'px';
-    canvas.style.height = (kHeight * scale) / ratio + 'px';
-  }
-  // The stage changes with the window, and with the bar above it (a long message, the loading
-  // line going away).
-  window.addEventListener('resize', fit);
-  new ResizeObserver(fit).observe(stage);
-  fit();
-
   // A message beside the controls: a refusal, or (notice) news of something done.
   function showMessage(text, notice) {
     message.textContent = text;
@@ -64,25 +42,6 @@ import {
   }
 
   const kTooLarge = `more than the largest board (${kLargestBoard} bytes)`;
-
-  // The program's download, shown as it arrives (the player may be on a slow line). A
-  // compressed transfer announces its compressed length, not what the stream gives: then only
-  // the count shows.
-  async function loadProgram(imports) {
-    const bar = loading.querySelector('progress');
-    const text = loading.querySelector('span');
-    const response = await fetch('Vantor.wasm');
-    if (!response.ok) throw new Error(`Vantor.wasm: ${response.status} ${response.statusText}`);
-    const encoded = response.headers.get('Content-Encoding');
-    const total = encoded ? 0 : Number(response.headers.get('Content-Length')) || 0;
-    const kb = (n) => Math.ceil(n / 1024);
-    const bytes = await readStream(response.body, Infinity, '', (received) => {
-      if (total) bar.max = total;
-      if (total) bar.value = received;
-      text.textContent = `Loading the game: ${kb(received)}${total ? ` of ${kb(total)}` : ''} KB`;
-    });
-    return WebAssembly.instantiate(bytes, imports);
-  }
 
   // A copy of bytes in the game's memory, or 0 when the memory cannot grow that far.
   function copyIn(bytes) {
@@ -104,19 +63,11 @@ import {
 
   const Module = (window.Module = {
     canvas: canvas,
-    instantiateWasm(imports, receive) {
-      loadProgram(imports).then(
-        (result) => receive(result.instance, result.module),
-        (error) => {
-          loading.querySelector('span').textContent = `The game cannot be loaded: ${error.message}`;
-        }
-      );
-      return {};
-    },
+    instantiateWasm: loading.instantiateWasm,
     onRuntimeInitialized() {
       ready = true;
       Module.vantorReady = true;
-      loading.hidden = true;
+      loading.done();
       keepOfflineCopy();
     },
     // The game's wait: until an event is queued, or until performance.now(), the game's tick
@@ -191,17 +142,6 @@ import {
     },
   });
 
-  // Playfield pixels under the pointer: every device pixel of a scaled-up game pixel gives that
-  // pixel's whole coordinates. Outside the canvas (while captured) they run past 0 .. 599.
-  function position(event) {
-    const rect = canvas.getBoundingClientRect();
-    const ratio = window.devicePixelRatio || 1;
-    return [
-      Math.floor(((event.clientX - rect.left) * ratio) / scale),
-      Math.floor(((event.clientY - rect.top) * ratio) / scale),
-    ];
-  }
-
   function shiftOf(event) {
     return (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
   }
@@ -209,7 +149,7 @@ import {
   // Buttons as the game counts them: 1 left, 2 right, 4 middle, like the pointer's bit mask.
   let held = 0;
   function pointer(event) {
-    const [x, y] = position(event);
+    const [x, y] = pixelAt(canvas, fitted, event);
     const shift = shiftOf(event);
     const now = event.buttons & 7;
     // Presses start only on the canvas and capture the pointer; releases count only for
@@ -238,7 +178,7 @@ import {
   let steering = null;
   const tapping = new Set();
   function touch(event) {
-    const [x, y] = position(event);
+    const [x, y] = pixelAt(canvas, fitted, event);
     const id = event.pointerId;
     const lifted = event.type === 'pointerup';
     if (event.type === 'pointerdown' && steering === null) {
@@ -380,27 +320,5 @@ import {
     }
   });
 
-  // Full screen for the whole page, so that the caption and messages stay; the playfield grows
-  // with it (the resize). Browsers without it (a phone's Safari) show no button.
-  if (document.fullscreenEnabled) {
-    fullScreen.hidden = false;
-    fullScreen.addEventListener('click', () => {
-      canvas.focus();
-      if (document.fullscreenElement) document.exitFullscreen();
-      else document.documentElement.requestFullscreen().catch((error) => showMessage(error.message));
-    });
-    document.addEventListener('fullscreenchange', () => {
-      fullScreen.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
-    });
-  }
-
-  // The offline copy (service_worker.js), registered once the game runs so that filling it never
-  // competes with the game's own download. The browser looks for a new one on every visit, past
-  // any HTTP cache. Only pages served securely (https, or this computer) have one.
-  function keepOfflineCopy() {
-    if (!navigator.serviceWorker) return;
-    navigator.serviceWorker.register('service_worker.js', { updateViaCache: 'none' }).catch((error) => {
-      console.warn('No offline copy: ' + error.message);
-    });
-  }
+  offerFullScreen(document.getElementById('fullScreen'), canvas, showMessage);
 })();
