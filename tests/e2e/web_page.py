@@ -143,7 +143,6 @@ class Page:
             self.call("Input.dispatchDragEvent", type=kind, x=300, y=300,
                       data={"items": [], "files": [path], "dragOperationsMask": 1})
 
-
     def touch(self, kind, *fingers):
         """A touch event for fingers (id, x, y): touchEnd lifts the fingers it names."""
         points = [dict(zip(("x", "y"), self.at(x, y)), id=i) for i, x, y in fingers]
