@@ -8,14 +8,15 @@ board, a file larger than any board and a folder show their messages and the gam
 arrow keys and a gamepad's stick steer. A board from ?board= plays, and Copy link's address opens
 the game on it, while a damaged link or one whose board the game refuses shows why and the
 default board plays; fingers steer, add balls and release them; full screen; the page installs
-as an app and, with the server stopped, plays from its offline copy. No frame rate: that is
-bench/'s business.
+as an app, a new build replaces its offline copy, and with the server stopped the page plays
+from that copy. No frame rate: that is bench/'s business.
 
 Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
 """
 import base64
 import json
 import os
+import re
 import shutil
 import socket
 import struct
@@ -206,8 +207,11 @@ def main():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         port = s.getsockname()[1]
-    # The site: the page in web/, a board beside it for ?board=.
-    os.symlink(os.path.abspath(web_dir), os.path.join(work, "web"))
+    # The site: a copy of the page's files in web/ (a new build replaces some), a board beside
+    # it for ?board=.
+    site = os.path.join(work, "web")
+    shutil.copytree(web_dir, site, ignore=lambda folder, names: [
+        n for n in names if os.path.isdir(os.path.join(folder, n)) and n != "icons"])
     page_url = f"http://127.0.0.1:{port}/web/index.html"
     server = subprocess.Popen([sys.executable, "-m", "http.server", str(port), "--bind",
                                "127.0.0.1"], cwd=work, stdout=subprocess.DEVNULL,
@@ -335,6 +339,13 @@ def main():
             fail(f"not installable: {page.call('Page.getInstallabilityErrors')}")
         wait_for("the offline copy is kept", lambda: page.eval(
             "caches.keys().then(k => k.length == 1 && !!navigator.serviceWorker.controller)"))
+        with open(os.path.join(site, "service_worker.js")) as f:
+            worker = f.read()
+        with open(os.path.join(site, "service_worker.js"), "w") as f:
+            f.write(re.sub(r"'vantor-[0-9a-f]+'", "'vantor-next'", worker))
+        page.goto(f"{page_url}?visit=update")
+        wait_for("a new build's copy replaces the old one",
+                 lambda: page.eval("caches.keys()") == ["vantor-next"])
         server.kill()
         server.wait()
         page.goto(f"{page_url}?visit=offline")
