@@ -26,13 +26,18 @@ def _start_server(screen, timeout):
     The display number is drawn at random far above those other tools probe (Xvfb's own
     -displayfd search starts at 0, xvfb-run -a at 99): a server elsewhere on the machine that
     probes a number in use unlinks that server's socket, and Xvfb started with -displayfd
-    leaves no lock file to warn it. A number in use makes this server end at once."""
+    leaves no lock file to warn it. A number in use makes this server end at once.
+
+    -noreset: an X server resets when its last client leaves and refuses a client that connects
+    meanwhile, so a check that starts one program after another (or after the probe below) would
+    lose the next one now and then on a busy machine."""
     number = str(random.randrange(400, 4000))
     display = ":" + number
     read_fd, write_fd = os.pipe()
     log = tempfile.TemporaryFile()
     server = subprocess.Popen(
-        ["Xvfb", display, "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
+        ["Xvfb", display, "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp",
+         "-noreset"],
         pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=log)
     os.close(write_fd)
     try:
