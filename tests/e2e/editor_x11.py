@@ -103,17 +103,18 @@ def xdotool(*args, timeout=PATIENCE):
     return result.stdout.strip()
 
 
-def find_window(title, timeout=PATIENCE):
-    """The id of the visible window whose title is exactly `title`. Polled, not xdotool's own
-    --sync: a search fails outright when another window goes while it looks (a dialog closing,
-    a program ending), and the next search does not."""
+def find_window(title, timeout=PATIENCE, besides=()):
+    """The id of a visible window whose title is exactly `title`, other than those in `besides`
+    (a dialog that was answered may still be on the screen for a while on a busy machine).
+    Polled, not xdotool's own --sync: a search fails outright when another window goes while it
+    looks (a dialog closing, a program ending), and the next search does not."""
     deadline = time.monotonic() + timeout
     while True:
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                               capture_output=True, text=True, timeout=timeout,
-                               check=False).stdout.split()
+        found = [int(w) for w in subprocess.run(
+            ["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], capture_output=True,
+            text=True, timeout=timeout, check=False).stdout.split() if int(w) not in besides]
         if found:
-            return int(found[0])
+            return found[0]
         if time.monotonic() > deadline:
             raise RuntimeError(f"no visible window titled {title!r} within {timeout} s")
         time.sleep(0.1)
