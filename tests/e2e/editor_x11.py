@@ -40,11 +40,20 @@ def _start_server(screen, timeout):
          "-noreset"],
         pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=log)
     os.close(write_fd)
+    # Xvfb writes the number and then its newline in two writes, and a server whose second write
+    # finds the pipe closed ends at once: read up to the newline (or the end), never less.
+    answer = b""
+    deadline = time.monotonic() + timeout
     try:
-        ready, _, _ = select.select([read_fd], [], [], timeout)
-        started = os.read(read_fd, 64).decode().strip() if ready else ""
+        while b"\n" not in answer:
+            ready, _, _ = select.select([read_fd], [], [], max(0, deadline - time.monotonic()))
+            chunk = os.read(read_fd, 64) if ready else b""
+            if not chunk:
+                break
+            answer += chunk
     finally:
         os.close(read_fd)
+    started = answer.decode().strip()
     # A client must get through too: a server that ended at once is of no use.
     if started == number and subprocess.run(
             ["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
@@ -53,9 +62,11 @@ def _start_server(screen, timeout):
         return server, display
     _stop_server(server)
     log.seek(0)
-    said = log.read().decode(errors="replace").strip().splitlines()
+    # Xvfb frames its reason with bare "(EE)" lines: keep the lines that say something.
+    said = [line for line in log.read().decode(errors="replace").splitlines()
+            if line.strip() not in ("", "(EE)")]
     log.close()
-    return None, f"{display} ended with status {server.returncode}: {said[-1:] or 'nothing'}"
+    return None, f"{display} ended with status {server.returncode}: {said[-2:] or 'nothing'}"
 
 
 def _stop_server(server):
