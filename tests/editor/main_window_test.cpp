@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
-#include <QUndoStack>
 #include <QUrl>
 #include <chrono>
 #include <sstream>
@@ -83,6 +82,7 @@ TEST_F(MainWindowTest, TheClientAreaSitsBetweenMenuBarAndStatusBar) {
         {"Save Board", QKeySequence(Qt::CTRL | Qt::Key_S)},
         {"Save Board As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {"Load Bricks...", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {"Play Board", QKeySequence(Qt::Key_F5)},
         {"Quit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {"Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
         {"Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, EveryStepUndoesAndRedoesPixelForPixel) {
     first.caption = start.caption;
     first.state = start.state;
     EXPECT_EQ(first, start);
-    EXPECT_FALSE(form_->History().canUndo());
+    EXPECT_FALSE(form_->Document().CanUndo());
 
     Key(QKeySequence(Qt::CTRL | Qt::Key_Y));
     EXPECT_EQ(Take().board, imported.board);
@@ -167,17 +167,17 @@ TEST_F(MainWindowTest, StaleCellsAfterASmallerSheetComeBackAsTheyWereShown) {
 
 TEST_F(MainWindowTest, FailedCommandsAndLoadsLeaveTheHistoryAsItWas) {
     MakeBusyEditor();
-    const int steps = form_->History().count();
+    const std::size_t steps = form_->Document().StepCount();
     ImportSheet(Path("missing.bmp"));
     TakeMessage();
     LoadBoardFile(Path("missing.brd"));
     TakeMessage();
-    EXPECT_EQ(form_->History().count(), steps);
+    EXPECT_EQ(form_->Document().StepCount(), steps);
     EXPECT_EQ(Action(QStringLiteral("Undo Paint")) != nullptr, true);
 
     // A load starts a new history and is clean.
     LoadBoardFile(TwoBrickBoard("two.brd"));
-    EXPECT_EQ(form_->History().count(), 0);
+    EXPECT_EQ(form_->Document().StepCount(), 0u);
     EXPECT_FALSE(form_->IsModified());
     EXPECT_EQ(Status("statusFile"), "two.brd");
     EXPECT_EQ(Status("statusBricks"), "2 bricks");
@@ -302,8 +302,12 @@ TEST_F(MainWindowTest, TheStatusBarCountsCellsDuringADragAndKeepsTheMarkerOfALon
     WindowMove(65, 5);
     EXPECT_EQ(Status("statusCells"), "3 cells used");
     WindowRelease(Qt::LeftButton, 65, 5);
+    EXPECT_EQ(Status("statusToClear"), "3 bricks to clear");
 
     const int width = window_->width();
+    ClickOption(2);  // the painted brick becomes unbreakable
+    EXPECT_EQ(Status("statusToClear"), "No breakable brick: the board can never be finished");
+    EXPECT_EQ(window_->width(), width);
     SaveBoardFile(Path(std::string(200, 'n') + ".brd"));
     Drag(Qt::LeftButton, {5, 35}, {5, 35});
     auto* label = window_->findChild<QLabel*>(QStringLiteral("statusFile"));
@@ -315,7 +319,7 @@ TEST_F(MainWindowTest, TheStatusBarCountsCellsDuringADragAndKeepsTheMarkerOfALon
 TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     using namespace std::chrono_literals;
     RecoveryCopy& recovery = window_->Recovery();
-    recovery.SetDelay(1ms);
+    form_->Document().Recovery().SetDelay(1ms);
     MakeBusyEditor();
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return ReadBytes(recovery.Path()) == testing::BoardBytes(board_); },
@@ -358,7 +362,7 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
         auto second = std::make_unique<MainWindow>(other, answers);
         second->OfferRecovery();
         EXPECT_TRUE(answers.questions.empty());
-        second->Recovery().Schedule(other, "");
+        second->Recovery().Keep(other, "");
         EXPECT_TRUE(second->Recovery().WriteNow());
         second.reset();
         core::Board third;
@@ -397,6 +401,35 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     dialogs_.Answer("Discard");
     EXPECT_TRUE(window_->close());
     std::filesystem::remove_all(legacy.parent_path().parent_path());
+}
+
+TEST_F(MainWindowTest, PlayBoardGivesTheGameACopyOfTheBoardAsItStandsAndRemovesItAfterwards) {
+    const QByteArray path = qgetenv("PATH");
+    MakeBusyEditor();
+    qputenv("PATH", "");
+    Key(QKeySequence(Qt::Key_F5));
+    EXPECT_NE(TakeMessage().find("Vantor was found neither beside Brickwright"), std::string::npos);
+
+    // A stand-in for the game that keeps the name and the bytes it was given.
+    const std::filesystem::path bin = Folder() / "bin";
+    std::filesystem::create_directory(bin);
+    const std::string script =
+        "#!/bin/sh\nprintf %s \"$2\" > \"$0.name\"; /bin/cp \"$2\" \"$0.brd\"\n";
+    testing::WriteBytes(bin / "Vantor", {script.begin(), script.end()});
+    std::filesystem::permissions(bin / "Vantor", std::filesystem::perms::owner_all);
+    qputenv("PATH", QByteArray::fromStdString(bin.string()));
+    Key(QKeySequence(Qt::Key_F5));
+    qputenv("PATH", path);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<char> name = ReadBytes(bin / "Vantor.name");
+            return !name.empty() && std::filesystem::exists(bin / "Vantor.brd") &&
+                   !std::filesystem::exists(std::string(name.begin(), name.end()));
+        },
+        kPatienceMilliseconds));
+    EXPECT_EQ(ReadBytes(bin / "Vantor.brd"), testing::BoardBytes(board_));
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_TRUE(form_->IsModified());
 }
 
 TEST_F(MainWindowTest, AFolderForTheCopiesThatCannotBeMadeIsReportedAsThat) {
@@ -445,8 +478,8 @@ TEST_F(MainWindowTest, AShiftDragOutlinesItsRectangleAndFillsItOnRelease) {
         }
     }
     EXPECT_EQ(board_.Cells(4, 2).Used, core::kFalse);
-    EXPECT_EQ(form_->History().count(), 2);  // the import and the rectangle
-    EXPECT_EQ(form_->History().undoText(), "Fill Rectangle");
+    EXPECT_EQ(form_->Document().StepCount(), 2u);  // the import and the rectangle
+    EXPECT_EQ(form_->Document().UndoText(), "Fill Rectangle");
 }
 
 TEST_F(MainWindowTest, FilesFromTheCommandLineOrADropOpenByWhatTheyHold) {
@@ -470,7 +503,7 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineOrADropOpenByWhatTheyHold) {
     EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.org/board.brd"))}));
     EXPECT_EQ(Take(), loaded);
     EXPECT_TRUE(Drop({QUrl::fromLocalFile(QString::fromStdString(sheet))}));
-    EXPECT_EQ(form_->History().undoText(), "Import Bricks");
+    EXPECT_EQ(form_->Document().UndoText(), "Import Bricks");
 }
 
 TEST_F(MainWindowTest, FileNamesThatAreNotUtf8KeepTheirBytes) {
