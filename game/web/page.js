@@ -41,6 +41,22 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     message.classList.toggle('notice', Boolean(notice));
   }
 
+  // The editor page plays its board in a frame of this page, index.html#editor, and hands the
+  // board over when asked (a board of any size, unlike a link).
+  const kEditorHash = '#editor';
+  const kEditorBoard = "the editor's board";
+  function boardFromEditor() {
+    return new Promise((resolve) => {
+      window.addEventListener('message', function receive(event) {
+        if (event.source !== window.parent || event.origin !== location.origin) return;
+        if (!(event.data instanceof Uint8Array)) return;
+        window.removeEventListener('message', receive);
+        resolve(event.data);
+      });
+      window.parent.postMessage('board?', location.origin);
+    });
+  }
+
   const kTooLarge = `more than the largest board (${kLargestBoard} bytes)`;
 
   // A copy of bytes in the game's memory, or 0 when the memory cannot grow that far.
@@ -113,6 +129,10 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     // The board of a link (index.html#board=...), else of index.html?board=URL (same origin
     // only), instead of the built-in one.
     async vantorFetchStartBoard() {
+      if (location.hash === kEditorHash && window.parent !== window) {
+        this.startBoardName = kEditorBoard;
+        return offer(boardFromEditor, kEditorBoard);
+      }
       const link = linkData(location.hash);
       if (link !== null) {
         this.startBoardName = kLinkName;
