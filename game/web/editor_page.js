@@ -214,10 +214,13 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
   }
 
-  // Pointer and touch on the board view: a finger paints as the left button does.
+  // Pointer and touch on the board view: a finger paints as the left button does. One pointer
+  // paints at a time; a second finger does nothing until the first is lifted.
   let held = 0;
+  let painter = null;
   function pointer(event) {
-    if (!ready) return;
+    if (!ready || (held && event.pointerId !== painter)) return;
+    painter = event.pointerId;
     const [x, y] = pixelAt(canvas, fitted, event);
     const shift = (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0);
     const now = event.buttons & 7;

@@ -432,6 +432,8 @@ def main():
         server.wait()
         page.goto(f"{page_url}?visit=offline")
         wait_for("the offline copy plays the default board", lambda: page.pixels(300) == expected)
+        page.goto(page_url.replace("index.html", "editor.html?visit=offline"),
+                  "window.Module && Module.brickwrightReady")
     finally:
         if page:
             page.close()
