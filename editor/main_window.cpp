@@ -22,6 +22,7 @@
 #include <optional>
 #include <system_error>
 
+#include "editor/bricks_dock.h"
 #include "editor/dialogs.h"
 #include "editor/form1.h"
 #include "editor/play_board.h"
@@ -126,6 +127,10 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     statusBar()->addPermanentWidget(cellsLabel_);
     statusBar()->addPermanentWidget(toClearLabel_);
 
+    bricks_ = new BricksDock(this);
+    addDockWidget(Qt::RightDockWidgetArea, bricks_);
+    bricks_->SetSelectHandler([this](int brick) { form_->SelectBrick(brick); });
+
     BuildMenus();
     // The client area keeps its size; the frame is exactly menu bar, area and status bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -184,6 +189,9 @@ void MainWindow::BuildMenus() {
     mirror->setCheckable(true);
     add(edit, QStringLiteral("&Clear Board"), QKeySequence(), [this] { form_->ClearBoard(); });
 
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addAction(bricks_->toggleViewAction());
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, QStringLiteral("&About Brickwright"), QKeySequence(), [this] { About(); });
 
@@ -226,6 +234,7 @@ void MainWindow::BoardChanged() {
         }
     });
     cellsLabel_->setText(Counted(used, "cell used", "cells used"));
+    bricks_->Show(document);
     // Balls fly through every brick, so every breakable one is cleared sooner or later; a board
     // whose bricks are all unbreakable can never be finished.
     const auto toClear = static_cast<std::size_t>(core::CountBricksToClear(board_));

@@ -16,12 +16,14 @@ class QTimer;
 namespace editor {
 
 class BoardPlayer;
+class BricksDock;
 class Dialogs;
 class FileNameLabel;
 class Form1;
 
 // Brickwright's main window: the menu bar, the client area (Form1, every control where it has
-// always been relative to the area's top-left corner) and the status bar. It asks before
+// always been relative to the area's top-left corner), the Bricks panel beside it and the status
+// bar. It asks before
 // unsaved work is closed, keeps the recovery copy while there is unsaved work, remembers the
 // recent boards and opens files dropped on it.
 class MainWindow : public QMainWindow {
@@ -67,6 +69,7 @@ class MainWindow : public QMainWindow {
     RecentBoards recent_;
     QTimer* recoveryAlarm_ = nullptr;
     BoardPlayer* player_ = nullptr;
+    BricksDock* bricks_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;

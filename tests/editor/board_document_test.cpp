@@ -141,6 +141,41 @@ TEST_F(BoardDocumentTest, UndoBackToTheSavedStateIsCleanAndAStrokeUndoneMidwayEn
     EXPECT_FALSE(document_.CanUndo());
 }
 
+TEST_F(BoardDocumentTest, MirrorAndFloodFillAreOneStepEach) {
+    ASSERT_EQ(document_.ImportSheet(Sheet(2)), core::SheetCheck::Accepted);
+    document_.SetMirror(true);
+    document_.StrokeTo({2, 1}, kLeftButton);
+    document_.StrokeTo({2, 3}, kLeftButton);
+    document_.EndStroke();
+    for (const int row : {1, 2, 3}) {
+        EXPECT_EQ(board_.Cells(17, row), (core::BoardCell{core::kTrue, 0})) << row;
+    }
+    Click({17, 2}, kRightButton);  // erases both sides
+    EXPECT_EQ(board_.Cells(2, 2).Used, core::kFalse);
+    document_.SetMirror(false);
+    ASSERT_EQ(document_.StepCount(), 3u);
+
+    // Bricks 0 stand at (2, 1), (2, 3), (17, 1) and (17, 3): a fill on one of them changes only
+    // that one, which has no neighbour holding the same; a fill on an empty cell reaches every
+    // empty cell, all of them joined.
+    const core::BoardCells before = board_.Cells;
+    document_.Select(1);
+    document_.FloodFill({2, 1});
+    EXPECT_EQ(board_.Cells(2, 1), (core::BoardCell{core::kTrue, 1}));
+    EXPECT_EQ(board_.Cells(2, 3), (core::BoardCell{core::kTrue, 0}));
+    document_.FloodFill({0, 0});
+    int filled = 0;
+    ForEachCell(kFirstCell, kLastCell, [&](GridCell cell) {
+        filled += board_.Cells(cell.Column, cell.Row) == core::BoardCell{core::kTrue, 1} ? 1 : 0;
+    });
+    EXPECT_EQ(filled, 400 - 3);
+    document_.FloodFill({5, 5});  // already that brick: no step
+    ASSERT_EQ(document_.StepCount(), 5u);
+    document_.Undo();
+    document_.Undo();
+    EXPECT_EQ(board_.Cells, before);
+}
+
 TEST_F(BoardDocumentTest, ASteadyPainterGetsARecoveryCopyWithinTheDelay) {
     ASSERT_EQ(document_.ImportSheet(Sheet(1)), core::SheetCheck::Accepted);
     RecoverySchedule& recovery = document_.Recovery();

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -444,7 +445,7 @@ TEST_F(MainWindowTest, AFolderForTheCopiesThatCannotBeMadeIsReportedAsThat) {
     std::filesystem::remove(data);
 }
 
-TEST_F(MainWindowTest, MiddleClickPicksACellsBrickAndDigitKeysPickFromThePalette) {
+TEST_F(MainWindowTest, MiddleClickDigitKeysAndTheBricksPanelPickBricks) {
     MakeBusyEditor();  // brick 3 at (1, 1) and (3, 3)
     Pick(0);
     WindowMove(45, 20);
@@ -461,6 +462,17 @@ TEST_F(MainWindowTest, MiddleClickPicksACellsBrickAndDigitKeysPickFromThePalette
     Key(QKeySequence(Qt::Key_9));  // there is no brick 9
     EXPECT_EQ(Palette().currentIndex(), 1);
     EXPECT_EQ(Preview().Picture().PixelAt(3, 4), testing::SheetColour(30 + 3, 4));
+
+    // The Bricks panel lists every brick with its flags and use, and a click there picks too.
+    auto* list = window_->findChild<QListWidget*>(QStringLiteral("bricksList"));
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(list->item(2)->text(), "Brick 3\nUnbreakable, 2 cells");
+    EXPECT_EQ(list->item(0)->text(), "Brick 1\nNone, 0 cells");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(2)).center());
+    EXPECT_EQ(Palette().currentIndex(), 2);
+    EXPECT_EQ(form_->size(), QSize(664, 585));
 }
 
 TEST_F(MainWindowTest, AShiftDragOutlinesItsRectangleAndFillsItOnRelease) {
@@ -480,6 +492,13 @@ TEST_F(MainWindowTest, AShiftDragOutlinesItsRectangleAndFillsItOnRelease) {
     EXPECT_EQ(board_.Cells(4, 2).Used, core::kFalse);
     EXPECT_EQ(form_->Document().StepCount(), 2u);  // the import and the rectangle
     EXPECT_EQ(form_->Document().UndoText(), "Fill Rectangle");
+
+    // Ctrl+click fills the empty cells around with brick 2, and the drag after it paints nothing.
+    Pick(1);
+    Drag(Qt::LeftButton, {200, 200}, {5, 5}, Qt::ControlModifier);
+    EXPECT_EQ(board_.Cells(19, 19), (core::BoardCell{core::kTrue, 1}));
+    EXPECT_EQ(board_.Cells(0, 2), (core::BoardCell{core::kTrue, 0}));
+    EXPECT_EQ(form_->Document().UndoText(), "Fill");
 }
 
 TEST_F(MainWindowTest, FilesFromTheCommandLineOrADropOpenByWhatTheyHold) {
