@@ -6,7 +6,14 @@
 // Copy link makes a game link (board_link.js).
 import { encodeBoardLink, kLargestBoard } from './board_link.js';
 import { openBoardStore } from './board_store.js';
-import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } from './page_frame.js';
+import {
+  acceptDrops,
+  fitCanvas,
+  keepOfflineCopy,
+  loadingLine,
+  offerFullScreen,
+  pixelAt,
+} from './page_frame.js';
 
 (function () {
   const $ = (id) => document.getElementById(id);
@@ -21,6 +28,7 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
   const kMaxSheetPixels = 1 << 24;
   const kNoBricks = 'Load a brick sheet first (Load Bricks), or load a board';
   const kUntitled = 'Untitled';
+  const kTooLarge = `more than the largest board (${kLargestBoard} bytes)`;
   let ready = false;
   let state = null;
   let store = null;
@@ -140,20 +148,25 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     }
   }
 
-  // A picture as a brick sheet: decoded by the browser into RGBA, judged by the sheet rules.
-  async function importSheet(blob, name) {
-    let bitmap;
+  // A picture decoded by the browser; null when it is not one the browser can read.
+  async function decodePicture(blob) {
     try {
-      bitmap = await createImageBitmap(blob, {
+      return await createImageBitmap(blob, {
         premultiplyAlpha: 'none',
         colorSpaceConversion: 'none',
       });
     } catch (error) {
-      return `Cannot load the picture "${name}": it is not a picture this browser can read.`;
+      return null;
     }
+  }
+
+  // A picture as a brick sheet, as RGBA pixels judged by the sheet rules; returns the message.
+  function importSheet(bitmap, name) {
+    const cannot = `Cannot load the picture "${name}": it is`;
+    if (!bitmap) return `${cannot} not a picture this browser can read.`;
     const { width, height } = bitmap;
     if (width * height > kMaxSheetPixels) {
-      return `Cannot load the picture "${name}": it is ${width} x ${height} pixels, more than any brick sheet can be.`;
+      return `${cannot} ${width} x ${height} pixels, more than any brick sheet can be.`;
     }
     const scratch = document.createElement('canvas');
     scratch.width = width;
@@ -182,20 +195,24 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     return result;
   }
 
-  // A chosen or dropped file: a board, or a picture to cut into bricks (told by content, as the
-  // desktop editor does: a board file starts with "VNTR").
-  async function loadFile(file, asSheet) {
+  // A file for Load ('board'), Load Bricks ('sheet') or dropped ('drop': a board when it starts
+  // as board files do, else a picture when the browser can read it as one, else a board whose
+  // message says what is wrong, as the desktop editor tells them apart by content).
+  async function loadFile(file, kind) {
     if (!ready) return;
     let result;
     try {
       const head = new Uint8Array(await file.slice(0, 4).arrayBuffer());
-      const isBoard = String.fromCharCode(...head) === 'VNTR';
-      if (asSheet || (!isBoard && !/\.brd$/i.test(file.name))) {
-        result = await importSheet(file, file.name);
+      const board = kind === 'board' || String.fromCharCode(...head) === 'VNTR';
+      const picture = kind === 'folder' || board ? null : await decodePicture(file);
+      if (kind === 'folder') {
+        result = `${file.name}: is a folder, not a board file`;
+      } else if (kind === 'sheet' || picture) {
+        result = importSheet(picture, file.name);
       } else if (!mayDiscard()) {
         return;
       } else if (file.size > kLargestBoard) {
-        result = `${file.name}: file is ${file.size} bytes, more than the largest board (${kLargestBoard} bytes)`;
+        result = `${file.name}: file is ${file.size} bytes, ${kTooLarge}`;
       } else {
         result = openBoard(new Uint8Array(await file.arrayBuffer()), file.name, 0);
       }
@@ -286,23 +303,14 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     });
   });
 
-  for (const [id, asSheet] of [['loadFile', false], ['sheetFile', true]]) {
+  for (const [id, kind] of [['loadFile', 'board'], ['sheetFile', 'sheet']]) {
     const input = $(id);
     input.addEventListener('change', () => {
-      if (input.files.length) loadFile(input.files[0], asSheet);
+      if (input.files.length) loadFile(input.files[0], kind);
       input.value = '';
     });
   }
-  document.addEventListener('dragover', (event) => {
-    event.preventDefault();
-    document.body.classList.add('dragging');
-  });
-  document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
-  document.addEventListener('drop', (event) => {
-    event.preventDefault();
-    document.body.classList.remove('dragging');
-    if (event.dataTransfer.files.length) loadFile(event.dataTransfer.files[0], false);
-  });
+  acceptDrops((file, isFolder) => loadFile(file, isFolder ? 'folder' : 'drop'));
 
   // Save: a download of the board file, the document's own bytes; the board is then clean.
   $('saveBoard').addEventListener('click', () => {
@@ -471,7 +479,7 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     try {
       const response = await fetch(kSheet);
       if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
-      const result = await importSheet(await response.blob(), kSheet);
+      const result = importSheet(await decodePicture(await response.blob()), kSheet);
       if (result) throw new Error(result);
       Module._brickwright_command(2); // a new board with these bricks, nothing to save yet
       changed();

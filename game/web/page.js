@@ -11,7 +11,14 @@ import {
   linkData,
   readStream,
 } from './board_link.js';
-import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } from './page_frame.js';
+import {
+  acceptDrops,
+  fitCanvas,
+  keepOfflineCopy,
+  loadingLine,
+  offerFullScreen,
+  pixelAt,
+} from './page_frame.js';
 
 (function () {
   const canvas = document.getElementById('playfield');
@@ -293,19 +300,7 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     if (boardFile.files.length) loadBoard(boardFile.files[0]);
     boardFile.value = '';
   });
-  document.addEventListener('dragover', (event) => {
-    event.preventDefault();
-    document.body.classList.add('dragging');
-  });
-  document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
-  document.addEventListener('drop', (event) => {
-    event.preventDefault();
-    document.body.classList.remove('dragging');
-    const files = event.dataTransfer.files;
-    const item = event.dataTransfer.items[0];
-    const entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
-    if (files.length) loadBoard(files[0], Boolean(entry && entry.isDirectory));
-  });
+  acceptDrops(loadBoard);
 
   // A board link opened in a page that already runs (only the fragment changed, so the browser
   // did not load the page again) replaces the board as a chosen file does.

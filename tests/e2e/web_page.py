@@ -268,6 +268,9 @@ def editor_session(page, site_url, work, brdtool, sheet, document_edits):
     data = link.split("index.html#board=")[1]
     if zlib.decompress(base64.urlsafe_b64decode(data + "=" * (-len(data) % 4))) != edited:
         fail("the editor's link holds another board")
+    page.eval("document.getElementById('keep').click()")
+    wait_for("my boards list the kept board", lambda: page.eval(
+        "document.querySelector('#boardList .name')?.textContent") == "board.brd")
 
 
 def main():
