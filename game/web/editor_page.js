@@ -288,7 +288,10 @@ import {
     if (ctrl && key === 'z') command(event.shiftKey ? 1 : 0);
     else if (ctrl && key === 'y') command(1);
     else if (!ctrl && !event.altKey && key === 'm') command(4);
-    else return;
+    else if (!ctrl && !event.altKey && /^[1-9]$/.test(key)) {
+      Module._brickwright_select(Number(key) - 1); // as on the desktop: Brick 1 to Brick 9
+      changed();
+    } else return;
     event.preventDefault();
   });
 

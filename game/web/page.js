@@ -50,7 +50,7 @@ import {
 
   // The editor page plays its board in a frame of this page, index.html#editor, and hands the
   // board over when asked (a board of any size, unlike a link).
-  const kEditorHash = '#editor';
+  const inEditorFrame = location.hash === '#editor' && window.parent !== window;
   const kEditorBoard = "the editor's board";
   function boardFromEditor() {
     return new Promise((resolve) => {
@@ -62,6 +62,11 @@ import {
       });
       window.parent.postMessage('board?', location.origin);
     });
+  }
+
+  // In the editor's frame the way back is the editor's own button, not the pages' links.
+  if (inEditorFrame) {
+    document.getElementById('pages').hidden = true;
   }
 
   const kTooLarge = `more than the largest board (${kLargestBoard} bytes)`;
@@ -136,7 +141,7 @@ import {
     // The board of a link (index.html#board=...), else of index.html?board=URL (same origin
     // only), instead of the built-in one.
     async vantorFetchStartBoard() {
-      if (location.hash === kEditorHash && window.parent !== window) {
+      if (inEditorFrame) {
         this.startBoardName = kEditorBoard;
         return offer(boardFromEditor, kEditorBoard);
       }
