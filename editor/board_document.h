@@ -72,8 +72,8 @@ class BoardDocument {
     // Painting. A stroke runs from the first cell a button paints (left) or erases (right) until
     // EndStroke, and is one step: each call paints the cells from where the stroke was last up to
     // `cell`, so a fast pointer leaves no gaps. Any other button value changes nothing and breaks
-    // the run. With Mirror on, every painted or erased cell's mirror image about the board's
-    // vertical centre line changes with it, in the same step.
+    // the run. With Mirror on, the mirror image about the board's vertical centre line of every
+    // cell a stroke, rectangle or fill paints or erases changes with it, in the same step.
     void StrokeTo(GridCell cell, std::int16_t button);
     void EndStroke();
     bool StrokeInProgress() const { return stroke_.has_value(); }

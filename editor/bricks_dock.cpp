@@ -56,8 +56,8 @@ void BricksDock::Show(const BoardDocument& document) {
         list_->clear();
         core::PictureBox picture(core::kCellWidth, core::kCellHeight);
         for (std::size_t i = 0; i < board.Bricks.size(); ++i) {
-            core::DrawBrick(picture, 0, 0, board.Bricks, static_cast<std::int32_t>(i),
-                            core::kFalse, core::ErasePattern::GridLines);
+            core::DrawBrick(picture, 0, 0, board.Bricks, static_cast<std::int32_t>(i), core::kFalse,
+                            core::ErasePattern::GridLines);
             list_->addItem(new QListWidgetItem(
                 QIcon(QPixmap::fromImage(qt_picture::ImageFromPicture(picture))), QString()));
         }
@@ -75,8 +75,7 @@ void BricksDock::Show(const BoardDocument& document) {
         const Shown now{cells[i], record.Explosive, record.Unbreakable};
         if (now != shown_[i]) {
             shown_[i] = now;
-            list_->item(static_cast<int>(i))->setText(
-                Text(static_cast<int>(i), record, now.Cells));
+            list_->item(static_cast<int>(i))->setText(Text(static_cast<int>(i), record, now.Cells));
         }
     }
     list_->setCurrentRow(document.Palette().ListIndex);

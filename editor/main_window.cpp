@@ -132,7 +132,7 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     bricks_->SetSelectHandler([this](int brick) { form_->SelectBrick(brick); });
 
     BuildMenus();
-    // The client area keeps its size; the frame is exactly menu bar, area and status bar.
+    // The client area keeps its size; the frame is exactly menu bar, area, panel and status bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     player_ = new BoardPlayer(this);
@@ -257,7 +257,7 @@ void MainWindow::BoardChanged() {
 
 void MainWindow::ArmRecovery() {
     if (const auto left = form_->Document().Recovery().TimeLeft()) {
-        recoveryAlarm_->start(static_cast<int>(std::min<long long>(left->count(), 1 << 30)));
+        recoveryAlarm_->start(static_cast<int>(left->count()));
     }
 }
 

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "editor/command_line.h"
+#include "editor/play_board.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace editor {
@@ -431,6 +432,28 @@ TEST_F(MainWindowTest, PlayBoardGivesTheGameACopyOfTheBoardAsItStandsAndRemovesI
     EXPECT_EQ(ReadBytes(bin / "Vantor.brd"), testing::BoardBytes(board_));
     EXPECT_TRUE(dialogs_.messages.empty());
     EXPECT_TRUE(form_->IsModified());
+}
+
+TEST(FindGame, LooksBesideTheProgramThenOnThePathThenInTheBuildFolder) {
+    QTemporaryDir dir;
+    const std::filesystem::path root = dir.path().toStdString();
+    const auto game = [&](const char* folder, std::filesystem::perms perms) {
+        std::filesystem::create_directories(root / folder);
+        testing::WriteBytes(root / folder / "Vantor", {'#', '!'});
+        std::filesystem::permissions(root / folder / "Vantor", perms);
+        return (root / folder / "Vantor").string();
+    };
+    const std::string beside = game("bin", std::filesystem::perms::owner_all);
+    const std::string onPath = game("tools", std::filesystem::perms::owner_all);
+    game("data", std::filesystem::perms::owner_read);  // not a program
+    const std::string built = game("game", std::filesystem::perms::owner_all);
+    const std::string path = (root / "data").string() + "::" + (root / "tools").string();
+    EXPECT_EQ(FindGame(root / "bin", path), beside);
+    std::filesystem::remove(beside);
+    EXPECT_EQ(FindGame(root / "bin", path), onPath);
+    EXPECT_EQ(FindGame(root / "bin", ""), built);
+    std::filesystem::remove(built);
+    EXPECT_EQ(FindGame(root / "bin", ""), "");
 }
 
 TEST_F(MainWindowTest, AFolderForTheCopiesThatCannotBeMadeIsReportedAsThat) {
