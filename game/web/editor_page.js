@@ -235,10 +235,11 @@ import {
   // paints at a time; a second finger does nothing until the first is lifted.
   let held = 0;
   let painter = null;
+  let last = [0, 0];
   function pointer(event) {
     if (!ready || (held && event.pointerId !== painter)) return;
     painter = event.pointerId;
-    const [x, y] = pixelAt(canvas, fitted, event);
+    const [x, y] = (last = pixelAt(canvas, fitted, event));
     const shift = (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0);
     const now = event.buttons & 7;
     for (const button of [1, 2, 4]) {
@@ -258,9 +259,10 @@ import {
   for (const type of ['pointerdown', 'pointermove', 'pointerup', 'pointercancel']) {
     canvas.addEventListener(type, pointer);
   }
-  canvas.addEventListener('lostpointercapture', (event) => {
+  // A capture lost without a release (the window lost the pointer) ends the drag where it was.
+  canvas.addEventListener('lostpointercapture', () => {
     for (const button of [1, 2, 4]) {
-      if (held & button) Module._brickwright_pointer(2, button, 0, -1, -1);
+      if (held & button) Module._brickwright_pointer(2, button, 0, ...last);
     }
     held = 0;
     if (ready) changed();
@@ -330,16 +332,16 @@ import {
   const game = $('game');
   const frame = $('gameFrame');
   let playing = null;
-  $('play').addEventListener('click', () => {
-    if (!ready) return;
-    playing = boardBytes();
-    if (!playing) {
-      showMessage(kNoBricks);
-      return;
-    }
+  function play(bytes) {
+    playing = bytes;
     frame.src = 'index.html#editor';
     game.hidden = false;
     frame.focus();
+  }
+  $('play').addEventListener('click', () => {
+    const bytes = ready && boardBytes();
+    if (bytes) play(bytes);
+    else showMessage(kNoBricks);
   });
   window.addEventListener('message', (event) => {
     if (event.source === frame.contentWindow && event.origin === location.origin && playing) {
@@ -401,7 +403,7 @@ import {
         item.append(name);
         for (const [label, act] of [
           ['Open', openKept],
-          ['Play', playKept],
+          ['Play', () => play(board.bytes)],
           ['Rename', renameKept],
           ['Delete', deleteKept],
           ['Download', () => download(board.bytes, board.name)],
@@ -418,11 +420,6 @@ import {
   }
   function openKept(board) {
     if (mayDiscard()) showMessage(openBoard(board.bytes, board.name, 0));
-  }
-  function playKept(board) {
-    playing = board.bytes;
-    frame.src = 'index.html#editor';
-    game.hidden = false;
   }
   async function storeCall(act) {
     try {
