@@ -9,9 +9,14 @@ arrow keys and a gamepad's stick steer. A board from ?board= plays, and Copy lin
 the game on it, while a damaged link or one whose board the game refuses shows why and the
 default board plays; fingers steer, add balls and release them; full screen; the page installs
 as an app, a new build replaces its offline copy, and with the server stopped the page plays
-from that copy. No frame rate: that is bench/'s business.
+from that copy, and so does the editor page. The editor page: the bundled sheet offered at
+once, a stroke without gaps, mirror, a brick made unbreakable, undo, and a saved download equal
+to the desktop editor's save of the same edits (DOCUMENT_EDITS makes it); play from the editor
+and back with nothing lost; a finger paints; a reload keeps the unsaved board; Copy link; my
+boards. No frame rate: that is bench/'s business.
 
-Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
+Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd SHEET.bmp [DOCUMENT_EDITS]
+       (exit 77: no Chromium or no browser build)
 """
 import base64
 import json
@@ -252,9 +257,14 @@ def editor_session(page, site_url, work, brdtool, sheet, document_edits):
     if board_bytes_now() != saved_bytes or page.eval("document.getElementById('undo').disabled"):
         fail("coming back from the game lost something of the board or its history")
 
-    # Unsaved work survives a reload, once it is kept; Copy link holds the same board.
-    stroke("left", (9, 12))
+    # A finger paints (a stroke without gaps); unsaved work survives a reload, once it is kept;
+    # Copy link holds the same board.
+    page.touch("touchStart", (0, 30 * 9 + 15, 15 * 12 + 7))
+    page.touch("touchMove", (0, 30 * 12 + 15, 15 * 12 + 7))
+    page.touch("touchEnd", (0, 30 * 12 + 15, 15 * 12 + 7))
     edited = board_bytes_now()
+    if any(edited[14 + 6 * (20 * 12 + c):][:2] != b"\xff\xff" for c in range(9, 13)):
+        fail("a finger's stroke did not paint its cells")
     wait_for("the work is kept", lambda: bytes(page.eval(
         "import('./board_store.js').then(m => m.openBoardStore()).then(s => s.work())"
         ".then(w => Array.from(w.bytes))")) == edited)
