@@ -236,7 +236,7 @@ def run(s):
     x.xdotool("key", "Escape")
     s.still_open()
     x.close_window(s.window)
-    question = x.find_window("Brickwright")
+    question = x.find_window("Brickwright", besides=(question,))
     x.xdotool("windowfocus", "--sync", question)
     time.sleep(0.3)
     x.xdotool("key", "Return")
