@@ -83,10 +83,18 @@ BrowserEditor::BrowserEditor() {
 
 std::string BrowserEditor::ImportSheet(std::span<const std::uint8_t> rgba, int width, int height,
                                        const std::string& name) {
+    // The page refuses larger pictures before it copies them in; this keeps any other caller
+    // from asking for more memory than a sheet can take.
+    const std::int64_t area = std::int64_t{width} * height;
+    if (width < 0 || height < 0 || area > core::kMaxSheetPixels ||
+        rgba.size() < static_cast<std::size_t>(area) * 4) {
+        return "Cannot load the picture \"" + name + "\": it is " +
+               core::PictureSizeText(static_cast<float>(width), static_cast<float>(height)) +
+               ", more than any brick sheet can be.";
+    }
     return Guarded([&] {
-        std::vector<core::Rgb32> pixels(static_cast<std::size_t>(width) *
-                                        static_cast<std::size_t>(height));
-        for (std::size_t i = 0; i < pixels.size() && 4 * i + 3 < rgba.size(); ++i) {
+        std::vector<core::Rgb32> pixels(static_cast<std::size_t>(area));
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
             pixels[i] = core::Rgb32{rgba[4 * i]} << 16 | core::Rgb32{rgba[4 * i + 1]} << 8 |
                         core::Rgb32{rgba[4 * i + 2]};
         }

@@ -112,6 +112,9 @@ TEST_F(BrowserEditorTest, RefusesBadFilesWithTheirMessagesAndChangesNothing) {
     EXPECT_EQ(editor_.Open(junk, "bad.brd", false).rfind("bad.brd: ", 0), 0u);
     EXPECT_EQ(editor_.ImportSheet(SheetRgba(1, 16), 30, 16, "tall.bmp"),
               core::SheetCheckMessage(core::SheetCheck::WrongSize, 30, 16, "tall.bmp"));
+    EXPECT_EQ(editor_.ImportSheet({}, 5000, 5000, "huge.png"),
+              "Cannot load the picture \"huge.png\": it is 5000 x 5000 pixels, more than any "
+              "brick sheet can be.");
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(editor_.State(), state);
 
