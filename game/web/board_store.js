@@ -43,7 +43,6 @@ export async function openBoardStore() {
     // My boards: [{ id, name, bytes, kept }], newest first.
     boards: async () =>
       (await run(kBoards, 'readonly', (store) => store.getAll())).sort((a, b) => b.kept - a.kept),
-    board: (id) => run(kBoards, 'readonly', (store) => store.get(id)),
     keep: (name, bytes) =>
       run(kBoards, 'readwrite', (store) => store.add({ name, bytes, kept: Date.now() })),
     rename: async (id, name) => {
