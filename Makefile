@@ -99,7 +99,7 @@ web-if-available:
 	else echo "Emscripten is not installed: the browser build and its tests are skipped"; fi
 
 web-run: web
-	@echo "Vantor in the browser: http://127.0.0.1:$(WEB_PORT)/index.html (Ctrl+C stops)"
+	@echo "Vantor in the browser: http://127.0.0.1:$(WEB_PORT)/index.html, Brickwright: .../editor.html (Ctrl+C stops)"
 	@cd $(WEB_DIR) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
 format-check:

@@ -11,7 +11,14 @@ import {
   linkData,
   readStream,
 } from './board_link.js';
-import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } from './page_frame.js';
+import {
+  acceptDrops,
+  fitCanvas,
+  keepOfflineCopy,
+  loadingLine,
+  offerFullScreen,
+  pixelAt,
+} from './page_frame.js';
 
 (function () {
   const canvas = document.getElementById('playfield');
@@ -39,6 +46,27 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
   function showMessage(text, notice) {
     message.textContent = text;
     message.classList.toggle('notice', Boolean(notice));
+  }
+
+  // The editor page plays its board in a frame of this page, index.html#editor, and hands the
+  // board over when asked (a board of any size, unlike a link).
+  const inEditorFrame = location.hash === '#editor' && window.parent !== window;
+  const kEditorBoard = "the editor's board";
+  function boardFromEditor() {
+    return new Promise((resolve) => {
+      window.addEventListener('message', function receive(event) {
+        if (event.source !== window.parent || event.origin !== location.origin) return;
+        if (!(event.data instanceof Uint8Array)) return;
+        window.removeEventListener('message', receive);
+        resolve(event.data);
+      });
+      window.parent.postMessage('board?', location.origin);
+    });
+  }
+
+  // In the editor's frame the way back is the editor's own button, not the pages' links.
+  if (inEditorFrame) {
+    document.getElementById('pages').hidden = true;
   }
 
   const kTooLarge = `more than the largest board (${kLargestBoard} bytes)`;
@@ -113,6 +141,10 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     // The board of a link (index.html#board=...), else of index.html?board=URL (same origin
     // only), instead of the built-in one.
     async vantorFetchStartBoard() {
+      if (inEditorFrame) {
+        this.startBoardName = kEditorBoard;
+        return offer(boardFromEditor, kEditorBoard);
+      }
       const link = linkData(location.hash);
       if (link !== null) {
         this.startBoardName = kLinkName;
@@ -273,19 +305,7 @@ import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } fro
     if (boardFile.files.length) loadBoard(boardFile.files[0]);
     boardFile.value = '';
   });
-  document.addEventListener('dragover', (event) => {
-    event.preventDefault();
-    document.body.classList.add('dragging');
-  });
-  document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
-  document.addEventListener('drop', (event) => {
-    event.preventDefault();
-    document.body.classList.remove('dragging');
-    const files = event.dataTransfer.files;
-    const item = event.dataTransfer.items[0];
-    const entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
-    if (files.length) loadBoard(files[0], Boolean(entry && entry.isDirectory));
-  });
+  acceptDrops(loadBoard);
 
   // A board link opened in a page that already runs (only the fragment changed, so the browser
   // did not load the page again) replaces the board as a chosen file does.

@@ -92,6 +92,24 @@ export function offerFullScreen(button, focus, showMessage) {
   });
 }
 
+// Files dropped anywhere on the page go to open(file, isFolder), the first one only; the page
+// shows that it takes them while they are dragged over it.
+export function acceptDrops(open) {
+  document.addEventListener('dragover', (event) => {
+    event.preventDefault();
+    document.body.classList.add('dragging');
+  });
+  document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    document.body.classList.remove('dragging');
+    const files = event.dataTransfer.files;
+    const item = event.dataTransfer.items[0];
+    const entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
+    if (files.length) open(files[0], Boolean(entry && entry.isDirectory));
+  });
+}
+
 // The offline copy (service_worker.js), registered once the page's program runs so that filling
 // it never competes with the program's own download. The browser looks for a new one on every
 // visit, past any HTTP cache. Only pages served securely (https, or this computer) have one.

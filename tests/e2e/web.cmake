@@ -7,8 +7,17 @@ set(web_board ${PROJECT_SOURCE_DIR}/assets/board.brd)
 add_test(NAME e2e.web_replay
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/web_replay.py
           $<TARGET_FILE:vantor-replay> ${web_dir}/vantor-replay.js ${web_board})
+# The editor page's save is compared with the desktop editor's document saving the same edits.
+set(document_edits "")
+if(TARGET editor_logic)
+  add_executable(document_edits ${CMAKE_CURRENT_LIST_DIR}/document_edits.cpp)
+  target_link_libraries(document_edits PRIVATE vantor::editor_logic vantor::qt_picture)
+  target_include_directories(document_edits PRIVATE ${PROJECT_SOURCE_DIR})
+  set(document_edits $<TARGET_FILE:document_edits>)
+endif()
 add_test(NAME e2e.web_page
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/web_page.py
-          ${web_dir} $<TARGET_FILE:brdtool> ${web_board})
+          ${web_dir} $<TARGET_FILE:brdtool> ${web_board} ${PROJECT_SOURCE_DIR}/assets/bricks.bmp
+          ${document_edits})
 set_tests_properties(e2e.web_replay e2e.web_page PROPERTIES
   SKIP_RETURN_CODE 77 TIMEOUT 600 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")

@@ -9,9 +9,14 @@ arrow keys and a gamepad's stick steer. A board from ?board= plays, and Copy lin
 the game on it, while a damaged link or one whose board the game refuses shows why and the
 default board plays; fingers steer, add balls and release them; full screen; the page installs
 as an app, a new build replaces its offline copy, and with the server stopped the page plays
-from that copy. No frame rate: that is bench/'s business.
+from that copy, and so does the editor page. The editor page: the bundled sheet offered at
+once, a stroke without gaps, mirror, a brick made unbreakable, undo, and a saved download equal
+to the desktop editor's save of the same edits (DOCUMENT_EDITS makes it); play from the editor
+and back with nothing lost; a finger paints; a reload keeps the unsaved board; Copy link; my
+boards. No frame rate: that is bench/'s business.
 
-Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
+Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd SHEET.bmp [DOCUMENT_EDITS]
+       (exit 77: no Chromium or no browser build)
 """
 import base64
 import json
@@ -76,7 +81,7 @@ class Page:
     def call(self, method, **params):
         self.next_id += 1
         message = {"id": self.next_id, "method": method, "params": params}
-        if self.session and not method.startswith("Target."):
+        if self.session and not method.startswith(("Target.", "Browser.")):
             message["sessionId"] = self.session
         os.write(self.out, json.dumps(message).encode() + b"\0")
         while True:
@@ -100,10 +105,10 @@ class Page:
         return result["result"].get("value")
 
     def at(self, x, y):
-        """The page point over playfield pixel (x, y), whatever the canvas's scale."""
-        return self.eval(f"""(r => [r.left + ({x} + 0.5) * r.width / 600,
-                                    r.top + ({y} + 0.5) * r.height / 480])
-                             (Module.canvas.getBoundingClientRect())""")
+        """The page point over picture pixel (x, y) of the page's canvas, whatever its scale."""
+        return self.eval(f"""((c, r) => [r.left + ({x} + 0.5) * r.width / c.width,
+                                         r.top + ({y} + 0.5) * r.height / c.height])
+                             (Module.canvas, Module.canvas.getBoundingClientRect())""")
 
     def mouse(self, kind, x, y, button="none", buttons=0):
         x, y = self.at(x, y)
@@ -120,9 +125,9 @@ class Page:
             self.call("Input.dispatchKeyEvent", type=kind, key="p", code="KeyP",
                       windowsVirtualKeyCode=80, text="p" if kind == "keyDown" else "")
 
-    def key(self, kind, code, virtual):
-        self.call("Input.dispatchKeyEvent", type=kind, key=code, code=code,
-                  windowsVirtualKeyCode=virtual)
+    def key(self, kind, code, virtual, key=None, modifiers=0):
+        self.call("Input.dispatchKeyEvent", type=kind, key=key or code, code=code,
+                  windowsVirtualKeyCode=virtual, modifiers=modifiers)
 
     def pixels(self, height=480):
         """The canvas's top rows as RGB bytes."""
@@ -149,11 +154,11 @@ class Page:
         points = [dict(zip(("x", "y"), self.at(x, y)), id=i) for i, x, y in fingers]
         self.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
 
-    def goto(self, url):
-        """Loads url afresh; waits until its game runs."""
+    def goto(self, url, started="document.title.startsWith('Fps: ')"):
+        """Loads url afresh; waits until its program runs."""
         self.call("Page.navigate", url=url)
         wait_for(f"{url} starts", lambda: self.eval(
-            f"location.href == {json.dumps(url)} && document.title.startsWith('Fps: ')"))
+            f"location.href == {json.dumps(url)} && Boolean({started})"))
 
     def close(self):
         self.proc.kill()
@@ -193,8 +198,94 @@ def noisy_board(bricks=30):
     return base64.b64encode(out).decode()
 
 
+def editor_session(page, site_url, work, brdtool, sheet, document_edits):
+    """The editor page: edits, a download equal to the desktop's save, play and back, a reload."""
+    page.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=work)
+    page.goto(site_url + "editor.html", "window.Module && Module.brickwrightReady")
+    if page.eval("document.getElementById('bricks').options[0].text") != "Brick 1":
+        fail("the editor page does not offer the bundled bricks")
+
+    def stroke(button, *cells):
+        mask = {"left": 1, "right": 2}[button]
+        (c, r), points = cells[0], [(30 * c + 15, 15 * r + 7) for c, r in cells]
+        page.mouse("mouseMoved", *points[0])
+        page.mouse("mousePressed", *points[0], button, mask)
+        for point in points[1:]:
+            page.mouse("mouseMoved", *point, button, mask)
+        page.mouse("mouseReleased", *points[-1], button, 0)
+
+    def key(name, modifiers=0):
+        for kind in ("keyDown", "keyUp"):
+            page.key(kind, "Key" + name.upper(), ord(name.upper()), name, modifiers)
+
+    def board_bytes_now():
+        return bytes(page.eval("Module._brickwright_encode(), Array.from(HEAPU8.subarray("
+                               "Module._brickwright_bytes(), Module._brickwright_bytes() + "
+                               "Module._brickwright_bytes_size()))"))
+
+    # The same edits on the page and on the desktop editor's document.
+    stroke("left", (2, 3), (8, 3))  # one fast move: the cells between are painted too
+    key("m")
+    stroke("left", (0, 0))
+    key("m")
+    page.eval("""(s => { s.selectedIndex = 1; s.dispatchEvent(new Event('change')); })
+                 (document.getElementById('bricks'))""")
+    page.eval("document.querySelector('#options input[value=\"2\"]').click()")
+    stroke("left", (5, 10))
+    stroke("right", (4, 3))
+    key("z", modifiers=2)
+    page.eval("document.getElementById('saveBoard').click()")
+    saved = os.path.join(work, "board.brd")
+    wait_for("the saved board is downloaded", lambda: os.path.exists(saved))
+    expected = os.path.join(work, "desktop.brd")
+    subprocess.run([document_edits, sheet, expected, "stroke:1:2,3:8,3", "mirror",
+                    "stroke:1:0,0", "mirror", "select:1", "option:2", "stroke:1:5,10",
+                    "stroke:2:4,3", "undo"], check=True)
+    with open(saved, "rb") as f, open(expected, "rb") as g:
+        saved_bytes = f.read()
+        if saved_bytes != g.read():
+            fail("the editor page saves other bytes than the desktop editor")
+
+    # Play, and back to the board as it was, undo and all.
+    page.eval("document.getElementById('play').click()")
+    frame = "document.getElementById('gameFrame').contentWindow"
+    wait_for("the game plays the edited board", lambda: page.eval(
+        f"{frame}.document.title.startsWith('Fps: ')") and bytes(page.eval(
+            f"""Array.from({frame}.Module.canvas.getContext('2d').getImageData(0, 0, 600, 300)
+                .data.filter((v, i) => i % 4 != 3))""")) == render(brdtool, saved, work))
+    page.eval("document.getElementById('backToEditing').click()")
+    if board_bytes_now() != saved_bytes or page.eval("document.getElementById('undo').disabled"):
+        fail("coming back from the game lost something of the board or its history")
+
+    # A finger paints (a stroke without gaps); unsaved work survives a reload, once it is kept;
+    # Copy link holds the same board.
+    page.touch("touchStart", (0, 30 * 9 + 15, 15 * 12 + 7))
+    page.touch("touchMove", (0, 30 * 12 + 15, 15 * 12 + 7))
+    page.touch("touchEnd", (0, 30 * 12 + 15, 15 * 12 + 7))
+    edited = board_bytes_now()
+    if any(edited[14 + 6 * (20 * 12 + c):][:2] != b"\xff\xff" for c in range(9, 13)):
+        fail("a finger's stroke did not paint its cells")
+    wait_for("the work is kept", lambda: bytes(page.eval(
+        "import('./board_store.js').then(m => m.openBoardStore()).then(s => s.work())"
+        ".then(w => Array.from(w.bytes))")) == edited)
+    page.goto(site_url + "editor.html?visit=reload", "window.Module && Module.brickwrightReady")
+    if board_bytes_now() != edited or not page.eval(
+            "document.getElementById('caption').textContent.endsWith(' *')"):
+        fail("a reload lost the unsaved board")
+    page.eval("navigator.clipboard.writeText = t => Promise.resolve(window.copied = t);"
+              "document.getElementById('copyLink').click()")
+    link = wait_for("Copy link gives a link", lambda: page.eval("window.copied"))
+    data = link.split("index.html#board=")[1]
+    if zlib.decompress(base64.urlsafe_b64decode(data + "=" * (-len(data) % 4))) != edited:
+        fail("the editor's link holds another board")
+    page.eval("document.getElementById('keep').click()")
+    wait_for("my boards list the kept board", lambda: page.eval(
+        "document.querySelector('#boardList .name')?.textContent") == "board.brd")
+
+
 def main():
-    web_dir, brdtool, board = sys.argv[1:4]
+    web_dir, brdtool, board, sheet = sys.argv[1:5]
+    document_edits = sys.argv[5] if len(sys.argv) > 5 else None
     if CHROMIUM is None or not os.path.exists(os.path.join(web_dir, "Vantor.wasm")):
         print("SKIP: needs chromium and the browser build (make web)")
         return SKIP
@@ -234,6 +325,10 @@ def main():
             wait_for(f"the paddle follows the pointer to x {x}",
                      lambda: page.mouse("mouseMoved", x, 300) or paddle_at(x))
 
+        if document_edits:
+            editor_session(page, page_url.replace("index.html", ""), work, brdtool, sheet,
+                           document_edits)
+            page.goto(page_url)
         paddle_follows(100)
 
         page.mouse("mouseMoved", 300, 300)
@@ -350,6 +445,8 @@ def main():
         server.wait()
         page.goto(f"{page_url}?visit=offline")
         wait_for("the offline copy plays the default board", lambda: page.pixels(300) == expected)
+        page.goto(page_url.replace("index.html", "editor.html?visit=offline"),
+                  "window.Module && Module.brickwrightReady")
     finally:
         if page:
             page.close()
