@@ -1,5 +1,7 @@
 #include "game/balls/ball_list.h"
 
+#include "game/balls/internal/ball_frame.h"
+
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -43,7 +45,49 @@ void FreeBallArray(void* p, std::size_t bytes) {
     }
 }
 
+FrameHolder::FrameHolder() = default;
+FrameHolder::~FrameHolder() = default;
+
+FrameHolder::FrameHolder(const FrameHolder& other) : threads_(other.threads_) {}
+
+FrameHolder& FrameHolder::operator=(const FrameHolder& other) {
+    threads_ = other.threads_;
+    return *this;
+}
+
+FrameHolder::FrameHolder(FrameHolder&& other) noexcept : threads_(other.threads_) {
+    const std::lock_guard lock(other.mutex_);
+    frame_ = std::move(other.frame_);
+}
+
+FrameHolder& FrameHolder::operator=(FrameHolder&& other) noexcept {
+    if (this != &other) {
+        const std::scoped_lock lock(mutex_, other.mutex_);
+        threads_ = other.threads_;
+        frame_ = std::move(other.frame_);
+    }
+    return *this;
+}
+
+void FrameHolder::SetThreads(unsigned threads) {
+    const std::lock_guard lock(mutex_);
+    threads_ = threads;
+}
+
+BallFrame& FrameHolder::Acquire(std::unique_lock<std::mutex>& lock) const {
+    lock = std::unique_lock(mutex_);
+    const unsigned threads = ThreadsFor(threads_);
+    if (!frame_ || frame_->Threads() != threads) {
+        frame_ = std::make_unique<BallFrame>(threads);
+    }
+    return *frame_;
+}
+
 }  // namespace detail
+
+unsigned BallList::Threads() const {
+    return detail::ThreadsFor(frame_.Setting());
+}
 
 void BallList::reserve(std::size_t n) {
     x_.reserve(n);

@@ -1,5 +1,6 @@
-#include "game/balls/collisions.h"
+#include "game/balls/internal/collisions.h"
 
+#include <array>
 #include <cstddef>
 
 #include "shared/brick_drawing.h"
@@ -40,16 +41,16 @@ std::uint32_t SpanBits(int p, int size, int count) {
 
 }  // namespace
 
-const std::array<std::int32_t, kSpanWidth>& ColumnSpan() {
-    static const std::array<std::int32_t, kSpanWidth> span = [] {
-        std::array<std::int32_t, kSpanWidth> s{};
-        for (int p = 0; p < kSpanWidth; ++p) {
+const std::int32_t* ColumnSpan() {
+    static const std::array<std::int32_t, rules::kSpanWidth> span = [] {
+        std::array<std::int32_t, rules::kSpanWidth> s{};
+        for (int p = 0; p < rules::kSpanWidth; ++p) {
             s[static_cast<std::size_t>(p)] =
                 static_cast<std::int32_t>(SpanBits(p, core::kCellWidth, core::kColumns));
         }
         return s;
     }();
-    return span;
+    return span.data();
 }
 
 }  // namespace detail
@@ -60,7 +61,7 @@ CollisionWorld CollisionWorld::For(const Paddle& paddle, core::Board& board,
     w.board = &board;
     w.playfield = &playfield;
     w.cells = detail::BreakableCells::Of(board);
-    for (int q = 0; q < detail::kDangerRows; ++q) {
+    for (int q = 0; q < rules::kDangerRows; ++q) {
         const std::uint32_t rows = detail::SpanBits(q, core::kCellHeight, core::kRows);
         std::uint32_t columns = 0;
         for (int row = 0; row < core::kRows; ++row) {
@@ -74,14 +75,15 @@ CollisionWorld CollisionWorld::For(const Paddle& paddle, core::Board& board,
     return w;
 }
 
-void CheckCollisions(CollisionWorld& w, float& x, float& y, double& angle) {
-    w.events.WallBounces += rules::BounceOffWalls(x, y, angle);
+bool BounceAndCatch(const CollisionWorld& w, FrameEvents& events, float& x, float& y,
+                    double& angle) {
+    events.WallBounces += rules::BounceOffWalls(x, y, angle);
 
     const double px = static_cast<double>(x);
     const double py = static_cast<double>(y);
     if (rules::TouchesPaddle(w.edges, px, py)) {
         angle = rules::PaddleAngle(w.edges, px);
-        ++w.events.PaddleHits;
+        ++events.PaddleHits;
     }
 
     // The paddle moved nothing, so px and py are still the position. After the walls x lies in
@@ -89,13 +91,16 @@ void CheckCollisions(CollisionWorld& w, float& x, float& y, double& angle) {
     // limit either, the probes cannot fail, and when they cannot reach a breakable brick they
     // do nothing at all.
     using rules::kHalf;
-    if (px >= kHalf && px <= kPlayfieldWidth - kHalf && py >= kHalf && py <= detail::kQuietLimit &&
-        !w.ProbesMayClear(px, py)) {
-        return;
-    }
+    return !(px >= kHalf && px <= kPlayfieldWidth - kHalf && py >= kHalf &&
+             py <= rules::kQuietLimit &&
+             (w.cells.count == 0 || !rules::ProbesMayClear(w.Reach(), px, py)));
+}
 
-    // Bricks: every corner in turn, each destroyed brick with its own refresh. A cell cleared
-    // by an earlier corner is no longer breakable.
+void ProbeBricks(CollisionWorld& w, float x, float y) {
+    const double px = static_cast<double>(x);
+    const double py = static_cast<double>(y);
+    // Every corner in turn, each destroyed brick with its own refresh. A cell cleared by an
+    // earlier corner is no longer breakable.
     for (const rules::Corner& corner : rules::kCorners) {
         const std::int32_t column = rules::ProbeColumn(px, corner);
         const std::int32_t row = rules::ProbeRow(py, corner);
@@ -111,6 +116,12 @@ void CheckCollisions(CollisionWorld& w, float& x, float& y, double& angle) {
         // The erased cell becomes part of the background, so every later frame starts from the
         // board without this brick.
         playfield.InstallImageAsPicture();
+    }
+}
+
+void CheckCollisions(CollisionWorld& w, float& x, float& y, double& angle) {
+    if (BounceAndCatch(w, w.events, x, y, angle)) {
+        ProbeBricks(w, x, y);
     }
 }
 

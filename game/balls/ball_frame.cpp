@@ -1,0 +1,187 @@
+// A frame's work spread over threads, with the results of one thread to the last bit.
+//
+// The move. Balls meet only through bricks, and a brick only ever disappears. So a ball whose
+// probes cannot reach a breakable brick, judged on the cells as they stood at the start of the
+// frame, moves exactly as it would in slot order, whenever and wherever it is moved. The
+// threads take runs of slots (blocks) as they come and move all such balls; a ball whose probes
+// may reach a breakable brick is left untouched, its slot noted. Then, on the calling thread,
+// those few balls (only the ones next to a breakable brick) are stepped in slot order against
+// the live board, each destroyed brick with its own refresh, in the order one thread gives.
+// The lost slots, the events and the notes of the blocks are put together in slot order.
+//
+// A ball whose probes would fail must fail where the rules raise it, with every later ball not
+// yet moved; the threads could not promise that, so they only take a list whose balls are all
+// within bounds (BallList::Bounded, noted by the previous frame), which never holds such a ball.
+//
+// The drawing. Balls drawn last slot first decide each pixel by the latest ball covering it
+// (see ball_draw.cpp). Each thread marks the balls of its own run of slots into a cover of its
+// own; then, band by band of rows, the covers' marks are combined from the latest run down and
+// written into the picture.
+
+#include "game/balls/internal/ball_frame.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <thread>
+#include <vector>
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
+#include "game/balls/internal/ball_kernels.h"
+
+namespace game::detail {
+
+namespace {
+
+// Balls a thread takes at a time: large enough that taking one costs nothing, small enough
+// that the threads finish together on a busy machine.
+constexpr std::size_t kBlockBalls = 16384;
+
+// Appends increasing lists to out as one increasing run.
+void AppendMerged(std::vector<std::uint32_t>& out,
+                  std::initializer_list<const std::vector<std::uint32_t>*> lists) {
+    const auto from = static_cast<std::ptrdiff_t>(out.size());
+    for (const std::vector<std::uint32_t>* list : lists) {
+        const auto middle = static_cast<std::ptrdiff_t>(out.size());
+        out.insert(out.end(), list->begin(), list->end());
+        std::inplace_merge(out.begin() + from, out.begin() + middle, out.end());
+    }
+}
+
+}  // namespace
+
+unsigned ThreadsFor(unsigned setting) {
+#if defined(__EMSCRIPTEN__)
+    static_cast<void>(setting);
+    return 1;
+#else
+    if (setting > 0) {
+        return setting;
+    }
+#if defined(__linux__)
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int count = CPU_COUNT(&set);
+        if (count > 0) {
+            return static_cast<unsigned>(count);
+        }
+    }
+#endif
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? cores : 1;
+#endif
+}
+
+BallFrame::BallFrame(unsigned threads) : threads_(threads > 0 ? threads : 1) {}
+
+bool BallFrame::Spread(std::size_t n) const {
+    return threads_ > 1 && n >= Options().threadsFrom;
+}
+
+WorkerPool& BallFrame::Pool() {
+    if (!pool_) {
+        pool_ = std::make_unique<WorkerPool>(threads_);
+    }
+    return *pool_;
+}
+
+void BallFrame::Move(MoveContext& m, const BallList::Columns& b, std::size_t n, bool bounded) {
+    const BallKernels& kernels = ActiveKernels();
+    lost_.clear();
+    if (!Spread(n) || !bounded) {
+        BlockResult& r = blocks_.empty() ? blocks_.emplace_back() : blocks_[0];
+        r.lost.clear();
+        r.lostLater.clear();
+        m.lost = &r.lost;
+        m.lostLater = &r.lostLater;
+        m.nearBricks = nullptr;
+        kernels.move(m, b, 0, n);
+        AppendMerged(lost_, {&r.lost, &r.lostLater});
+        return;
+    }
+
+    const std::size_t count = (n + kBlockBalls - 1) / kBlockBalls;
+    if (blocks_.size() < count) {
+        blocks_.resize(count);
+    }
+    auto moveBlock = [&](std::size_t k) {
+        BlockResult& r = blocks_[k];
+        r.lost.clear();
+        r.lostLater.clear();
+        r.nearBricks.clear();
+        MoveContext c = m;
+        c.lost = &r.lost;
+        c.lostLater = &r.lostLater;
+        c.nearBricks = &r.nearBricks;
+        kernels.move(c, b, k * kBlockBalls, std::min(n, (k + 1) * kBlockBalls));
+        r.events = c.collisions.events;
+        r.sawStuck = c.sawStuck;
+        r.packedAll = c.packedAll;
+        r.bounded = c.bounded;
+    };
+    Pool().Run(count, moveBlock);
+
+    // The balls near a breakable brick, in slot order, against the live board; their lost
+    // slots join their block's.
+    m.nearBricks = nullptr;
+    for (std::size_t k = 0; k < count; ++k) {
+        BlockResult& r = blocks_[k];
+        m.collisions.events.WallBounces += r.events.WallBounces;
+        m.collisions.events.PaddleHits += r.events.PaddleHits;
+        m.sawStuck = m.sawStuck || r.sawStuck;
+        m.packedAll = m.packedAll && r.packedAll;
+        m.bounded = m.bounded && r.bounded;
+        nearLost_.clear();
+        m.lost = &nearLost_;
+        for (const std::uint32_t slot : r.nearBricks) {
+            StepNotQuiet(m, b, slot);
+        }
+        AppendMerged(lost_, {&r.lost, &r.lostLater, &nearLost_});
+    }
+    m.lost = nullptr;
+    m.lostLater = nullptr;
+}
+
+void BallFrame::DrawBackToFront(const PackedPosition* positions, std::size_t n,
+                                const SpriteShape& shape, core::PictureBox& destination) {
+    const BallKernels& kernels = ActiveKernels();
+    const Canvas canvas = CanvasOf(destination);
+    const std::size_t runs = Spread(n) ? threads_ : 1;
+    const CoverSize size = kernels.coverSize(canvas.width, canvas.height);
+    covers_.resize(std::max(covers_.size(), runs));
+    coverViews_.resize(runs);
+    auto markRun = [&](std::size_t r) {
+        CoverStore& store = covers_[r];
+        store.marks.assign(size.markBytes, 0);
+        store.bits.assign(size.bitWords, 0);
+        coverViews_[r] = Cover{store.marks.data(), store.bits.data()};
+        const std::size_t begin = n * r / runs;
+        const std::size_t end = n * (r + 1) / runs;
+        kernels.mark(positions + begin, end - begin, shape, canvas.width, canvas.height,
+                     coverViews_[r]);
+    };
+    if (runs == 1) {
+        markRun(0);
+        kernels.resolve(coverViews_.data(), 1, shape, canvas, 0, canvas.height);
+        return;
+    }
+    Pool().Run(runs, markRun);
+    // Bands of rows, whole multiples of what resolve takes, one per thread.
+    const int step = kernels.resolveRows;
+    const int perThread = (canvas.height + static_cast<int>(threads_) - 1) / static_cast<int>(threads_);
+    const int bandRows = std::max(step, (perThread + step - 1) / step * step);
+    const auto bands = static_cast<std::size_t>((canvas.height + bandRows - 1) / bandRows);
+    auto resolveBand = [&](std::size_t k) {
+        const int top = static_cast<int>(k) * bandRows;
+        kernels.resolve(coverViews_.data(), runs, shape, canvas, top,
+                        std::min(canvas.height, top + bandRows));
+    };
+    Pool().Run(bands, resolveBand);
+}
+
+}  // namespace game::detail
