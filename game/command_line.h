@@ -1,7 +1,8 @@
 #pragma once
 
-// Vantor's command line: `Vantor [BOARD.brd]`, plus --help and --version. Parsed here, with no
-// toolkit, so that the rules are tested without a window; the program only acts on the result.
+// Vantor's command line: `Vantor [--threads N] [BOARD.brd]`, plus --help and --version. Parsed
+// here, with no toolkit, so that the rules are tested without a window; the program only acts on
+// the result.
 
 #include <filesystem>
 #include <optional>
@@ -20,11 +21,19 @@ struct CommandLine {
     };
     Action action = Action::Play;
     std::optional<std::filesystem::path> board;
+    // --threads N: the threads the balls' frames may use (unset: one per core).
+    std::optional<unsigned> threads;
     std::string error;
 };
 
+// The value of --threads, here and in vantor-replay: a whole number from 1 to kMostThreads.
+inline constexpr unsigned kMostThreads = 256;
+std::optional<unsigned> ParseThreadCount(std::string_view text);
+std::string ThreadCountError(std::string_view text);
+
 // The arguments after the program's name. "--" ends the options, so a board whose name starts
-// with "-" can still be named; a lone "-" is a file name too.
+// with "-" can still be named; a lone "-" is a file name too. --threads takes its number as the
+// next argument or after '='.
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments);
 
 // The one-line usage, the full help and the version line.

@@ -134,8 +134,9 @@ std::vector<ReplayCommand> ParseReplayScript(std::string_view text) {
     return script;
 }
 
-Replay::Replay(const core::Board& board, Random& random)
+Replay::Replay(const core::Board& board, Random& random, unsigned threads)
     : game_(platform_, random, [board](core::Board& target) { target = board; }) {
+    game_.Balls.SetThreads(threads);
     game_.StartUp();
 }
 

@@ -60,8 +60,9 @@ class ReplayPlatform : public Platform {
 
 class Replay {
   public:
-    // Starts the game on board as the window's start-up does, with the tick counter at 0.
-    Replay(const core::Board& board, Random& random);
+    // Starts the game on board as the window's start-up does, with the tick counter at 0. The
+    // balls' frames use `threads` threads (0: one per core); every count gives the same run.
+    Replay(const core::Board& board, Random& random, unsigned threads = 0);
     Replay(const Replay&) = delete;
     Replay& operator=(const Replay&) = delete;
 

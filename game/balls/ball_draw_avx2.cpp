@@ -33,8 +33,8 @@ bool RoundPosition(float v, std::int32_t& out) {
 
 }  // namespace
 
-bool avx2::Positions(const BallList::ConstColumns& b, std::size_t begin, std::size_t end,
-                     int width, int height, PackedPosition* out) {
+bool avx2::Positions(const BallList::ConstColumns& b, std::size_t begin, std::size_t end, int width,
+                     int height, PackedPosition* out) {
     PackFour k;
     MakePackFour(k, width, height);
     std::size_t i = begin;

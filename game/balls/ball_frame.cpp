@@ -173,7 +173,8 @@ void BallFrame::DrawBackToFront(const PackedPosition* positions, std::size_t n,
     Pool().Run(runs, markRun);
     // Bands of rows, whole multiples of what resolve takes, one per thread.
     const int step = kernels.resolveRows;
-    const int perThread = (canvas.height + static_cast<int>(threads_) - 1) / static_cast<int>(threads_);
+    const int perThread =
+        (canvas.height + static_cast<int>(threads_) - 1) / static_cast<int>(threads_);
     const int bandRows = std::max(step, (perThread + step - 1) / step * step);
     const auto bands = static_cast<std::size_t>((canvas.height + bandRows - 1) / bandRows);
     auto resolveBand = [&](std::size_t k) {

@@ -64,9 +64,8 @@ class Waiting {
 
 // Notes where a group's balls are drawn and whether they stay within bounds.
 [[gnu::always_inline]] inline void NoteFour(std::size_t i, const rules::Rules4& r,
-                                            const PackFour& pack,
-                                            PackedPosition* packed, __m128 x, __m128 y,
-                                            int& packedOk, int& bounded) {
+                                            const PackFour& pack, PackedPosition* packed, __m128 x,
+                                            __m128 y, int& packedOk, int& bounded) {
     if (packed != nullptr) {
         int ok = 0;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + i), PackFourBalls(pack, x, y, ok));
@@ -169,8 +168,8 @@ void avx2::Move(MoveContext& m, const BallList::Columns& b, std::size_t begin, s
             }
         }
         // The group as it stands: balls stepped later note their own positions again.
-        NoteFour(i, rules4, pack, packed, _mm_loadu_ps(xs + i), _mm_loadu_ps(ys + i),
-                 packedOk, bounded);
+        NoteFour(i, rules4, pack, packed, _mm_loadu_ps(xs + i), _mm_loadu_ps(ys + i), packedOk,
+                 bounded);
         bricks = m.collisions.cells.count > 0;
     }
     m.packedAll = m.packedAll && packedOk == 0xF;

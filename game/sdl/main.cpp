@@ -1,5 +1,6 @@
-// Vantor: the brick-breaking game. `Vantor [BOARD.brd]` plays the board named, or the first
-// board.brd found beside the program or in the data folders, or the built-in default board.
+// Vantor: the brick-breaking game. `Vantor [--threads N] [BOARD.brd]` plays the board named, or
+// the first board.brd found beside the program or in the data folders, or the built-in default
+// board.
 
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
@@ -66,6 +67,9 @@ int main(int argc, char** argv) {
     game::Game form(*platform, random, [&commandLine, &searchPath](core::Board& board) {
         game::LoadStartBoard(commandLine.board, searchPath, game::BuiltInBoard(), board, std::cerr);
     });
+    if (commandLine.threads) {
+        form.Balls.SetThreads(*commandLine.threads);
+    }
     game::AcceptDroppedBoards(*platform, form);
     try {
         form.Form_Load();

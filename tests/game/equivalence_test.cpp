@@ -317,8 +317,8 @@ TEST(EquivalenceCrowd, TenThousandAndThreeHundredThousandAndOneBalls) {
 }
 
 // The frame on several threads: the default board, 100 000 balls released from the paddle into
-// the bricks, the first 300 frames at 1, 2, 3 and 8 threads and at the default, every game
-// compared with the plain rules on every frame. An unoptimised build, where the plain rules
+// the bricks, the first 300 frames at 1, 2, 3 and 8 threads, every game compared with the plain
+// rules on every frame. An unoptimised build, where the plain rules
 // take a hundred times longer, plays 10 000 balls.
 TEST(EquivalenceThreads, OneTwoThreeAndEightThreadsWhileBricksBreak) {
 #ifndef VANTOR_DEFAULT_BOARD
@@ -356,7 +356,7 @@ TEST(EquivalenceCrowd, PortableLoopsWithTenThousandBalls) {
     detail::Options().kernels = detail::Kernels::Portable;
     detail::Options().threadsFrom = 0;
     detail::Options().backToFrontFrom = 0;
-    TwinGames t(BrickBoard(), 3, {3});
+    TwinGames t(BrickBoard(), 3, {0, 3});
     t.SetBalls(Scatter(10'000, 99, true));
     for (int frame = 0; frame < 20 && !HasFatalFailure(); ++frame) {
         t.Frame(frame % 5 == 0);
@@ -418,7 +418,7 @@ TEST_P(DrawEquivalence, SpritesThatAreNotJustOpaqueAndTransparent) {
     // A sprite bit outside the transparent mask value.
     core::PictureBox sprite = MakeBallSprite();
     std::vector<core::Rgb32> spritePixels(sprite.Image().begin(), sprite.Image().end());
-    spritePixels[22] |= 0x01000000u;
+    spritePixels.at(22) |= 0x01000000u;
     sprite.SetPicture(10, 10, spritePixels);
     ExpectSameDrawing(balls, sprite, MakeBallMask(), background);
     // Pictures larger or smaller than the 10 x 10 block.

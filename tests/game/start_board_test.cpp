@@ -164,6 +164,14 @@ TEST(CommandLine, BoardOptionsAndUsageErrors) {
     EXPECT_FALSE(unknown.board);
     EXPECT_EQ(parse({"a.brd", "b.brd"}).action, Action::UsageError);
     EXPECT_EQ(VersionText("1.2.3"), "Vantor 1.2.3\n");
+    const CommandLine threads = parse({"--threads", "3", "x.brd"});
+    EXPECT_EQ(threads.threads, 3u);
+    EXPECT_EQ(threads.board, std::filesystem::path("x.brd"));
+    EXPECT_EQ(parse({"--threads=256"}).threads, 256u);
+    for (const char* bad : {"0", "257", "2x", "-1", ""}) {
+        EXPECT_EQ(parse({"--threads", bad}).error, ThreadCountError(bad)) << bad;
+    }
+    EXPECT_EQ(parse({"--threads"}).error, "--threads needs a number");
 }
 
 }  // namespace

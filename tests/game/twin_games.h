@@ -96,13 +96,11 @@ inline std::string FirstBallDifference(const BallList& fast, const oracle::BallV
 
 class TwinGames {
   public:
-    // One fast game with the list's default thread setting and, for every count in `threads`,
-    // one more set to that many threads: each gets the same input and is compared with the
-    // plain game after every frame.
+    // One fast game for every thread setting given (0: the list's default, one per core),
+    // each with the same input and compared with the plain game after every frame.
     explicit TwinGames(const core::Board& board, std::uint64_t seed = 7,
-                       const std::vector<unsigned>& threads = {})
+                       const std::vector<unsigned>& threads = {0})
         : plainRandom_(seed), plain_(plainPlatform_, plainRandom_, LoaderOf(board)) {
-        fast_.push_back(std::make_unique<Side>(board, seed));
         for (const unsigned count : threads) {
             fast_.push_back(std::make_unique<Side>(board, seed));
             fast_.back()->game.Balls.SetThreads(count);

@@ -1,4 +1,4 @@
-// vantor-replay BOARD.brd SCRIPT [--seed N] [--png OUT.png]
+// vantor-replay BOARD.brd SCRIPT [--seed N] [--png OUT.png] [--threads N]
 // Plays the game without a window: the script's input, frames on a clock that advances 10 ms a
 // frame, and dumps of the balls and cells on standard output.
 
@@ -15,11 +15,13 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "game/command_line.h"
 #include "game/random.h"
 #include "game/replay.h"
 #include "shared/board_file.h"
@@ -134,8 +136,14 @@ int main(int argc, char** argv) {
     const QCommandLineOption pngOption(
         QStringLiteral("png"), QStringLiteral("write the final 600 x 480 playfield as a PNG"),
         QStringLiteral("OUT.png"));
+    const QCommandLineOption threadsOption(
+        QStringLiteral("threads"),
+        QStringLiteral("move and draw the balls on N threads, 1 to 256 (by default one for each "
+                       "core it may run on); every count gives the same output"),
+        QStringLiteral("N"));
     parser.addOption(seedOption);
     parser.addOption(pngOption);
+    parser.addOption(threadsOption);
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return UsageError(parser.errorText().toStdString());
@@ -170,6 +178,16 @@ int main(int argc, char** argv) {
         random = std::make_unique<game::ClockRandom>();
     }
 
+    unsigned threads = 0;
+    if (parser.isSet(threadsOption)) {
+        const std::string text = parser.value(threadsOption).toStdString();
+        const std::optional<unsigned> count = game::ParseThreadCount(text);
+        if (!count) {
+            return UsageError(game::ThreadCountError(text));
+        }
+        threads = *count;
+    }
+
     const std::filesystem::path scriptPath = ToPath(positional[1]);
     try {
         core::Board board;
@@ -180,7 +198,7 @@ int main(int argc, char** argv) {
         } catch (const game::ReplayError& e) {
             throw std::runtime_error(scriptPath.string() + ": " + e.what());
         }
-        game::Replay replay(board, *random);
+        game::Replay replay(board, *random, threads);
         replay.Run(script, std::cout);
         std::cout.flush();
         if (parser.isSet(pngOption)) {
