@@ -25,6 +25,9 @@ WEB_PORT  ?= 8000
 FUZZ_SECONDS ?= 60
 PREFIX    ?= /usr/local
 SOURCES    = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+# The game alone (the soak and browser builds) needs nothing of Qt; the soak build makes sure of
+# it by not letting CMake find Qt, and Emscripten has no Qt to find anyway.
+GAME_ONLY := -DVANTOR_TOOLS=OFF -DVANTOR_EDITOR=OFF
 
 .PHONY: deps run editor test bench format format-check release test-build fuzz soak install package \
         web web-run web-if-available thread-check-build
@@ -63,11 +66,10 @@ test: test-build web-if-available format-check thread-check-build
 	@FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ_DIR) fuzz/run.sh 20
 
 # The ball frame's threads under ThreadSanitizer: the core, the game logic and the one test that
-# plays the frame on several threads, on the default board the test configuration builds.
-thread-check-build: test-build
+# plays the frame on several threads.
+thread-check-build: deps
 	@cmake -S . -B $(TSAN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DVANTOR_THREAD_CHECK=ON -DVANTOR_WERROR=ON \
-	    -DVANTOR_DEFAULT_BOARD=$(CURDIR)/$(TEST_DIR)/assets/board.brd >/dev/null
+	    $(GAME_ONLY) -DVANTOR_THREAD_CHECK=ON -DVANTOR_WERROR=ON >/dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS)
 
 fuzz: deps
@@ -75,22 +77,16 @@ fuzz: deps
 
 soak: deps
 	@cmake -S . -B $(SOAK_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
-	    -DVANTOR_TESTS=ON -DVANTOR_EDITOR=OFF -DVANTOR_TOOLS=OFF >/dev/null
+	    -DVANTOR_TESTS=ON $(GAME_ONLY) -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
 	@cmake --build $(SOAK_DIR) -j $(JOBS) --target reliability_soak_tests
 	VANTOR_SOAK=full $(SOAK_DIR)/tests/reliability/reliability_soak_tests
 
 bench: release
 	@for b in $(REL_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.2 --benchmark_repetitions=3 --benchmark_display_aggregates_only=true || exit 1; done
 
-# The browser build plays the default board the native build makes with brdtool (in the test
-# configuration, which make test builds anyway).
 web: deps
-	@cmake -S . -B $(TEST_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
-	    -DVANTOR_SANITIZE=ON -DVANTOR_WERROR=ON >/dev/null
-	@cmake --build $(TEST_DIR) -j $(JOBS) --target default_board
 	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_DIR) -G "$(GENERATOR)" \
-	    -DCMAKE_BUILD_TYPE=Release -DVANTOR_TOOLS=OFF -DVANTOR_EDITOR=OFF -DVANTOR_TESTS=OFF \
-	    -DVANTOR_WERROR=ON -DVANTOR_DEFAULT_BOARD=$(CURDIR)/$(TEST_DIR)/assets/board.brd \
+	    -DCMAKE_BUILD_TYPE=Release $(GAME_ONLY) -DVANTOR_TESTS=OFF -DVANTOR_WERROR=ON \
 	    $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache) >/dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS)
 

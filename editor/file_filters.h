@@ -5,10 +5,9 @@
 // entries that let users find what the README promises: any picture Qt reads for a brick sheet,
 // and a board saved without the .brd extension.
 
-#include <QByteArray>
-#include <QImageReader>
-
 #include <string>
+
+#include "qt_picture/picture_files.h"
 
 namespace editor {
 
@@ -18,11 +17,11 @@ inline constexpr const char* kBoardFileFilter = "Vantor Boards (*.brd)|*.brd|All
 // every format the picture reader supports on this machine (plug-ins included).
 inline std::string BrickSheetFilter() {
     std::string pictures;
-    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+    for (const std::string& format : qt_picture::ReadableFormats()) {
         if (!pictures.empty()) {
             pictures += ';';
         }
-        pictures += "*." + format.toLower().toStdString();
+        pictures += "*." + format;
     }
     std::string filter = "Bitmaps (*.bmp)|*.bmp";
     if (!pictures.empty()) {

@@ -13,15 +13,15 @@
 #include <exception>
 #include <new>
 
-#include "editor/brick_sheet.h"
 #include "editor/default_sheet_folder.h"
 #include "editor/edit_commands.h"
 #include "editor/file_filters.h"
-#include "editor/load_picture.h"
 #include "editor/painting.h"
 #include "editor/picture_view.h"
+#include "qt_picture/picture_files.h"
 #include "shared/board_file.h"
 #include "shared/brick_drawing.h"
+#include "shared/brick_sheet.h"
 
 namespace editor {
 
@@ -373,19 +373,18 @@ bool Form1::ImportSheetFrom(const std::string& path) {
         // The sheet is checked in a holder of its own; nothing of the window changes until it
         // has been read, checked and cut into bricks.
         core::PictureBox PicTempBricks;
-        const std::string failure = LoadPicture(path, PicTempBricks);
-        if (!failure.empty()) {
-            ShowMessage(failure);
+        if (const auto failure = qt_picture::LoadPicture(path, PicTempBricks)) {
+            ShowMessage(qt_picture::FailureMessage(path, *failure));
             return;
         }
-        const SheetCheck check =
-            CheckSheet(PicTempBricks.ScaleWidth(), PicTempBricks.ScaleHeight());
-        if (check != SheetCheck::Accepted) {
-            ShowMessage(SheetCheckMessage(check, PicTempBricks.ScaleWidth(),
-                                          PicTempBricks.ScaleHeight(), CDLoad.FileName));
+        const core::SheetCheck check =
+            core::CheckSheet(PicTempBricks.ScaleWidth(), PicTempBricks.ScaleHeight());
+        if (check != core::SheetCheck::Accepted) {
+            ShowMessage(core::SheetCheckMessage(check, PicTempBricks.ScaleWidth(),
+                                                PicTempBricks.ScaleHeight(), CDLoad.FileName));
             return;
         }
-        core::BrickTable table = BuildBrickTable(PicTempBricks);
+        core::BrickTable table = core::BuildBrickTable(PicTempBricks);
 
         // What the import replaces is moved into its undo step, not copied.
         BricksState previous{std::move(board_.Bricks), state_.BricksLoaded, CapturePalette(),
@@ -408,7 +407,7 @@ void Form1::FillPalette(std::size_t bricks) {
     QStringList items;
     items.reserve(static_cast<qsizetype>(bricks));
     for (std::size_t i = 0; i < bricks; ++i) {
-        items.append(QString::fromStdString(PaletteItemText(static_cast<std::int32_t>(i))));
+        items.append(QString::fromStdString(core::BrickName(static_cast<std::int32_t>(i))));
     }
     cmdBricks->clear();
     cmdBricks->addItems(items);
@@ -671,7 +670,7 @@ void Form1::SwapBricks(BricksState& state) {
     PicBricks = std::move(state.Sheet);
     QStringList items;
     for (std::size_t i = 0; i < board_.Bricks.size(); ++i) {
-        items.append(QString::fromStdString(PaletteItemText(static_cast<std::int32_t>(i))));
+        items.append(QString::fromStdString(core::BrickName(static_cast<std::int32_t>(i))));
     }
     cmdBricks->clear();
     cmdBricks->addItems(items);

@@ -21,7 +21,7 @@
 
 #include "editor/dialogs.h"
 #include "editor/form1.h"
-#include "editor/load_picture.h"
+#include "qt_picture/picture_files.h"
 
 #ifndef VANTOR_VERSION
 #define VANTOR_VERSION "0"
@@ -207,7 +207,7 @@ void MainWindow::OfferRecovery() {
 }
 
 void MainWindow::OpenFile(const std::string& path) {
-    if (IsPicture(path)) {
+    if (qt_picture::IsPicture(path)) {
         form_->ImportSheetFile(path);
     } else {
         form_->OpenBoardFile(path);

@@ -19,12 +19,7 @@ inline constexpr std::int16_t kMiddleButton = 4;
 inline constexpr int kViewWidth = core::kBoardWidth + 1;
 inline constexpr int kViewHeight = core::kBoardHeight + 1;
 
-struct GridCell {
-    std::int32_t Column = 0;
-    std::int32_t Row = 0;
-
-    bool operator==(const GridCell&) const = default;
-};
+using core::GridCell;
 
 // The cell under a board-view position, each index floored and clamped to 0 .. 19, so that a
 // pointer held beyond an edge stays on the edge cell.

@@ -1,11 +1,11 @@
 #include "editor/picture_view.h"
 
-#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
 
 #include "editor/painting.h"
+#include "qt_picture/convert.h"
 
 namespace editor {
 
@@ -31,13 +31,9 @@ void PictureView::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    // The surface's buffer is shown as it is, without a copy; 0x00RRGGBB is what RGB32 reads.
-    const auto pixels = picture_.Image();
-    const QImage image(reinterpret_cast<const uchar*>(pixels.data()), picture_.Width(),
-                       picture_.Height(), static_cast<qsizetype>(picture_.Width()) * 4,
-                       QImage::Format_RGB32);
+    // The surface's buffer is shown as it is, without a copy.
     painter.fillRect(rect(), Qt::white);
-    painter.drawImage(0, 0, image);
+    painter.drawImage(0, 0, qt_picture::ImageOver(picture_));
     if (outline_) {
         // Two lines, dark inside light, so the outline shows over any brick.
         painter.setPen(QPen(QColor(255, 255, 255), 1));

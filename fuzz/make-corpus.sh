@@ -4,7 +4,7 @@
 # The seeds are committed; run this only to make them again.
 #
 # Usage: fuzz/make-corpus.sh DEFAULT_BOARD.brd
-#   DEFAULT_BOARD.brd is the default board as the build makes it (build/*/assets/board.brd).
+#   DEFAULT_BOARD.brd is the default board (assets/board.brd).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,19 +1,20 @@
-// Arbitrary bytes as a brick sheet, through the steps of the editor's "Load Bricks": the
-// picture loader, the sheet check and the brick table cut from the sheet.
+// Arbitrary bytes as a brick sheet, through the steps of the editor's "Load Bricks" (and of
+// brdtool build): the picture loader, the sheet check and the brick table cut from the sheet.
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
 #include <QtGlobal>
 #include <cstddef>
+#include <optional>
 #include <string>
 
-#include "editor/brick_sheet.h"
-#include "editor/load_picture.h"
 #include "fuzz/outcome_feedback.h"
 #include "fuzz/targets.h"
-#include "shared/board_file.h"
+#include "qt_picture/picture_files.h"
+#include "shared/board_codec.h"
 #include "shared/brick_drawing.h"
+#include "shared/brick_sheet.h"
 #include "shared/colour.h"
 
 namespace fuzz {
@@ -46,14 +47,14 @@ int BitLength(int value) {
     return bits;
 }
 
-int FailureKind(const std::string& failure) {
-    if (failure.find("Unsupported image format") != std::string::npos) {
+int FailureKind(const std::string& reason) {
+    if (reason.find("Unsupported image format") != std::string::npos) {
         return 2;
     }
-    if (failure.find("Unable to read image data") != std::string::npos) {
+    if (reason.find("Unable to read image data") != std::string::npos) {
         return 3;
     }
-    if (failure.find("more than any brick sheet can be") != std::string::npos) {
+    if (reason.find("more than any brick sheet can be") != std::string::npos) {
         return 4;
     }
     return 5;
@@ -85,32 +86,32 @@ std::string CheckSheetInput(std::span<const std::uint8_t> data) {
 
     const std::string name = "sheet.bmp";
     core::PictureBox sheet;
-    const std::string failure = editor::ReadPicture(reader, name, sheet);
-    if (failure.empty()) {
+    const std::optional<qt_picture::LoadFailure> failure = qt_picture::ReadPicture(reader, sheet);
+    if (!failure) {
         outcome.widthBits = BitLength(sheet.Width());
         outcome.heightBits = BitLength(sheet.Height());
-        outcome.result = editor::CheckSheet(sheet.ScaleWidth(), sheet.ScaleHeight()) ==
-                                 editor::SheetCheck::Accepted
-                             ? 0
-                             : 1;
+        outcome.result =
+            core::CheckSheet(sheet.ScaleWidth(), sheet.ScaleHeight()) == core::SheetCheck::Accepted
+                ? 0
+                : 1;
     } else {
-        outcome.result = FailureKind(failure);
+        outcome.result = FailureKind(failure->Reason);
     }
     NoteOutcome(outcome);
 
-    if (!failure.empty()) {
+    if (failure) {
         if (sheet.Width() != 0 || sheet.Height() != 0 || sheet.HasPicture()) {
             return "a failed load changed the picture";
         }
-        if (failure.rfind("Cannot load the picture \"" + name + "\": ", 0) != 0) {
-            return "the message does not name the file: " + failure;
+        if (failure->Reason.empty()) {
+            return "a failed load gives no reason";
         }
         return {};
     }
 
     const int width = sheet.Width();
     const int height = sheet.Height();
-    if (std::int64_t{width} * height > editor::kMaxPicturePixels) {
+    if (std::int64_t{width} * height > core::kMaxSheetPixels) {
         return "a picture of " + std::to_string(width) + " x " + std::to_string(height) +
                " pixels was decoded";
     }
@@ -124,9 +125,9 @@ std::string CheckSheetInput(std::span<const std::uint8_t> data) {
         }
     }
 
-    const editor::SheetCheck check = editor::CheckSheet(sheet.ScaleWidth(), sheet.ScaleHeight());
-    if (check != editor::SheetCheck::Accepted) {
-        if (editor::SheetCheckMessage(check, sheet.ScaleWidth()).empty()) {
+    const core::SheetCheck check = core::CheckSheet(sheet.ScaleWidth(), sheet.ScaleHeight());
+    if (check != core::SheetCheck::Accepted) {
+        if (core::SheetCheckMessage(check, sheet.ScaleWidth()).empty()) {
             return "a rejected sheet has no message";
         }
         return {};
@@ -136,7 +137,7 @@ std::string CheckSheetInput(std::span<const std::uint8_t> data) {
         return "accepted a sheet of " + std::to_string(width) + " x " + std::to_string(height);
     }
 
-    const core::BrickTable table = editor::BuildBrickTable(sheet);
+    const core::BrickTable table = core::BuildBrickTable(sheet);
     const auto bricks = static_cast<std::size_t>(width / core::kCellWidth);
     if (table.size() != bricks) {
         return "the table has " + std::to_string(table.size()) + " bricks for a sheet of " +

@@ -16,8 +16,8 @@ namespace fuzz {
 // for a few frames with free balls over the board, then every cell hit once.
 std::string CheckBoardInput(std::span<const std::uint8_t> data);
 
-// Arbitrary bytes as a picture file, through the editor's picture loader, sheet check and brick
-// table, then brick reads beyond the sheet.
+// Arbitrary bytes as a picture file, through the picture loader (qt_picture), the sheet check
+// and the brick table, then brick reads beyond the sheet.
 std::string CheckSheetInput(std::span<const std::uint8_t> data);
 
 }  // namespace fuzz

@@ -5,8 +5,8 @@
 
 namespace game {
 
-// The default board's file, built into the program for when board.brd is missing; empty in a
-// build made without the default board.
+// The default board's file (assets/board.brd), built into the program for when board.brd is
+// missing.
 std::span<const std::byte> BuiltInBoard();
 
 }  // namespace game

@@ -27,9 +27,7 @@ foreach(program Vantor Brickwright brdtool vantor-replay)
 endforeach()
 
 install(FILES ${PROJECT_SOURCE_DIR}/assets/bricks.bmp DESTINATION ${data_dir}/vantor)
-if(TARGET default_board)
-  install(FILES ${PROJECT_BINARY_DIR}/assets/board.brd DESTINATION ${data_dir}/vantor)
-endif()
+install(FILES ${PROJECT_SOURCE_DIR}/assets/board.brd DESTINATION ${data_dir}/vantor)
 
 install(FILES ${packaging_src}/vantor-board.xml DESTINATION ${data_dir}/mime/packages)
 install(FILES ${packaging_src}/copyright DESTINATION ${doc_dir})

@@ -52,6 +52,14 @@ struct BrickRecord {
     bool operator==(const BrickRecord&) const = default;
 };
 
+// A cell's place in the grid: column and row, each counted from 0.
+struct GridCell {
+    std::int32_t Column = 0;
+    std::int32_t Row = 0;
+
+    bool operator==(const GridCell&) const = default;
+};
+
 // The 20 x 20 grid, indexed (column, row). Element 20 * row + column is the order of the cells
 // in the board file.
 class BoardCells {

@@ -3,7 +3,7 @@
 # Emscripten or Chromium is not installed and so there is no browser build.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(web_dir ${PROJECT_SOURCE_DIR}/build/web)
-set(web_board ${PROJECT_BINARY_DIR}/assets/board.brd)
+set(web_board ${PROJECT_SOURCE_DIR}/assets/board.brd)
 add_test(NAME e2e.web_replay
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/web_replay.py
           $<TARGET_FILE:vantor-replay> ${web_dir}/vantor-replay.js ${web_board})

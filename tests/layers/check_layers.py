@@ -8,13 +8,17 @@
   benchmarks and fuzz targets (which pin its choices) include them; the rest sees balls.h.
 - SDL appears only in game/sdl/ (the adapter), its tests and bench/.
 - Qt Widgets appear only in editor/ and the editor's tests (and benchmarks).
+- Qt's picture codecs (QImage, QImageReader, QImageWriter) appear only in qt_picture/, the one
+  library between Qt's pictures and the core's, and in tests, benchmarks and fuzz targets;
+  the rest of QtGui only there and in editor/. The tools use QtCore alone.
 The tests of a part are recognised by what they include, not by their names: a file under
 tests/ (or bench/) that includes a game/sdl/ header tests the adapter, one that includes an
 editor/ header tests the editor; tests/editor/ holds the editor's tests too. The core and the
 game include no Qt at all.
 
-Usage: check_layers.py ROOT [QTWIDGETS_INCLUDE_DIR]   (prints every breach, exits 1 on any)
-       check_layers.py --self-test                     (each rule must catch a planted breach)
+Usage: check_layers.py ROOT [QT_INCLUDE_DIR...]   (prints every breach, exits 1 on any; the
+           folders named .../QtWidgets and .../QtGui give the names of those modules' headers)
+       check_layers.py --self-test   (each rule must catch a planted breach)
 """
 
 import os
@@ -42,13 +46,19 @@ QDialogButtonBox QFileDialog QFrame QGridLayout QGroupBox QHBoxLayout QLabel QLa
 QListWidget QMainWindow QMenu QMenuBar QMessageBox QPushButton QRadioButton QScrollArea
 QSpinBox QStatusBar QStyle QTextEdit QToolBar QVBoxLayout QWidget
 """.split())
+KNOWN_GUI = set("""
+QBrush QClipboard QCloseEvent QColor QCursor QDragEnterEvent QDropEvent QFont QGuiApplication
+QIcon QImage QImageIOHandler QImageReader QImageWriter QKeyEvent QKeySequence QMouseEvent
+QPaintEvent QPainter QPen QPixmap QRgb QScreen QWindow
+""".split())
+CODECS = {"QImage", "QImageIOHandler", "QImageReader", "QImageWriter"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 SOURCE_ENDINGS = (".h", ".hpp", ".cpp", ".cc", ".cxx")
 
 
-def widget_headers(include_dir):
-    names = set(KNOWN_WIDGETS)
+def qt_headers(known, include_dir):
+    names = set(known)
     if include_dir and os.path.isdir(include_dir):
         names |= {n for n in os.listdir(include_dir) if n.startswith("Q") and "." not in n}
     return names
@@ -65,7 +75,7 @@ def sources(root):
                 yield os.path.relpath(path, root).replace(os.sep, "/"), path
 
 
-def breaches(root, widgets):
+def breaches(root, widgets, gui):
     found = []
     for rel, path in sources(root):
         with open(path, encoding="utf-8", errors="replace") as f:
@@ -78,6 +88,7 @@ def breaches(root, widgets):
             return any(q == '"' and h.startswith(prefix) for q, h in includes)
 
         is_check = rel.startswith(("tests/", "bench/"))
+        is_product = not rel.startswith(("tests/", "bench/", "fuzz/"))
         sdl_test = is_check and includes_own("game/sdl/")
         editor_test = rel.startswith("tests/editor/") or (is_check and includes_own("editor/"))
         for quote, header in includes:
@@ -85,6 +96,8 @@ def breaches(root, widgets):
             is_sdl = top.startswith("SDL")
             is_qt = top.startswith("Qt") or (re.match(r"Q[A-Z]", top) is not None)
             is_widget = top == "QtWidgets" or top in widgets
+            name = header.split("/")[-1]
+            is_gui = top == "QtGui" or top in gui
             if rel.startswith("shared/"):
                 if quote == '"' and header.startswith("shared/"):
                     continue
@@ -104,8 +117,12 @@ def breaches(root, widgets):
                 breach(header, "SDL belongs in game/sdl/, its tests and bench/")
             if rel.startswith("game/") and is_qt:
                 breach(header, "the game uses no Qt")
-            if is_widget and not (rel.startswith("editor/") or editor_test):
+            elif is_widget and not (rel.startswith("editor/") or editor_test):
                 breach(header, "Qt Widgets belong in editor/ and the editor's tests")
+            elif is_product and name in CODECS and not rel.startswith("qt_picture/"):
+                breach(header, "pictures pass through qt_picture/")
+            elif is_product and is_gui and not rel.startswith(("qt_picture/", "editor/")):
+                breach(header, "QtGui belongs in qt_picture/ and editor/")
     return found
 
 
@@ -124,7 +141,12 @@ def self_test():
         "tests/game/g.cpp": "#include <SDL.h>\n",
         "bench/ok.cpp": '#include <QApplication>\n#include "editor/form1.h"\n',
         "game/sdl/ok.cpp": "#include <SDL.h>\n",
-        "game/h.cpp": '#include "game/balls/balls.h"\n#include "game/balls/internal/collisions.h"\n',
+        "tools/h.cpp": "#include <QCommandLineParser>\n#include <QImage>\n#include <QPainter>\n",
+        "editor/i.cpp": "#include <QPainter>\n#include <QtGui/QImageReader>\n",
+        "qt_picture/ok.cpp": "#include <QImageWriter>\n",
+        "tests/tools/ok.cpp": "#include <QImage>\n",
+        "fuzz/ok.cpp": "#include <QImageReader>\n",
+        "game/j.cpp": '#include "game/balls/balls.h"\n#include "game/balls/internal/collisions.h"\n',
         "game/balls/ok.cpp": '#include "game/balls/internal/ball_rules.h"\n',
         "tests/game/ok2.cpp": '#include "game/balls/internal/ball_kernels.h"\n',
     }
@@ -133,14 +155,16 @@ def self_test():
         "shared/board_file.cpp: includes dlfcn.h", "game/balls/c.cpp: includes game/game.h",
         "game/d.cpp: includes SDL.h", "game/d.cpp: includes QString",
         "tools/e.cpp: includes QWidget", "tests/game/f.cpp: includes QtWidgets/QDialog",
-        "tests/game/g.cpp: includes SDL.h", "game/h.cpp: includes game/balls/internal/collisions.h",
+        "tests/game/g.cpp: includes SDL.h", "tools/h.cpp: includes QImage",
+        "tools/h.cpp: includes QPainter", "editor/i.cpp: includes QtGui/QImageReader",
+        "game/j.cpp: includes game/balls/internal/collisions.h",
     }
     with tempfile.TemporaryDirectory() as root:
         for rel, text in planted.items():
             os.makedirs(os.path.dirname(os.path.join(root, rel)), exist_ok=True)
             with open(os.path.join(root, rel), "w") as f:
                 f.write(text)
-        got = {b.split(": ")[0] + ": " + b.split(": ")[1] for b in breaches(root, KNOWN_WIDGETS)}
+        got = {b.split(": ")[0] + ": " + b.split(": ")[1] for b in breaches(root, KNOWN_WIDGETS, KNOWN_GUI)}
     if got != expected:
         print("missed:", sorted(expected - got))
         print("wrongly reported:", sorted(got - expected))
@@ -152,7 +176,9 @@ def self_test():
 def main(argv):
     if argv[1:] == ["--self-test"]:
         return self_test()
-    found = breaches(argv[1], widget_headers(argv[2] if len(argv) > 2 else None))
+    dirs = {os.path.basename(d.rstrip("/")): d for d in argv[2:]}
+    found = breaches(argv[1], qt_headers(KNOWN_WIDGETS, dirs.get("QtWidgets")),
+                     qt_headers(KNOWN_GUI, dirs.get("QtGui")))
     for line in found:
         print(line)
     return 1 if found else 0

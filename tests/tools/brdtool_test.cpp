@@ -99,6 +99,11 @@ TEST_F(CommandsTest, BuildFailsWithAMessageAndLeavesTheOutputAlone) {
     const fs::path wide = SaveSheet(45, 15, "wide.bmp");
     const fs::path tall = SaveSheet(60, 16, "tall.bmp");
     WriteText(dir_ / "notapicture.bmp", "BM this is no bitmap");
+    // More pixels than any sheet may have (refused before decoding, as the editor does), in a
+    // small file.
+    QImage huge(4200, 4200, QImage::Format_Mono);
+    huge.fill(0);
+    ASSERT_TRUE(huge.save(QString::fromStdString((dir_ / "huge.png").string())));
     WriteText(dir_ / "good.layout", LayoutText("", {"01.................."}));
     WriteText(dir_ / "bad.layout", LayoutText("", {"01.2................"}));
     const fs::path out = dir_ / "out.brd";
@@ -116,6 +121,9 @@ TEST_F(CommandsTest, BuildFailsWithAMessageAndLeavesTheOutputAlone) {
         {dir_ / "missing.bmp", dir_ / "good.layout", out,
          "missing.bmp: cannot read the picture: No such file or directory"},
         {dir_ / "notapicture.bmp", dir_ / "good.layout", out, "cannot read the picture"},
+        {dir_ / "huge.png", dir_ / "good.layout", out,
+         "huge.png: cannot read the picture: it is 4200 x 4200 pixels, more than any brick sheet "
+         "can be"},
         {good, dir_ / "missing.layout", out,
          "missing.layout: cannot open the layout: No such file or directory"},
         {good, dir_.Path(), out, "cannot read the layout: Is a directory"},
@@ -220,6 +228,24 @@ TEST_F(CommandsTest, InfoShowsHeaderBricksMapAndWarnings) {
 
     EXPECT_THAT(RunCli({"info", (dir_ / "missing.brd").string()}).Err,
                 HasSubstr("missing.brd: cannot open: No such file or directory"));
+}
+
+TEST_F(CommandsTest, CheckWarnsAboutABoardWithNothingToClear) {
+    core::Board board;
+    board.Bricks.resize(2);
+    board.Bricks[1].Unbreakable = core::kTrue;
+    board.Cells(5, 1) = {core::kTrue, 1};
+    board.Cells(5, 2) = {core::kTrue, 0};
+    EXPECT_EQ(RunCli({"check", "--strict", SaveBoard(board).string()}).Status, kExitOk);
+
+    board.Cells(5, 2).Used = core::kFalse;
+    const std::string file = SaveBoard(board).string();
+    const auto r = RunCli({"check", "--strict", file});
+    EXPECT_EQ(r.Status, kExitFailure);
+    EXPECT_EQ(r.Err, "brdtool: " + file +
+                         ": no cell holds a breakable brick, so there is nothing to clear\n"
+                         "brdtool: " +
+                         file + ": loads, but fails --strict with 1 warning\n");
 }
 
 TEST(WriteInfo, ShowsOddHeadersAndBricksWithoutACode) {

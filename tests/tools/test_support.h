@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "qt_picture/convert.h"
 #include "shared/picture_box.h"
 #include "tools/brdtool/commands.h"
 #include "tools/brdtool/picture_io.h"
@@ -33,7 +34,7 @@ inline QImage MakeSheetImage(int width, int height = 15) {
 }
 
 inline core::PictureBox MakeSheet(int bricks) {
-    return brdtool::PictureFromImage(MakeSheetImage(30 * bricks));
+    return qt_picture::PictureFromImage(MakeSheetImage(30 * bricks));
 }
 
 // A folder of its own for each test, removed afterwards.

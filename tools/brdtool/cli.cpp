@@ -33,8 +33,9 @@ struct Command {
 constexpr Command kCommands[] = {
     {"info", "show a board file's header, bricks, used cells and warnings",
      "Shows the header fields of a board file, its bricks with their flags, the used cells\n"
-     "as a 20 x 20 map, and warnings about a file that does not start with \"VNTR\" and cells\n"
-     "that refer to a brick beyond the table or hold a Used value other than 0 and -1.\n"
+     "as a 20 x 20 map, and warnings about a file that does not start with \"VNTR\", cells\n"
+     "that refer to a brick beyond the table or hold a Used value other than 0 and -1, and\n"
+     "a board without a breakable brick, which can never be cleared.\n"
      "Cells are named \"column,row\" from 1,1 as the editor's caption shows them, bricks\n"
      "\"Brick 13\" as its palette lists them, with their code in a layout in brackets."},
     {"check", "exit 0 when the board loads, 1 with the reason otherwise",

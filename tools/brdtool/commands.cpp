@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shared/board_file.h"
+#include "shared/bricks_to_clear.h"
 #include "tools/brdtool/layout.h"
 #include "tools/brdtool/picture_io.h"
 
@@ -139,6 +140,9 @@ std::vector<std::string> BoardWarnings(const core::Board& board) {
                                    "; only -1 counts as used, so it stays empty");
             }
         }
+    }
+    if (core::CountBricksToClear(board) == 0) {
+        warnings.emplace_back("no cell holds a breakable brick, so there is nothing to clear");
     }
     return warnings;
 }

@@ -28,7 +28,8 @@ int Build(const std::filesystem::path& sheet, const std::filesystem::path& layou
           const std::filesystem::path& output, std::ostream& out, std::ostream& err);
 
 // What Info warns about: a file that does not start with "VNTR", cells that show a brick the
-// table lacks, and Used values other than 0 and -1. Cells are named as the editor names them.
+// table lacks, Used values other than 0 and -1, and a board without a breakable brick, which can
+// never be cleared. Cells are named as the editor names them.
 std::vector<std::string> BoardWarnings(const core::Board& board);
 
 // The report of Info for a board read from a file of fileSize bytes; name heads it.

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "shared/brick_drawing.h"
+#include "shared/brick_sheet.h"
 
 namespace brdtool {
 namespace {
@@ -148,7 +148,7 @@ std::string BrickName(std::int32_t index) {
     if (index < 0) {
         return "brick index " + std::to_string(index);
     }
-    std::string name = "Brick " + std::to_string(static_cast<std::int64_t>(index) + 1);
+    std::string name = core::BrickName(index);
     if (const char code = BrickCode(index); code != '\0') {
         name += " [";
         name += code;
@@ -294,9 +294,9 @@ Layout ParseLayout(std::istream& in, std::string_view name) {
 }
 
 core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet) {
-    if (sheet.Height() != core::kCellHeight || sheet.Width() <= 0 ||
-        sheet.Width() % core::kCellWidth != 0) {
-        throw std::invalid_argument("Invalid file size. Must be n*30 width and 15 height");
+    if (const core::SheetCheck check = core::CheckSheet(sheet.ScaleWidth(), sheet.ScaleHeight());
+        check != core::SheetCheck::Accepted) {
+        throw std::invalid_argument(core::SheetCheckMessage(check, sheet.ScaleWidth()));
     }
     const int brickCount = sheet.Width() / core::kCellWidth;
     std::vector<LayoutFault> faults = layout.Faults;
@@ -306,12 +306,7 @@ core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet) {
     };
 
     core::Board board;
-    board.Bricks.resize(static_cast<std::size_t>(brickCount));
-    for (int i = 0; i < brickCount; ++i) {
-        core::BrickRecord& brick = board.Bricks[static_cast<std::size_t>(i)];
-        brick.Index = i;
-        brick.Pixels = core::ReadBrickPixels(sheet, i);
-    }
+    board.Bricks = core::BuildBrickTable(sheet);
 
     // Line of the first mark of each flag per brick, 0 when unmarked.
     std::vector<int> unbreakableLine(static_cast<std::size_t>(brickCount), 0);

@@ -89,8 +89,8 @@ Layout ParseLayout(std::istream& in, std::string_view name);
 // The board that a sheet and a layout describe: one brick per sheet strip, cut as the editor's
 // import cuts it (Index = i, pixels through ReadBrickPixels), flags from the layout, cells used
 // where the layout names a brick. Throws LayoutError with the layout's own faults and every
-// brick the sheet does not hold or that has both flags; std::invalid_argument when the sheet is
-// not n * 30 x 15 pixels.
+// brick the sheet does not hold or that has both flags; std::invalid_argument with the sheet's
+// message when the sheet fails the sheet's checks.
 core::Board BuildBoard(const Layout& layout, const core::PictureBox& sheet);
 
 }  // namespace brdtool

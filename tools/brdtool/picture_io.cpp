@@ -1,83 +1,33 @@
 #include "tools/brdtool/picture_io.h"
 
-#include <cstdint>
+#include <algorithm>
+#include <cctype>
+#include <exception>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
-#include <QImageWriter>
-#include <QSaveFile>
-
+#include "qt_picture/picture_files.h"
 #include "shared/brick_drawing.h"
+#include "shared/brick_sheet.h"
 
 namespace brdtool {
-namespace {
-
-QString ToQString(const std::filesystem::path& path) {
-    return QFile::decodeName(path.c_str());
-}
-
-std::string Name(const std::filesystem::path& path) {
-    return path.string();
-}
-
-// QImage keeps the unused top byte of Format_RGB32 at 0xFF; the picture surfaces keep it at 0.
-constexpr QRgb kOpaque = 0xFF000000u;
-constexpr core::Rgb32 kColourBits = 0x00FFFFFFu;
-
-}  // namespace
-
-core::PictureBox PictureFromImage(const QImage& image) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    const int width = rgb.width();
-    const int height = rgb.height();
-    std::vector<core::Rgb32> pixels;
-    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            pixels.push_back(line[x] & kColourBits);
-        }
-    }
-    core::PictureBox picture;
-    picture.SetPicture(width, height, std::move(pixels));
-    return picture;
-}
-
-QImage ImageFromPicture(const core::PictureBox& picture) {
-    QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
-    for (int y = 0; y < picture.Height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < picture.Width(); ++x) {
-            line[x] = kOpaque | picture.PixelAt(x, y);
-        }
-    }
-    return image;
-}
 
 core::PictureBox LoadSheet(const std::filesystem::path& path) {
-    // Opened here rather than by the reader, whose errors ("File not found") hide the
-    // system's reason.
-    QFile file(ToQString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw PictureError(Name(path) +
-                           ": cannot read the picture: " + file.errorString().toStdString());
+    const std::string name = path.string();
+    core::PictureBox sheet;
+    if (const auto failure = qt_picture::LoadPicture(name, sheet)) {
+        throw PictureError(name + ": cannot read the picture: " + failure->Reason);
     }
-    QImageReader reader(&file);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        throw PictureError(Name(path) +
-                           ": cannot read the picture: " + reader.errorString().toStdString());
+    const core::SheetCheck check = core::CheckSheet(sheet.ScaleWidth(), sheet.ScaleHeight());
+    if (check == core::SheetCheck::WrongSize) {
+        throw PictureError(name + ": the sheet is " +
+                           core::PictureSizeText(sheet.ScaleWidth(), sheet.ScaleHeight()) + ". " +
+                           core::kInvalidSheetSizeMessage);
     }
-    if (image.height() != core::kCellHeight || image.width() % core::kCellWidth != 0) {
-        throw PictureError(Name(path) + ": the sheet is " + std::to_string(image.width()) + " x " +
-                           std::to_string(image.height()) +
-                           " pixels. Invalid file size. Must be n*30 width and 15 height");
+    if (check != core::SheetCheck::Accepted) {
+        throw PictureError(name + ": " + core::SheetCheckMessage(check, sheet.ScaleWidth()));
     }
-    return PictureFromImage(image);
+    return sheet;
 }
 
 core::PictureBox RenderBoard(const core::Board& board) {
@@ -87,26 +37,22 @@ core::PictureBox RenderBoard(const core::Board& board) {
 }
 
 void SavePicture(const core::PictureBox& picture, const std::filesystem::path& path) {
-    const auto fail = [&](const QString& reason) {
-        throw PictureError(Name(path) + ": cannot write the picture: " + reason.toStdString());
-    };
-    const QByteArray format = QFileInfo(ToQString(path)).suffix().toLower().toLatin1();
-    if (!QImageWriter::supportedImageFormats().contains(format)) {
-        fail(
-            QStringLiteral("the name does not end in a picture format's suffix (.png, .bmp, ...)"));
+    // The format is what follows the name's last dot.
+    const std::string fileName = path.filename().string();
+    const std::size_t dot = fileName.rfind('.');
+    std::string suffix = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::vector<std::string> writable = qt_picture::WritableFormats();
+    if (suffix.empty() || std::find(writable.begin(), writable.end(), suffix) == writable.end()) {
+        throw PictureError(path.string() +
+                           ": cannot write the picture: the name does not end in a picture "
+                           "format's suffix (.png, .bmp, ...)");
     }
-    // Written beside the target and renamed over it, so a failed write leaves no half picture;
-    // the file's errors carry the system's reason.
-    QSaveFile file(ToQString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        fail(file.errorString());
-    }
-    QImageWriter writer(&file, format);
-    if (!writer.write(ImageFromPicture(picture))) {
-        fail(file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString());
-    }
-    if (!file.commit()) {
-        fail(file.errorString());
+    try {
+        qt_picture::SavePicture(picture, path.string(), suffix.c_str());
+    } catch (const std::exception& e) {
+        throw PictureError(e.what());
     }
 }
 

@@ -6,9 +6,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QImage>
-#include <QImageWriter>
-#include <QSaveFile>
 
 #include <cstdint>
 #include <exception>
@@ -24,6 +21,7 @@
 #include "game/command_line.h"
 #include "game/random.h"
 #include "game/replay.h"
+#include "qt_picture/picture_files.h"
 #include "shared/board_file.h"
 
 #ifndef VANTOR_VERSION
@@ -80,33 +78,6 @@ std::string ReadScript(const std::filesystem::path& path) {
     return text.toStdString();
 }
 
-void WritePng(const core::PictureBox& picture, const QString& path) {
-    QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
-    for (int y = 0; y < picture.Height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < picture.Width(); ++x) {
-            line[x] = 0xFF000000u | picture.PixelAt(x, y);
-        }
-    }
-    // Written beside the target and renamed over it, so a failed write leaves no half picture;
-    // the errors carry the system's reason.
-    QSaveFile file(path);
-    const auto fail = [&](const QString& reason) {
-        throw std::runtime_error(ToPath(path).string() +
-                                 ": cannot write the picture: " + reason.toStdString());
-    };
-    if (!file.open(QIODevice::WriteOnly)) {
-        fail(file.errorString());
-    }
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        fail(file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString());
-    }
-    if (!file.commit()) {
-        fail(file.errorString());
-    }
-}
-
 // --png writes PNG data whatever the name says; a name that promises another format would
 // mislead every program that opens the file later.
 bool NamesAPng(const QString& path) {
@@ -117,7 +88,7 @@ bool NamesAPng(const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // QImage needs no window system; the application object only supplies the arguments.
+    // Pictures need no window system; the application object only supplies the arguments.
     const QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantor-replay"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTOR_VERSION));
@@ -202,7 +173,10 @@ int main(int argc, char** argv) {
         replay.Run(script, std::cout);
         std::cout.flush();
         if (parser.isSet(pngOption)) {
-            WritePng(replay.game().PicDisp, parser.value(pngOption));
+            // Written beside the target and renamed over it, so a failed write leaves no half
+            // picture; the errors carry the system's reason.
+            qt_picture::SavePicture(replay.game().PicDisp, ToPath(parser.value(pngOption)).string(),
+                                    "png");
         }
     } catch (const std::exception& e) {
         std::cout.flush();

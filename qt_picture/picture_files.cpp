@@ -1,34 +1,45 @@
-#include "editor/load_picture.h"
+#include "qt_picture/picture_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
+#include <QList>
+#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
+#include <utility>
 #include <vector>
 
-namespace editor {
+#include "qt_picture/convert.h"
+#include "shared/brick_sheet.h"
+
+namespace qt_picture {
 
 namespace {
 
 bool TooLarge(const QSize& size) {
-    return std::int64_t{size.width()} * std::int64_t{size.height()} > kMaxPicturePixels;
+    return std::int64_t{size.width()} * std::int64_t{size.height()} > core::kMaxSheetPixels;
 }
 
-std::string TooLargeMessage(const std::string& name, const QSize& size) {
-    return "Cannot load the picture \"" + name + "\": it is " + std::to_string(size.width()) +
-           " x " + std::to_string(size.height()) + " pixels, more than any brick sheet can be.";
+LoadFailure Failure(std::string reason) {
+    return {0, std::move(reason)};
+}
+
+LoadFailure TooLargeFailure(const QSize& size) {
+    return Failure("it is " + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+                   " pixels, more than any brick sheet can be");
 }
 
 // The PNG decoder allocates a chunk's declared length before it reads the chunk, so a small
@@ -93,25 +104,23 @@ bool OpenByBytes(const std::string& path, QFile& file) {
 
 }  // namespace
 
-std::string LoadPicture(const std::string& path, core::PictureBox& box) {
+std::optional<LoadFailure> LoadPicture(const std::string& path, core::PictureBox& box) {
     // Look before opening: opening a FIFO waits for a writer, and a device never ends.
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (std::filesystem::is_directory(status)) {
-        return "Cannot load the picture \"" + path + "\": it is a folder, not a picture.";
+        return Failure("it is a folder, not a picture");
     }
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        return "Cannot load the picture \"" + path + "\": it is not a regular file.";
+        return Failure("it is not a regular file");
     }
     QFile file;
     if (!OpenByBytes(path, file)) {
         const int cause = errno;
-        return "Cannot load the picture \"" + path + "\": " +
-               (cause == ENOENT ? std::string("the file does not exist.")
-                                : std::string(std::strerror(cause)) + ".");
+        return LoadFailure{cause, std::strerror(cause)};
     }
     QImageReader reader(&file);
-    return ReadPicture(reader, path, box);
+    return ReadPicture(reader, box);
 }
 
 bool IsPicture(const std::string& path) {
@@ -123,41 +132,71 @@ bool IsPicture(const std::string& path) {
     return OpenByBytes(path, file) && !QImageReader::imageFormat(&file).isEmpty();
 }
 
-std::string ReadPicture(QImageReader& reader, const std::string& name, core::PictureBox& box) {
+std::optional<LoadFailure> ReadPicture(QImageReader& reader, core::PictureBox& box) {
     if (const std::uint32_t claimed = OverlongPngChunk(reader.device()); claimed != 0) {
-        return "Cannot load the picture \"" + name + "\": it is damaged (a part of it claims " +
-               std::to_string(claimed) + " bytes, more than the file holds).";
+        return Failure("it is damaged (a part of it claims " + std::to_string(claimed) +
+                       " bytes, more than the file holds)");
     }
     // The size the header claims, read before any pixel is decoded (invalid when the format
     // cannot tell without decoding; the decoded size is checked below then).
     const QSize claimed = reader.size();
     if (claimed.isValid() && TooLarge(claimed)) {
-        return TooLargeMessage(name, claimed);
+        return TooLargeFailure(claimed);
     }
-    QImage image = reader.read();
+    const QImage image = reader.read();
     if (image.isNull()) {
-        return "Cannot load the picture \"" + name + "\": " + reader.errorString().toStdString() +
-               ".";
+        return Failure(reader.errorString().toStdString());
     }
     if (TooLarge(image.size())) {
-        return TooLargeMessage(name, image.size());
+        return TooLargeFailure(image.size());
     }
-    image = image.convertToFormat(QImage::Format_RGB32);
-    if (image.isNull()) {
-        return "Cannot load the picture \"" + name + "\": not enough memory to convert it.";
+    if (!SetPicture(box, image)) {
+        return Failure("not enough memory to convert it");
     }
-    const int width = image.width();
-    const int height = image.height();
-    std::vector<core::Rgb32> pixels(static_cast<std::size_t>(width) *
-                                    static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        // QImage keeps 0xFF in the top byte of an RGB32 pixel; the surface keeps 0.
-        std::transform(line, line + width, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width,
-                       [](QRgb p) { return static_cast<core::Rgb32>(p) & 0x00FFFFFFu; });
-    }
-    box.SetPicture(width, height, std::move(pixels));
-    return {};
+    return std::nullopt;
 }
 
-}  // namespace editor
+std::string FailureMessage(std::string_view name, const LoadFailure& failure) {
+    const std::string reason =
+        failure.SystemError == ENOENT ? std::string("the file does not exist") : failure.Reason;
+    return "Cannot load the picture \"" + std::string(name) + "\": " + reason + ".";
+}
+
+namespace {
+
+std::vector<std::string> Suffixes(const QList<QByteArray>& formats) {
+    std::vector<std::string> suffixes;
+    for (const QByteArray& format : formats) {
+        suffixes.push_back(format.toLower().toStdString());
+    }
+    return suffixes;
+}
+
+}  // namespace
+
+std::vector<std::string> ReadableFormats() {
+    return Suffixes(QImageReader::supportedImageFormats());
+}
+
+std::vector<std::string> WritableFormats() {
+    return Suffixes(QImageWriter::supportedImageFormats());
+}
+
+void SavePicture(const core::PictureBox& picture, const std::string& path, const char* format) {
+    const auto fail = [&](const QString& reason) {
+        throw std::runtime_error(path + ": cannot write the picture: " + reason.toStdString());
+    };
+    QSaveFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly)) {
+        fail(file.errorString());
+    }
+    QImageWriter writer(&file, format);
+    if (!writer.write(ImageFromPicture(picture))) {
+        fail(file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString());
+    }
+    if (!file.commit()) {
+        fail(file.errorString());
+    }
+}
+
+}  // namespace qt_picture

@@ -1,10 +1,8 @@
-#include "editor/brick_sheet.h"
+#include "shared/brick_sheet.h"
 
 #include <gtest/gtest.h>
 
-#include "shared/board_file.h"
-
-namespace editor {
+namespace core {
 namespace {
 
 TEST(CheckSheet, AcceptsWholeBricksFifteenHigh) {
@@ -35,11 +33,11 @@ TEST(CheckSheet, RejectsMoreBricksThanThePaletteCanSelect) {
     EXPECT_EQ(SheetCheckMessage(SheetCheck::Accepted, 60, 15, "b.bmp"), "");
 }
 
-TEST(PaletteItemText, NumbersBricksFromOne) {
-    EXPECT_EQ(PaletteItemText(0), "Brick 1");
-    EXPECT_EQ(PaletteItemText(9), "Brick 10");
-    EXPECT_EQ(PaletteItemText(32766), "Brick 32767");
+TEST(BrickName, NumbersBricksFromOneAsThePaletteDoes) {
+    EXPECT_EQ(BrickName(0), "Brick 1");
+    EXPECT_EQ(BrickName(9), "Brick 10");
+    EXPECT_EQ(BrickName(32766), "Brick 32767");
 }
 
 }  // namespace
-}  // namespace editor
+}  // namespace core

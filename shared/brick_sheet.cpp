@@ -1,25 +1,25 @@
-#include "editor/brick_sheet.h"
+#include "shared/brick_sheet.h"
 
-#include "shared/board_file.h"
+#include "shared/board_codec.h"
 #include "shared/brick_drawing.h"
 #include "shared/rounding.h"
 
-namespace editor {
+namespace core {
 
 namespace {
 
 // Sheet widths are whole pixels far inside 32 bits; the rounding only mirrors how the size is
 // read. A width too large for 32 bits is reported as too many bricks.
 bool WidthInBricks(float scaleWidth, std::int64_t& bricks) {
-    const double width = core::RoundHalfEven(static_cast<double>(scaleWidth));
+    const double width = RoundHalfEven(static_cast<double>(scaleWidth));
     if (!(width >= 0.0) || width > 4.0e18) {
         return false;
     }
     const auto pixels = static_cast<std::int64_t>(width);
-    if (pixels % core::kCellWidth != 0) {
+    if (pixels % kCellWidth != 0) {
         return false;
     }
-    bricks = pixels / core::kCellWidth;
+    bricks = pixels / kCellWidth;
     return true;
 }
 
@@ -28,10 +28,10 @@ bool WidthInBricks(float scaleWidth, std::int64_t& bricks) {
 SheetCheck CheckSheet(float scaleWidth, float scaleHeight) {
     std::int64_t bricks = 0;
     if (!WidthInBricks(scaleWidth, bricks) || bricks < 1 ||
-        scaleHeight != static_cast<float>(core::kCellHeight)) {
+        scaleHeight != static_cast<float>(kCellHeight)) {
         return SheetCheck::WrongSize;
     }
-    if (bricks > static_cast<std::int64_t>(core::kMaxBricks)) {
+    if (bricks > static_cast<std::int64_t>(kMaxBricks)) {
         return SheetCheck::TooManyBricks;
     }
     return SheetCheck::Accepted;
@@ -47,7 +47,7 @@ std::string SheetCheckMessage(SheetCheck check, float scaleWidth) {
             std::int64_t bricks = 0;
             WidthInBricks(scaleWidth, bricks);
             return "Too many bricks: the sheet holds " + std::to_string(bricks) +
-                   " bricks, a board can hold at most " + std::to_string(core::kMaxBricks) + ".";
+                   " bricks, a board can hold at most " + std::to_string(kMaxBricks) + ".";
         }
     }
     return {};
@@ -57,32 +57,35 @@ std::string SheetCheckMessage(SheetCheck check, float scaleWidth, float scaleHei
                               std::string_view fileName) {
     std::string message = SheetCheckMessage(check, scaleWidth);
     if (check == SheetCheck::WrongSize) {
-        const auto pixels = [](float size) {
-            return std::to_string(
-                static_cast<long long>(core::RoundHalfEven(static_cast<double>(size))));
-        };
-        message += "\n\n" + std::string(fileName) + " is " + pixels(scaleWidth) + " x " +
-                   pixels(scaleHeight) + " pixels.";
+        message += "\n\n" + std::string(fileName) + " is " +
+                   PictureSizeText(scaleWidth, scaleHeight) + ".";
     }
     return message;
 }
 
-core::BrickTable BuildBrickTable(const core::PictureBox& sheet) {
+std::string PictureSizeText(float scaleWidth, float scaleHeight) {
+    const auto pixels = [](float size) {
+        return std::to_string(static_cast<long long>(RoundHalfEven(static_cast<double>(size))));
+    };
+    return pixels(scaleWidth) + " x " + pixels(scaleHeight) + " pixels";
+}
+
+BrickTable BuildBrickTable(const PictureBox& sheet) {
     const std::int32_t last =
-        core::RoundToInt32(static_cast<double>(sheet.ScaleWidth()) / core::kCellWidth) - 1;
-    core::BrickTable table(static_cast<std::size_t>(last + 1));
+        RoundToInt32(static_cast<double>(sheet.ScaleWidth()) / kCellWidth) - 1;
+    BrickTable table(static_cast<std::size_t>(last + 1));
     for (std::int32_t i = 0; i <= last; ++i) {
-        core::BrickRecord& record = table[static_cast<std::size_t>(i)];
+        BrickRecord& record = table[static_cast<std::size_t>(i)];
         record.Index = i;
-        record.Pixels = core::ReadBrickPixels(sheet, i);
-        record.Explosive = core::kFalse;
-        record.Unbreakable = core::kFalse;
+        record.Pixels = ReadBrickPixels(sheet, i);
+        record.Explosive = kFalse;
+        record.Unbreakable = kFalse;
     }
     return table;
 }
 
-std::string PaletteItemText(std::int32_t index) {
-    return "Brick " + std::to_string(index + 1);
+std::string BrickName(std::int32_t index) {
+    return "Brick " + std::to_string(static_cast<std::int64_t>(index) + 1);
 }
 
-}  // namespace editor
+}  // namespace core
