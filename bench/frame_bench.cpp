@@ -569,15 +569,26 @@ void PrintSummary(const Recorder& recorder) {
 int main(int argc, char** argv) {
     // The start-up benchmark opens no real window.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
+    // --summary prints the summary after a run of chosen benchmarks too (which goes without it
+    // otherwise: it belongs to the whole set).
+    bool summary = false;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--summary") == 0) {
+            summary = true;
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
     Recorder recorder;
     benchmark::RunSpecifiedBenchmarks(&recorder);
-    // The summary belongs to the whole set; a run of a few chosen benchmarks goes without it.
     const std::string filter = benchmark::GetBenchmarkFilter();
-    if (filter.empty() || filter == "." || filter == "all") {
+    if (summary || filter.empty() || filter == "." || filter == "all") {
         PrintSummary(recorder);
     }
     benchmark::Shutdown();

@@ -434,8 +434,7 @@ void avx2::Mark(const PackedPosition* positions, std::size_t n, const SpriteShap
     }
 }
 
-void avx2::Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas,
-                   int rowBegin, int rowEnd) {
+void avx2::Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas) {
     // Only the bands' layout is needed here, not their bitmaps.
     const BandCoverage coverage(canvas.width, canvas.height, covers[count - 1]);
     const Resolver resolve(shape);
@@ -444,7 +443,7 @@ void avx2::Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, C
     const std::size_t bandBytes = coverage.pitch * kBand;
     const __m256i one = _mm256_set1_epi8(1);
     // The picture, band by band, eight columns at a time; the margin is left out.
-    for (int top = rowBegin; top < rowEnd; top += kBand) {
+    for (int top = 0; top < canvas.height; top += kBand) {
         const std::size_t band =
             static_cast<std::size_t>(top / kBand + kMarginBands) * coverage.pitch;
         // The marks of earlier runs of slots count where the later ones decided nothing: a

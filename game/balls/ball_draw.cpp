@@ -455,10 +455,9 @@ void portable::Mark(const PackedPosition* positions, std::size_t n, const Sprite
     MarkAll(positions, n, shape, coverage);
 }
 
-void portable::Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas,
-                       int rowBegin, int rowEnd) {
+void portable::Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas) {
     const std::size_t stride = Coverage::StrideOf(canvas.width);
-    for (int y = rowBegin; y < rowEnd; ++y) {
+    for (int y = 0; y < canvas.height; ++y) {
         const std::size_t at = static_cast<std::size_t>(y) * stride;
         std::uint8_t* top = covers[count - 1].marks + at;
         // The marks of earlier runs of slots count where the later ones decided nothing.

@@ -15,8 +15,8 @@
 //
 // The drawing. Balls drawn last slot first decide each pixel by the latest ball covering it
 // (see ball_draw.cpp). Each thread marks the balls of its own run of slots into a cover of its
-// own; then, band by band of rows, the covers' marks are combined from the latest run down and
-// written into the picture.
+// own; then the covers' marks are combined from the latest run down and written into the
+// picture.
 
 #include "game/balls/internal/ball_frame.h"
 
@@ -59,21 +59,19 @@ unsigned ThreadsFor(unsigned setting) {
     static_cast<void>(setting);
     return 1;
 #else
-    if (setting > 0) {
-        return setting;
-    }
+    // Asked once: the mask does not change under a running game.
+    static const unsigned cores = [] {
 #if defined(__linux__)
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0) {
-        const int count = CPU_COUNT(&set);
-        if (count > 0) {
-            return static_cast<unsigned>(count);
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) {
+            return static_cast<unsigned>(CPU_COUNT(&set));
         }
-    }
 #endif
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? cores : 1;
+        const unsigned count = std::thread::hardware_concurrency();
+        return count > 0 ? count : 1u;
+    }();
+    return setting > 0 ? setting : cores;
 #endif
 }
 
@@ -167,22 +165,11 @@ void BallFrame::DrawBackToFront(const PackedPosition* positions, std::size_t n,
     };
     if (runs == 1) {
         markRun(0);
-        kernels.resolve(coverViews_.data(), 1, shape, canvas, 0, canvas.height);
-        return;
+    } else {
+        Pool().Run(runs, markRun);
     }
-    Pool().Run(runs, markRun);
-    // Bands of rows, whole multiples of what resolve takes, one per thread.
-    const int step = kernels.resolveRows;
-    const int perThread =
-        (canvas.height + static_cast<int>(threads_) - 1) / static_cast<int>(threads_);
-    const int bandRows = std::max(step, (perThread + step - 1) / step * step);
-    const auto bands = static_cast<std::size_t>((canvas.height + bandRows - 1) / bandRows);
-    auto resolveBand = [&](std::size_t k) {
-        const int top = static_cast<int>(k) * bandRows;
-        kernels.resolve(coverViews_.data(), runs, shape, canvas, top,
-                        std::min(canvas.height, top + bandRows));
-    };
-    Pool().Run(bands, resolveBand);
+    // One pass over the picture, which takes a fraction of the marking.
+    kernels.resolve(coverViews_.data(), runs, shape, canvas);
 }
 
 }  // namespace game::detail

@@ -7,20 +7,13 @@ namespace game::detail {
 namespace {
 
 constexpr BallKernels kPortable = {
-    portable::Move,
-    portable::Positions,
-    portable::DrawForward,
-    portable::CoverSizeOf,
-    portable::Mark,
-    portable::Resolve,
-    1,
-    "portable",
+    portable::Move,        portable::Positions, portable::DrawForward,
+    portable::CoverSizeOf, portable::Mark,      portable::Resolve,
 };
 
 #ifdef VANTOR_AVX2_KERNELS
 constexpr BallKernels kAvx2 = {
     avx2::Move, avx2::Positions, avx2::DrawForward, avx2::CoverSizeOf, avx2::Mark, avx2::Resolve,
-    8,          "AVX2",
 };
 #endif
 

@@ -208,18 +208,13 @@ struct BallKernels {
                         const core::PictureBox& sprite, const core::PictureBox& mask,
                         core::PictureBox& destination);
     // Drawing last slot first (needs twoKinds): the room a cover of a width x height picture
-    // takes; marking balls [0, n) into a zeroed cover, last first; and writing rows
-    // [rowBegin, rowEnd) of the picture from covers[0..count), the balls of covers[k] coming
-    // after those of covers[k - 1] in slot order (resolving merges their marks into the last
-    // cover).
+    // takes; marking balls [0, n) into a zeroed cover, last first; and writing the picture from
+    // covers[0..count), the balls of covers[k] coming after those of covers[k - 1] in slot
+    // order (resolving merges their marks into the last cover).
     CoverSize (*coverSize)(int width, int height);
     void (*mark)(const PackedPosition* positions, std::size_t n, const SpriteShape& shape,
                  int width, int height, Cover cover);
-    void (*resolve)(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas,
-                    int rowBegin, int rowEnd);
-    // Bands of resolve start at multiples of this many rows.
-    int resolveRows;
-    const char* name;
+    void (*resolve)(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas);
 };
 
 // The table this run uses: the best one for the processor, chosen once, or the portable one
@@ -228,7 +223,7 @@ const BallKernels& ActiveKernels();
 // True when the AVX2 loops will run.
 bool UsingAvx2();
 
-// The members of each table (ball_kernels.cpp puts them together).
+// The members of each table (ball_kernels.cpp puts them together); see BallKernels.
 #define VANTOR_BALL_KERNELS_OF_ONE_SET                                                             \
     void Move(MoveContext& m, const BallList::Columns& b, std::size_t begin, std::size_t end);     \
     bool Positions(const BallList::ConstColumns& b, std::size_t begin, std::size_t end, int width, \
@@ -239,8 +234,7 @@ bool UsingAvx2();
     CoverSize CoverSizeOf(int width, int height);                                                  \
     void Mark(const PackedPosition* positions, std::size_t n, const SpriteShape& shape, int width, \
               int height, Cover cover);                                                            \
-    void Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas,        \
-                 int rowBegin, int rowEnd);
+    void Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas);
 namespace portable {
 VANTOR_BALL_KERNELS_OF_ONE_SET
 }

@@ -2,8 +2,15 @@
 
 // Threads that live as long as their pool and sleep between jobs: a job is a number of tasks,
 // handed out one at a time to the workers and to the thread that runs it, which returns once
-// every task is done. Waiting is done on a condition variable, so an idle pool takes no
-// processor time.
+// every task is done. Waiting is done on condition variables, so an idle pool takes no
+// processor time. Only within a frame's few jobs does a thread look again for some
+// microseconds before it sleeps: the next job, or the last task's end, usually comes sooner
+// than a sleeping thread wakes.
+//
+// The caller waits only for tasks a worker has taken, never for a worker to wake up: on a
+// machine busy with other work, a worker that gets no processor in time takes no task, and the
+// caller does them all. A late worker cannot take a task of a later job by mistake: each task
+// is claimed together with its job's number.
 
 #include <atomic>
 #include <condition_variable>
@@ -37,26 +44,32 @@ class WorkerPool {
   private:
     using Call = void (*)(void*, std::size_t);
 
+    // One job as a thread sees it.
+    struct Job {
+        std::uint32_t number;
+        void* task;
+        Call call;
+        std::size_t count;
+    };
+
     void RunJob(std::size_t count, void* task, Call call);
     void Work();
-    // Takes tasks until none is left.
-    void TakeTasks();
+    // Takes the job's tasks until none is left (or another job has begun).
+    void TakeTasks(const Job& job);
 
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::condition_variable done_;
-    // Guarded by mutex_: the job's number (a new job wakes the workers), how many workers are
-    // still on it, whether the pool is closing, and the first failure.
-    std::uint64_t job_ = 0;
-    unsigned busy_ = 0;
+    std::condition_variable finished_;
+    // Guarded by mutex_: the current job, whether the pool is closing, and the first failure.
+    Job job_{0, nullptr, nullptr, 0};
     bool closing_ = false;
     std::exception_ptr failure_;
-    // The job itself, set before it is announced under mutex_.
-    void* task_ = nullptr;
-    Call call_ = nullptr;
-    std::size_t count_ = 0;
-    std::atomic<std::size_t> next_{0};
+    // The job's number in the high 32 bits and the next task in the low ones: a task is
+    // claimed with one compare-and-swap, which fails once another job has begun.
+    std::atomic<std::uint64_t> next_{0};
+    // The tasks of the current job that have returned.
+    std::atomic<std::size_t> done_{0};
 };
 
 }  // namespace game::detail
