@@ -1,13 +1,14 @@
 // A frame's work spread over threads, with the results of one thread to the last bit.
 //
-// The move. Balls meet only through bricks, and a brick only ever disappears. So a ball whose
-// probes cannot reach a breakable brick, judged on the cells as they stood at the start of the
-// frame, moves exactly as it would in slot order, whenever and wherever it is moved. The
-// threads take runs of slots (blocks) as they come and move all such balls; a ball whose probes
-// may reach a breakable brick is left untouched, its slot noted. Then, on the calling thread,
-// those few balls (only the ones next to a breakable brick) are stepped in slot order against
-// the live board, each destroyed brick with its own refresh, in the order one thread gives.
-// The lost slots, the events and the notes of the blocks are put together in slot order.
+// The move. Balls meet only through bricks, and bricks never deflect a ball: its walls, paddle
+// and move depend on nothing but itself and the paddle. What depends on the slot order is only
+// which probe destroys a brick, and so the order of the destructions (each with its own
+// refresh). The threads take runs of slots (blocks) as they come and move every ball; a probe
+// in a cell that held a breakable brick at the start of the frame destroys nothing there but
+// notes the cell, once per block (a brick only ever disappears, so no other cell can matter).
+// Then the calling thread goes through the noted cells, block after block: a cell whose brick
+// is still there is destroyed, which is what the first probe in it in slot order does. The lost
+// slots, the events and the notes of the blocks are put together in slot order.
 //
 // A ball whose probes would fail must fail where the rules raise it, with every later ball not
 // yet moved; the threads could not promise that, so they only take a list whose balls are all
@@ -32,6 +33,7 @@
 #endif
 
 #include "game/balls/internal/ball_kernels.h"
+#include "game/balls/internal/collisions.h"
 
 namespace game::detail {
 
@@ -97,7 +99,7 @@ void BallFrame::Move(MoveContext& m, const BallList::Columns& b, std::size_t n, 
         r.lostLater.clear();
         m.lost = &r.lost;
         m.lostLater = &r.lostLater;
-        m.nearBricks = nullptr;
+        m.brickHits = nullptr;
         kernels.move(m, b, 0, n);
         AppendMerged(lost_, {&r.lost, &r.lostLater});
         return;
@@ -111,11 +113,11 @@ void BallFrame::Move(MoveContext& m, const BallList::Columns& b, std::size_t n, 
         BlockResult& r = blocks_[k];
         r.lost.clear();
         r.lostLater.clear();
-        r.nearBricks.clear();
+        r.brickHits.clear();
         MoveContext c = m;
         c.lost = &r.lost;
         c.lostLater = &r.lostLater;
-        c.nearBricks = &r.nearBricks;
+        c.brickHits = &r.brickHits;
         kernels.move(c, b, k * kBlockBalls, std::min(n, (k + 1) * kBlockBalls));
         r.events = c.collisions.events;
         r.sawStuck = c.sawStuck;
@@ -124,25 +126,19 @@ void BallFrame::Move(MoveContext& m, const BallList::Columns& b, std::size_t n, 
     };
     Pool().Run(count, moveBlock);
 
-    // The balls near a breakable brick, in slot order, against the live board; their lost
-    // slots join their block's.
-    m.nearBricks = nullptr;
+    // The bricks the probes found, in slot order.
     for (std::size_t k = 0; k < count; ++k) {
-        BlockResult& r = blocks_[k];
+        const BlockResult& r = blocks_[k];
         m.collisions.events.WallBounces += r.events.WallBounces;
         m.collisions.events.PaddleHits += r.events.PaddleHits;
         m.sawStuck = m.sawStuck || r.sawStuck;
         m.packedAll = m.packedAll && r.packedAll;
         m.bounded = m.bounded && r.bounded;
-        nearLost_.clear();
-        m.lost = &nearLost_;
-        for (const std::uint32_t slot : r.nearBricks) {
-            StepNotQuiet(m, b, slot);
+        for (const std::uint16_t cell : r.brickHits) {
+            DestroyIfBreakable(m.collisions, cell % core::kColumns, cell / core::kColumns);
         }
-        AppendMerged(lost_, {&r.lost, &r.lostLater, &nearLost_});
+        AppendMerged(lost_, {&r.lost, &r.lostLater});
     }
-    m.lost = nullptr;
-    m.lostLater = nullptr;
 }
 
 void BallFrame::DrawBackToFront(const PackedPosition* positions, std::size_t n,

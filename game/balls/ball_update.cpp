@@ -36,7 +36,7 @@ MoveContext MakeMoveContext(const BallWorld& world) {
     m.stuckX = static_cast<float>(world.paddle.X);
     m.noneStuck = false;
     m.sawStuck = false;
-    m.nearBricks = nullptr;
+    m.brickHits = nullptr;
     m.packed = nullptr;
     m.width = 0;
     m.height = 0;
@@ -91,44 +91,33 @@ bool FollowPaddle(MoveContext& m, const BallList::Columns& b, std::size_t i) {
     NotePosition(m, b, i);
 }
 
-}  // namespace
-
-bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i) {
+// Ball i through the rules, noted into the lost list given.
+void StepRules(MoveContext& m, const BallList::Columns& b, std::size_t i,
+               std::vector<std::uint32_t>& lost) {
+    bool isLost = false;
     if (b.Stuck[i] != core::kFalse) {
-        return FollowPaddle(m, b, i);
+        isLost = FollowPaddle(m, b, i);
+    } else {
+        const double before = b.Angle[i];
+        // Collisions are judged on the position the ball reached in the previous frame.
+        if (m.brickHits == nullptr) {
+            CheckCollisions(m.collisions, b.X[i], b.Y[i], b.Angle[i]);
+        } else if (BounceAndCatch(m.collisions, m.collisions.events, b.X[i], b.Y[i], b.Angle[i])) {
+            TakeCornerCells(m.collisions.cells, b.X[i], b.Y[i], *m.brickHits);
+        }
+        isLost = MoveFreeBall(b, i, before);
     }
-    const double before = b.Angle[i];
-    // Collisions are judged on the position the ball reached in the previous frame.
-    CheckCollisions(m.collisions, b.X[i], b.Y[i], b.Angle[i]);
-    return MoveFreeBall(b, i, before);
+    NoteBall(m, b, i, isLost, lost);
 }
 
+}  // namespace
+
 void StepNotQuiet(MoveContext& m, const BallList::Columns& b, std::size_t i) {
-    if (m.nearBricks == nullptr || b.Stuck[i] != core::kFalse) {
-        NoteBall(m, b, i, StepBall(m, b, i), *m.lost);
-        return;
-    }
-    // The walls and the paddle on copies: a ball whose probes may clear a brick keeps its
-    // state (and its events are not counted) until it is stepped in slot order.
-    float x = b.X[i];
-    float y = b.Y[i];
-    double angle = b.Angle[i];
-    FrameEvents events;
-    if (BounceAndCatch(m.collisions, events, x, y, angle)) {
-        m.nearBricks->push_back(static_cast<std::uint32_t>(i));
-        return;
-    }
-    const double before = b.Angle[i];
-    b.X[i] = x;
-    b.Y[i] = y;
-    b.Angle[i] = angle;
-    m.collisions.events.WallBounces += events.WallBounces;
-    m.collisions.events.PaddleHits += events.PaddleHits;
-    NoteBall(m, b, i, MoveFreeBall(b, i, before), *m.lost);
+    StepRules(m, b, i, *m.lost);
 }
 
 void StepSoon(MoveContext& m, const BallList::Columns& b, std::size_t i) {
-    NoteBall(m, b, i, StepBall(m, b, i), *m.lostLater);
+    StepRules(m, b, i, *m.lostLater);
 }
 
 void NoteLost(MoveContext& m, std::size_t i) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <limits>
 
 #include "shared/brick_drawing.h"
 #include "shared/vb_types.h"
@@ -71,6 +72,37 @@ CollisionWorld CollisionWorld::For(const Paddle& paddle, core::Board& board,
         }
         w.dangerColumns[static_cast<std::size_t>(q)] = static_cast<std::int32_t>(columns);
     }
+    // Where the tables can say yes at all: the rows with a breakable column near them, and
+    // the pixel columns whose probes reach one of those columns.
+    std::int32_t columns = 0;
+    int top = -1;
+    int bottom = -1;
+    for (int q = 0; q < rules::kDangerRows; ++q) {
+        const std::int32_t here = w.dangerColumns[static_cast<std::size_t>(q)];
+        columns |= here;
+        if (here != 0) {
+            top = top < 0 ? q : top;
+            bottom = q;
+        }
+    }
+    int left = -1;
+    int right = -1;
+    for (int p = 0; p < rules::kSpanWidth; ++p) {
+        if ((detail::ColumnSpan()[p] & columns) != 0) {
+            left = left < 0 ? p : left;
+            right = p;
+        }
+    }
+    if (top < 0 || left < 0) {
+        w.reachBox[0] = w.reachBox[1] = w.reachBox[2] = w.reachBox[3] = 0;
+    } else {
+        w.reachBox[0] = left;
+        w.reachBox[1] = right + 1;
+        w.reachBox[2] = top;
+        // The last row stands for every y beyond it.
+        w.reachBox[3] =
+            bottom == rules::kDangerRows - 1 ? std::numeric_limits<double>::infinity() : bottom + 1;
+    }
     w.edges = rules::EdgesOf(paddle);
     return w;
 }
@@ -104,18 +136,38 @@ void ProbeBricks(CollisionWorld& w, float x, float y) {
     for (const rules::Corner& corner : rules::kCorners) {
         const std::int32_t column = rules::ProbeColumn(px, corner);
         const std::int32_t row = rules::ProbeRow(py, corner);
-        if (rules::OutsideGrid(column, row) || !w.cells.Has(column, row)) {
-            continue;
+        if (!rules::OutsideGrid(column, row)) {
+            DestroyIfBreakable(w, column, row);
         }
-        core::PictureBox& playfield = *w.playfield;
-        playfield.Cls();
-        DestroyBrick(*w.board, playfield, column, row);
-        w.cells.Clear(column, row);
-        ++w.events.BricksDestroyed;
-        playfield.Refresh();
-        // The erased cell becomes part of the background, so every later frame starts from the
-        // board without this brick.
-        playfield.InstallImageAsPicture();
+    }
+}
+
+void DestroyIfBreakable(CollisionWorld& w, std::int32_t column, std::int32_t row) {
+    if (!w.cells.Has(column, row)) {
+        return;
+    }
+    core::PictureBox& playfield = *w.playfield;
+    playfield.Cls();
+    DestroyBrick(*w.board, playfield, column, row);
+    w.cells.Clear(column, row);
+    ++w.events.BricksDestroyed;
+    playfield.Refresh();
+    // The erased cell becomes part of the background, so every later frame starts from the
+    // board without this brick.
+    playfield.InstallImageAsPicture();
+}
+
+void TakeCornerCells(detail::BreakableCells& cells, float x, float y,
+                     std::vector<std::uint16_t>& taken) {
+    const double px = static_cast<double>(x);
+    const double py = static_cast<double>(y);
+    for (const rules::Corner& corner : rules::kCorners) {
+        const std::int32_t column = rules::ProbeColumn(px, corner);
+        const std::int32_t row = rules::ProbeRow(py, corner);
+        if (!rules::OutsideGrid(column, row) && cells.Has(column, row)) {
+            taken.push_back(static_cast<std::uint16_t>(row * core::kColumns + column));
+            cells.Clear(column, row);
+        }
     }
 }
 

@@ -21,7 +21,7 @@ namespace game::detail {
 struct BlockResult {
     std::vector<std::uint32_t> lost;
     std::vector<std::uint32_t> lostLater;
-    std::vector<std::uint32_t> nearBricks;
+    std::vector<std::uint16_t> brickHits;
     FrameEvents events;
     bool sawStuck = false;
     bool packedAll = true;
@@ -42,10 +42,10 @@ class BallFrame {
     unsigned Threads() const { return threads_; }
 
     // Moves balls [0, n) one frame with m (see MoveContext), on one thread or on all of them:
-    // the same balls, events, notes and lost slots either way. `bounded`: every ball lies
-    // within rules::WithinBounds, which the threads need (a ball that may fail must fail
-    // where the rules raise it, with the balls after it not yet moved). Leaves the lost slots
-    // in increasing order in Lost().
+    // the same balls, bricks destroyed (in the same order), events, notes and lost slots
+    // either way. `bounded`: every ball lies within rules::WithinBounds, which the threads
+    // need (a ball that may fail must fail where the rules raise it, with the balls after it
+    // not yet moved). Leaves the lost slots in increasing order in Lost().
     void Move(MoveContext& m, const BallList::Columns& b, std::size_t n, bool bounded);
     const std::vector<std::uint32_t>& Lost() const { return lost_; }
 
@@ -64,7 +64,6 @@ class BallFrame {
     unsigned threads_;
     std::unique_ptr<WorkerPool> pool_;
     std::vector<std::uint32_t> lost_;
-    std::vector<std::uint32_t> nearLost_;
     std::vector<BlockResult> blocks_;
     std::vector<PackedPosition> positions_;
     std::vector<CoverStore> covers_;

@@ -106,11 +106,13 @@ struct MoveContext {
     // No ball is stuck: the loops need not look. Otherwise they note whether they saw one.
     bool noneStuck;
     bool sawStuck;
-    // Unset, every ball is stepped where it stands in slot order. Set, a ball whose probes may
-    // clear a brick is left as it is and its slot noted here, to be stepped later in slot order
-    // against the live board (every other ball moves exactly as it would in slot order, since a
-    // brick only ever disappears). No ball may be able to fail then (see BallList::Bounded).
-    std::vector<std::uint32_t>* nearBricks;
+    // Unset, the balls' probes destroy bricks at once, in slot order (CheckCollisions). Set,
+    // the frame's balls are moved in any order (on several threads): their probes destroy
+    // nothing but append the cells of collisions.cells they lie in, each cell once, for the
+    // caller to destroy afterwards in slot order. A ball's move never depends on bricks, so
+    // only the order of the destructions needs the slot order. No ball may be able to fail
+    // then (see BallList::Bounded).
+    std::vector<std::uint16_t>* brickHits;
     // Where the moved balls' drawing positions go (for a picture the playfield's size), or
     // nullptr; packedAll turns false at a position that cannot be converted.
     PackedPosition* packed;
@@ -127,16 +129,12 @@ struct MoveContext {
 
 MoveContext MakeMoveContext(const BallWorld& world);
 
-// One ball's whole step (stuck or free) in slot order: the rules read straight, using the cached
-// cos and sin only when nothing changed the angle. Returns true when the ball ends below the
-// playfield. Notes nothing.
-bool StepBall(MoveContext& m, const BallList::Columns& b, std::size_t i);
-
-// The loops call these for the balls they do not move themselves.
-// A ball that is not quiet, in slot order: stepped (or, with m.nearBricks, maybe left for later)
-// and noted.
+// The loops call these for the balls they do not move themselves: the rules read straight (with
+// m.brickHits, the probes noted rather than run), using the cached cos and sin only when nothing
+// changed the angle; then the ball is noted.
+// A ball that is not quiet, in slot order.
 void StepNotQuiet(MoveContext& m, const BallList::Columns& b, std::size_t i);
-// A free ball that can neither clear a brick nor fail, stepped out of slot order, and noted.
+// A free ball that can neither clear a brick nor fail, stepped out of slot order.
 void StepSoon(MoveContext& m, const BallList::Columns& b, std::size_t i);
 // Ball i, moved by the loop, ended below the playfield.
 void NoteLost(MoveContext& m, std::size_t i);

@@ -214,10 +214,20 @@ inline constexpr int kDangerRows = 320;
 struct BrickReach {
     const std::int32_t* columnSpan;     // kSpanWidth entries
     const std::int32_t* dangerColumns;  // kDangerRows entries
+    // Where the tables can have a bit in common at all: x in [left, right) and y in
+    // [top, bottom), the tables' indexes being floor(x) and floor(min(y, 319)). Nothing when
+    // left == right.
+    double left;
+    double right;
+    double top;
+    double bottom;
 };
 
 // Whether a ball at x in [5, 595], y in [5, kQuietLimit] may have a probe in a breakable cell.
 [[gnu::always_inline]] inline bool ProbesMayClear(const BrickReach& reach, double x, double y) {
+    if (!(x >= reach.left && x < reach.right && y >= reach.top && y < reach.bottom)) {
+        return false;
+    }
     const auto column = static_cast<std::size_t>(x);
     const double last = kDangerRows - 1.0;
     const auto row = static_cast<std::size_t>(last < y ? last : y);

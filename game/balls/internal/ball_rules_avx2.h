@@ -31,6 +31,10 @@ struct Rules4 {
     __m128 maxSpeed;
     __m128 lostBelow;
     __m128 quietLimitFloat;
+    __m256d reachLeft;
+    __m256d reachRight;
+    __m256d reachTop;
+    __m256d reachBottom;
     const std::int32_t* columnSpan;
     const std::int32_t* dangerColumns;
 };
@@ -52,6 +56,10 @@ struct Rules4 {
     r.maxSpeed = _mm_set1_ps(kMaxSpeed);
     r.lostBelow = _mm_set1_ps(kLostBelow);
     r.quietLimitFloat = _mm_set1_ps(static_cast<float>(kQuietLimit));
+    r.reachLeft = _mm256_set1_pd(reach.left);
+    r.reachRight = _mm256_set1_pd(reach.right);
+    r.reachTop = _mm256_set1_pd(reach.top);
+    r.reachBottom = _mm256_set1_pd(reach.bottom);
     r.columnSpan = reach.columnSpan;
     r.dangerColumns = reach.dangerColumns;
     return r;
@@ -76,18 +84,25 @@ struct Rules4 {
     return _mm256_and_pd(across, down);
 }
 
-// ProbesMayClear, for the lanes where it applies (x in [5, 595], y in [5, kQuietLimit]). Table
-// indexes are pinned into the tables in every lane (a NaN becomes 0), so no lane reads outside
-// them; within its domain a lane is never pinned. Two gathers, so the caller skips it when no
-// breakable brick is left.
+// ProbesMayClear, for the lanes where it applies (x in [5, 595], y in [5, kQuietLimit]). The
+// tables are looked up (two gathers) only when a lane lies where they can say yes; their
+// indexes are pinned into them in every lane (a NaN becomes 0), so no lane reads outside them,
+// and within its domain a lane is never pinned.
 [[gnu::always_inline]] inline __m256d ProbesMayClear4(const Rules4& r, __m256d x, __m256d y) {
+    const __m256d inBox = _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(x, r.reachLeft, _CMP_GE_OQ),
+                                                      _mm256_cmp_pd(x, r.reachRight, _CMP_LT_OQ)),
+                                        _mm256_and_pd(_mm256_cmp_pd(y, r.reachTop, _CMP_GE_OQ),
+                                                      _mm256_cmp_pd(y, r.reachBottom, _CMP_LT_OQ)));
+    if (_mm256_movemask_pd(inBox) == 0) {
+        return inBox;
+    }
     const __m128i column =
         _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(x, r.zero), r.lastColumn));
     const __m128i row = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(y, r.zero), r.lastRow));
     const __m128i reach = _mm_and_si128(_mm_i32gather_epi32(r.columnSpan, column, 4),
                                         _mm_i32gather_epi32(r.dangerColumns, row, 4));
     const __m128i clear = _mm_cmpeq_epi32(reach, _mm_setzero_si128());
-    return _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_xor_si128(clear, _mm_set1_epi32(-1))));
+    return _mm256_andnot_pd(_mm256_castsi256_pd(_mm256_cvtepi32_epi64(clear)), inBox);
 }
 
 // Quiet: inside the walls, within the quiet limit, cos cached, clear of the paddle and, with

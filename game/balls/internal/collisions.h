@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "game/balls/balls.h"
 #include "game/balls/internal/ball_rules.h"
@@ -44,7 +45,10 @@ struct CollisionWorld {
     static CollisionWorld For(const Paddle& paddle, core::Board& board,
                               core::PictureBox& playfield);
 
-    rules::BrickReach Reach() const { return {detail::ColumnSpan(), dangerColumns}; }
+    rules::BrickReach Reach() const {
+        return {detail::ColumnSpan(), dangerColumns, reachBox[0],
+                reachBox[1],          reachBox[2],   reachBox[3]};
+    }
 
     core::Board* board;
     core::PictureBox* playfield;
@@ -53,6 +57,8 @@ struct CollisionWorld {
     // Breakable columns near each pixel row, as at the start of the frame. Bricks destroyed
     // since only make it cautious.
     alignas(32) std::int32_t dangerColumns[rules::kDangerRows];
+    // Left, right, top and bottom of where the tables can say yes (see rules::BrickReach).
+    double reachBox[4];
     rules::PaddleEdges edges;
     // What CheckCollisions did so far: bounces, paddle hits, bricks destroyed.
     FrameEvents events;
@@ -68,6 +74,16 @@ bool BounceAndCatch(const CollisionWorld& world, FrameEvents& events, float& x, 
 // Destroys every breakable brick one of the four corners of a ball at (x, y) lies in, each with
 // its own refresh of the playfield, counting them in world.events.
 void ProbeBricks(CollisionWorld& world, float x, float y);
+
+// The probes of ProbeBricks without the board: the cells of `cells` the corners of a ball at
+// (x, y) lie in, in probe order, each appended to `taken` (as 20 row + column) and taken out of
+// `cells`, so that a later ball does not take it again.
+void TakeCornerCells(detail::BreakableCells& cells, float x, float y,
+                     std::vector<std::uint16_t>& taken);
+
+// Destroys the brick in (column, row) if it is still breakable, with its own refresh of the
+// playfield, counting it in world.events: what a probe in that cell does.
+void DestroyIfBreakable(CollisionWorld& world, std::int32_t column, std::int32_t row);
 
 // The whole collision rule for one free ball: BounceAndCatch, then ProbeBricks where it may
 // matter. Changes x, y and angle, never the speed.
