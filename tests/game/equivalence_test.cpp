@@ -490,34 +490,39 @@ TEST_P(DrawEquivalence, APositionThatCannotBeConvertedFailsAtItsBallAfterTheOnes
 }
 
 // NaN and far-away positions: the floor helper refuses some of them (the failing ball has gone
-// through its walls by then, the balls before it have moved); others are put back by a wall.
+// through its walls by then, the balls before it have moved, the ones after it have not, also
+// when the list may use two threads and spans two of their blocks); others are put back by a
+// wall.
 TEST_P(Equivalence, PositionsTheFloorHelperRefusesFailTheSameWay) {
+    detail::Options().threadsFrom = 0;
     int failures = 0;
-    for (float bad : {std::numeric_limits<float>::quiet_NaN(), 1.0e30f, -1.0e30f}) {
-        for (int field = 0; field < 2; ++field) {
-            TwinGames t(MakeBoard({}));
-            std::vector<BallState> balls = Scatter(40, 9, false);
-            (field == 0 ? balls[17].X : balls[17].Y) = bad;
-            t.SetBalls(balls);
-            Game& fast = t.fast();
-            bool fastFailed = false;
-            bool plainFailed = false;
-            try {
-                UpdateBalls(fast.Balls, fast.World(fast.PicDisp));
-            } catch (const std::overflow_error&) {
-                fastFailed = true;
+    for (const unsigned threads : {1u, 2u}) {
+        for (float bad : {std::numeric_limits<float>::quiet_NaN(), 1.0e30f, -1.0e30f}) {
+            for (int field = 0; field < 2; ++field) {
+                TwinGames t(MakeBoard({}), 7, {threads});
+                std::vector<BallState> balls = Scatter(threads == 1 ? 40 : 20'000, 9, false);
+                (field == 0 ? balls[17].X : balls[17].Y) = bad;
+                t.SetBalls(balls);
+                Game& fast = t.fast();
+                bool fastFailed = false;
+                bool plainFailed = false;
+                try {
+                    UpdateBalls(fast.Balls, fast.World(fast.PicDisp));
+                } catch (const std::overflow_error&) {
+                    fastFailed = true;
+                }
+                try {
+                    oracle::UpdateBalls(t.plain(), t.plainBalls(), t.plain().PicDisp);
+                } catch (const std::overflow_error&) {
+                    plainFailed = true;
+                }
+                EXPECT_EQ(fastFailed, plainFailed) << bad << " in field " << field;
+                failures += plainFailed ? 1 : 0;
+                EXPECT_EQ(testing::FirstBallDifference(fast.Balls, t.plainBalls()), "");
             }
-            try {
-                oracle::UpdateBalls(t.plain(), t.plainBalls(), t.plain().PicDisp);
-            } catch (const std::overflow_error&) {
-                plainFailed = true;
-            }
-            EXPECT_EQ(fastFailed, plainFailed) << bad << " in field " << field;
-            failures += plainFailed ? 1 : 0;
-            EXPECT_EQ(testing::FirstBallDifference(fast.Balls, t.plainBalls()), "");
         }
     }
-    EXPECT_EQ(failures, 3);  // NaN in X or Y, and 1e30 in Y
+    EXPECT_EQ(failures, 6);  // NaN in X or Y, and 1e30 in Y, at each thread count
 }
 
 TEST(FloorOf, IsTheFloorHelperOverItsWholeRangeAndFailsBeyondIt) {
