@@ -411,9 +411,9 @@ void DrawOnePlain(const BallList::ConstColumns& b, std::size_t i, const core::Pi
     destination.BitBlt(x, y, BallSize, BallSize, sprite, 0, 0, core::RasterOp::SrcPaint);
 }
 
-bool portable::Positions(const BallList::ConstColumns& b, std::size_t begin, std::size_t end,
-                         int width, int height, PackedPosition* out) {
-    for (std::size_t i = begin; i < end; ++i) {
+bool portable::Positions(const BallList::ConstColumns& b, std::size_t n, int width, int height,
+                         PackedPosition* out) {
+    for (std::size_t i = 0; i < n; ++i) {
         if (!PackBall(b.X[i], b.Y[i], width, height, out[i])) {
             return false;
         }

@@ -33,12 +33,12 @@ bool RoundPosition(float v, std::int32_t& out) {
 
 }  // namespace
 
-bool avx2::Positions(const BallList::ConstColumns& b, std::size_t begin, std::size_t end, int width,
-                     int height, PackedPosition* out) {
+bool avx2::Positions(const BallList::ConstColumns& b, std::size_t n, int width, int height,
+                     PackedPosition* out) {
     PackFour k;
     MakePackFour(k, width, height);
-    std::size_t i = begin;
-    for (; i + 4 <= end; i += 4) {
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
         int ok = 0;
         const __m128i packed = PackFourBalls(k, _mm_loadu_ps(b.X + i), _mm_loadu_ps(b.Y + i), ok);
         if (ok != 0xF) {
@@ -46,7 +46,7 @@ bool avx2::Positions(const BallList::ConstColumns& b, std::size_t begin, std::si
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
     }
-    for (; i < end; ++i) {
+    for (; i < n; ++i) {
         if (!PackBall(b.X[i], b.Y[i], width, height, out[i])) {
             return false;
         }

@@ -14,8 +14,9 @@
 // A quiet ball only moves: X + Speed * cos, Y + Speed * sin and the acceleration, computed in
 // the same double operations and roundings as the rules (no fused multiply-add anywhere: the
 // build forbids contraction, and the AVX2 loop is compiled without FMA). Any other ball takes
-// StepBall, which is the rules read straight. Balls are stepped in slot order, so bricks are
-// destroyed, and the playfield refreshed, in the same order as ball by ball.
+// the rules read straight (StepRules). On one thread balls are stepped in slot order, so bricks
+// are destroyed, and the playfield refreshed, in the same order as ball by ball; on several,
+// ball_frame.cpp keeps that order.
 
 #include <cmath>
 #include <cstddef>

@@ -115,7 +115,7 @@ FrameEvents UpdateBalls(BallList& balls, const BallWorld& world) {
         if (m.packed != nullptr && m.packedAll) {
             balls.SetPacked(m.width, m.height);
         }
-        // Every stuck ball goes through StepBall, which notes it.
+        // Every stuck ball goes through the rules' step, which notes it.
         if (noneStuck || !m.sawStuck) {
             balls.SetNoneStuck();
         }
@@ -146,7 +146,7 @@ void DrawBalls(const BallList& balls, const core::PictureBox& sprite, const core
         if (!balls.PackedFor(width, height)) {
             std::vector<detail::PackedPosition>& scratch = frame.Positions();
             scratch.resize(balls.size());
-            converted = kernels.positions(b, 0, balls.size(), width, height, scratch.data());
+            converted = kernels.positions(b, balls.size(), width, height, scratch.data());
             positions = scratch.data();
         }
         if (converted) {

@@ -23,7 +23,6 @@
 #include "game/game.h"
 #include "game/random.h"
 #include "shared/board_model.h"
-#include "shared/colour.h"
 #include "shared/picture_box.h"
 #include "tests/game/game_fakes.h"
 #include "tests/game/oracle/oracle.h"
@@ -179,11 +178,7 @@ class TwinGames {
             p.Cls();
             events = UpdateBalls(game.Balls, game.World(p));
             DrawBalls(game.Balls, game.PicBall, game.PicBallMask, p);
-            p.Line(static_cast<float>(game.PaddleX - game.PaddleWidth / 2.0),
-                   static_cast<float>(game.PaddleY - game.PaddleHeight / 2.0),
-                   static_cast<float>(game.PaddleX + game.PaddleWidth / 2.0),
-                   static_cast<float>(game.PaddleY + game.PaddleHeight / 2.0), core::kBlack,
-                   core::BoxStyle::Filled);
+            oracle::DrawPaddle(game, p);
             p.Refresh();
         }
 

@@ -196,10 +196,10 @@ struct Cover {
 struct BallKernels {
     // Moves balls [begin, end) one frame, noting their drawing positions and the lost ones.
     void (*move)(MoveContext& m, const BallList::Columns& b, std::size_t begin, std::size_t end);
-    // Converts the positions of balls [begin, end). False, at the first one that cannot be
-    // converted to an integer (the plain path then raises the error at that ball).
-    bool (*positions)(const BallList::ConstColumns& b, std::size_t begin, std::size_t end,
-                      int width, int height, PackedPosition* out);
+    // Converts the positions of balls [0, n). False, at the first one that cannot be converted
+    // to an integer (the plain path then raises the error at that ball).
+    bool (*positions)(const BallList::ConstColumns& b, std::size_t n, int width, int height,
+                      PackedPosition* out);
     // Draws balls [0, n) first slot first, each blit exactly as BitBlt does it. Throws (after
     // drawing the balls before it) at a ball whose position cannot be converted.
     void (*drawForward)(const BallList::ConstColumns& b, std::size_t n, const SpriteShape& shape,
@@ -221,24 +221,27 @@ const BallKernels& ActiveKernels();
 // True when the AVX2 loops will run.
 bool UsingAvx2();
 
-// The members of each table (ball_kernels.cpp puts them together); see BallKernels.
-#define VANTOR_BALL_KERNELS_OF_ONE_SET                                                             \
-    void Move(MoveContext& m, const BallList::Columns& b, std::size_t begin, std::size_t end);     \
-    bool Positions(const BallList::ConstColumns& b, std::size_t begin, std::size_t end, int width, \
-                   int height, PackedPosition* out);                                               \
-    void DrawForward(const BallList::ConstColumns& b, std::size_t n, const SpriteShape& shape,     \
-                     const core::PictureBox& sprite, const core::PictureBox& mask,                 \
-                     core::PictureBox& destination);                                               \
-    CoverSize CoverSizeOf(int width, int height);                                                  \
-    void Mark(const PackedPosition* positions, std::size_t n, const SpriteShape& shape, int width, \
-              int height, Cover cover);                                                            \
+// The members of each table, as BallKernels describes them (ball_kernels.cpp puts them
+// together): the portable ones, and the AVX2 ones in the *_avx2.cpp files.
+// clang-format off
+#define VANTOR_KERNEL_SET                                                                       \
+    void Move(MoveContext& m, const BallList::Columns& b, std::size_t begin, std::size_t end);  \
+    bool Positions(const BallList::ConstColumns& b, std::size_t n, int width, int height,       \
+                   PackedPosition* out);                                                        \
+    void DrawForward(const BallList::ConstColumns& b, std::size_t n, const SpriteShape& shape,  \
+                     const core::PictureBox& sprite, const core::PictureBox& mask,              \
+                     core::PictureBox& destination);                                            \
+    CoverSize CoverSizeOf(int width, int height);                                               \
+    void Mark(const PackedPosition* positions, std::size_t n, const SpriteShape& shape,         \
+              int width, int height, Cover cover);                                              \
     void Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas);
+// clang-format on
 namespace portable {
-VANTOR_BALL_KERNELS_OF_ONE_SET
-}
+VANTOR_KERNEL_SET
+}  // namespace portable
 namespace avx2 {
-VANTOR_BALL_KERNELS_OF_ONE_SET
-}
-#undef VANTOR_BALL_KERNELS_OF_ONE_SET
+VANTOR_KERNEL_SET
+}  // namespace avx2
+#undef VANTOR_KERNEL_SET
 
 }  // namespace game::detail
