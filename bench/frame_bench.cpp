@@ -179,6 +179,31 @@ void BM_GameFrameRun(benchmark::State& state) {
     PerBall(state);
 }
 
+// The frame as the game drew it before anyone listened to it: the same steps as DrawFrame, with
+// the events UpdateBalls counts left unused and without steering, sets or sounds. Beside
+// BM_GameFrame (best run interleaved: --benchmark_enable_random_interleaving=true) it gives what
+// the rest of the frame costs at each count.
+void BM_FrameLeavingEventsUnused(benchmark::State& state) {
+    Scene& scene = SceneOf(state.range(0));
+    game::Game& g = scene.game;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.RestoreGame(ThreadsOf(state));
+        state.ResumeTiming();
+        g.PicDisp.Cls();
+        benchmark::DoNotOptimize(game::UpdateBalls(g.Balls, g.World(g.PicDisp)));
+        game::DrawBalls(g.Balls, g.PicBall, g.PicBallMask, g.PicDisp);
+        g.PicDisp.Line(static_cast<float>(g.PaddleX - g.PaddleWidth / 2.0),
+                       static_cast<float>(g.PaddleY - g.PaddleHeight / 2.0),
+                       static_cast<float>(g.PaddleX + g.PaddleWidth / 2.0),
+                       static_cast<float>(g.PaddleY + g.PaddleHeight / 2.0), core::kBlack,
+                       core::BoxStyle::Filled);
+        g.PicDisp.Refresh();
+        benchmark::DoNotOptimize(g.PicDisp.Image().data());
+    }
+    PerBall(state);
+}
+
 void BM_OracleFrame(benchmark::State& state) {
     Scene& scene = SceneOf(state.range(0));
     for (auto _ : state) {
@@ -298,6 +323,7 @@ void OneAndTwoThreads(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_OracleFrame)->Apply(TableCounts);
 BENCHMARK(BM_GameFrame)->Apply(OneThread);
 BENCHMARK(BM_GameFrameRun)->Apply(OneAndTwoThreads);
+BENCHMARK(BM_FrameLeavingEventsUnused)->Args({1'000'000, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GameUpdateBalls)
     ->Args({100'000, 1})
     ->Args({1'000'000, 1})

@@ -36,20 +36,39 @@ struct WindowLayout {
     }
 };
 
-// The largest whole scale at which the client picture fits into width x height (1 when it does
-// not fit at all: the picture is then cut at the right and bottom), centred.
+// Where the client picture starts along one axis of size pixels: centred, and where it is
+// larger than the window, moved no further than keeps the playfield (at margin inside it) whole.
+constexpr int PlaceClient(int size, int client, int margin, int playfield, int scale) {
+    const int extra = size - client * scale;
+    if (extra >= 0) {
+        return extra / 2;
+    }
+    if (size < playfield * scale) {
+        return 0;
+    }
+    const int centred = (extra - 1) / 2;  // extra / 2 rounded down, extra being negative
+    const int least = -margin * scale;
+    const int most = size - (playfield + margin) * scale;
+    return centred < least ? least : centred > most ? most : centred;
+}
+
+// The largest whole scale at which the playfield fits into width x height (1 when it does not
+// fit at all), chosen by the playfield alone: a maximised window (1920 x 1010 inside) shows the
+// playfield at 2x although the client picture at 2x (1226 x 1014) does not quite fit. The client
+// picture is centred; where it does not fit, its frame is cut, but never the playfield. A window
+// too small for even the playfield at 1x shows the picture from its top-left corner.
 constexpr WindowLayout ComputeLayout(int width, int height) {
     WindowLayout layout;
-    const int byWidth = width / kClientWidth;
-    const int byHeight = height / kClientHeight;
+    const int byWidth = width / kPlayfieldWidth;
+    const int byHeight = height / kPlayfieldHeight;
     layout.scale = byWidth < byHeight ? byWidth : byHeight;
     if (layout.scale < 1) {
         layout.scale = 1;
     }
-    const int extraX = width - kClientWidth * layout.scale;
-    const int extraY = height - kClientHeight * layout.scale;
-    layout.offsetX = extraX > 0 ? extraX / 2 : 0;
-    layout.offsetY = extraY > 0 ? extraY / 2 : 0;
+    layout.offsetX =
+        PlaceClient(width, kClientWidth, kPlayfieldLeft, kPlayfieldWidth, layout.scale);
+    layout.offsetY =
+        PlaceClient(height, kClientHeight, kPlayfieldTop, kPlayfieldHeight, layout.scale);
     return layout;
 }
 

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <iostream>
@@ -48,8 +49,8 @@ std::int16_t ButtonsOf(Uint32 sdlState) {
     return buttons;
 }
 
-// Virtual key codes of letters and digits are their upper-case characters; the game listens to
-// no other key.
+// Virtual key codes of letters and digits are their upper-case characters; besides them the game
+// listens to the arrows, Space and Enter.
 std::optional<std::int16_t> KeyCodeOf(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) {
         return static_cast<std::int16_t>('A' + (key - SDLK_a));
@@ -57,7 +58,37 @@ std::optional<std::int16_t> KeyCodeOf(SDL_Keycode key) {
     if (key >= SDLK_0 && key <= SDLK_9) {
         return static_cast<std::int16_t>('0' + (key - SDLK_0));
     }
-    return std::nullopt;
+    switch (key) {
+        case SDLK_LEFT:
+            return kKeyLeft;
+        case SDLK_RIGHT:
+            return kKeyRight;
+        case SDLK_SPACE:
+            return kKeySpace;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return kKeyReturn;
+        default:
+            return std::nullopt;
+    }
+}
+
+// A gamepad's buttons as the game's keys.
+std::optional<std::int16_t> PadKeyOf(Uint8 button) {
+    switch (button) {
+        case SDL_CONTROLLER_BUTTON_A:
+            return kPadA;
+        case SDL_CONTROLLER_BUTTON_X:
+            return kPadX;
+        case SDL_CONTROLLER_BUTTON_START:
+            return kPadStart;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return kPadLeft;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return kPadRight;
+        default:
+            return std::nullopt;
+    }
 }
 
 std::uint64_t Microseconds() {
@@ -79,6 +110,11 @@ SdlPlatform::SdlPlatform() {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         Fail("cannot start SDL");
+    }
+    // Gamepads are welcome, not needed: without the subsystem the game plays on without them.
+    // Pads already plugged in arrive as "added" events like the ones plugged in later.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        std::cerr << "Vantor: no gamepads: " << SDL_GetError() << std::endl;
     }
     window_ =
         SDL_CreateWindow("Form1", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kClientWidth,
@@ -105,6 +141,9 @@ SdlPlatform::SdlPlatform() {
 }
 
 SdlPlatform::~SdlPlatform() {
+    for (SDL_GameController* pad : pads_) {
+        SDL_GameControllerClose(pad);
+    }
     if (texture_ != nullptr) {
         SDL_DestroyTexture(texture_);
     }
@@ -123,15 +162,23 @@ std::uint64_t SdlPlatform::TickCount() {
 
 std::optional<InputEvent> SdlPlatform::PollEvent() {
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
+    while (pending_.empty() && SDL_PollEvent(&event) != 0) {
         if (std::optional<InputEvent> input = Translate(event)) {
             return input;
         }
     }
-    return std::nullopt;
+    if (pending_.empty()) {
+        return std::nullopt;
+    }
+    const InputEvent input = pending_.front();
+    pending_.pop_front();
+    return input;
 }
 
 void SdlPlatform::WaitEvent(std::optional<std::uint64_t> untilTick) {
+    if (!pending_.empty()) {
+        return;
+    }
     if (!untilTick) {
         SDL_WaitEvent(nullptr);
         return;
@@ -316,19 +363,68 @@ std::optional<InputEvent> SdlPlatform::Translate(const SDL_Event& event) {
             input.Y = layout.ToPlayfieldY(ToPixelsY(event.button.y));
             return input;
         }
-        case SDL_KEYDOWN: {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
             const std::optional<std::int16_t> code = KeyCodeOf(event.key.keysym.sym);
             if (!code) {
                 return std::nullopt;
             }
-            input.kind = InputEvent::Kind::KeyDown;
+            input.kind =
+                event.type == SDL_KEYDOWN ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
             input.KeyCode = *code;
             input.Shift = ModifierState();
+            input.Repeat = event.key.repeat != 0;
             return input;
         }
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP: {
+            const std::optional<std::int16_t> code = PadKeyOf(event.cbutton.button);
+            if (!code) {
+                return std::nullopt;
+            }
+            input.kind = event.type == SDL_CONTROLLERBUTTONDOWN ? InputEvent::Kind::KeyDown
+                                                                : InputEvent::Kind::KeyUp;
+            input.KeyCode = *code;
+            return input;
+        }
+        case SDL_CONTROLLERDEVICEADDED:
+            if (SDL_GameController* pad = SDL_GameControllerOpen(event.cdevice.which)) {
+                pads_.push_back(pad);
+            }
+            return std::nullopt;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            ForgetPad(event.cdevice.which);
+            return std::nullopt;
+        case SDL_CONTROLLERAXISMOTION:
+            if (event.caxis.axis != SDL_CONTROLLER_AXIS_LEFTX) {
+                return std::nullopt;
+            }
+            input.kind = InputEvent::Kind::PadStick;
+            input.X = std::max(-1.0f, static_cast<float>(event.caxis.value) / 32767.0f);
+            return input;
         default:
             return std::nullopt;
     }
+}
+
+void SdlPlatform::ForgetPad(std::int32_t id) {
+    SDL_GameController* pad = SDL_GameControllerFromInstanceID(id);
+    const auto it = std::find(pads_.begin(), pads_.end(), pad);
+    if (pad == nullptr || it == pads_.end()) {
+        return;
+    }
+    pads_.erase(it);
+    SDL_GameControllerClose(pad);
+    // A pad pulled out while steering must not leave the paddle running.
+    for (const std::int16_t key : {kPadLeft, kPadRight}) {
+        InputEvent up;
+        up.kind = InputEvent::Kind::KeyUp;
+        up.KeyCode = key;
+        pending_.push_back(up);
+    }
+    InputEvent centre;
+    centre.kind = InputEvent::Kind::PadStick;
+    pending_.push_back(centre);
 }
 
 void SdlPlatform::ReleaseCapture() {
@@ -359,6 +455,17 @@ void ReportFatal(SDL_Window* window, std::string_view message) {
     if (HasDisplay()) {
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Vantor", text.c_str(), window);
     }
+}
+
+void ReportSkipped(SDL_Window* window, const std::vector<std::string>& messages) {
+    if (messages.empty() || !HasDisplay()) {
+        return;
+    }
+    std::string text = "These boards cannot be played and are left out:";
+    for (const std::string& message : messages) {
+        text += "\n\n" + message;
+    }
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Vantor", text.c_str(), window);
 }
 
 }  // namespace game

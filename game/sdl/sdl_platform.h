@@ -5,10 +5,13 @@
 // texture on every Refresh.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "game/game.h"
 #include "game/window_layout.h"
@@ -17,6 +20,7 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
 union SDL_Event;
+struct _SDL_GameController;
 
 namespace game {
 
@@ -57,6 +61,8 @@ class SdlPlatform : public Platform {
     int ToPixelsY(int y) const;
     bool OverPlayfield(int x, int y) const;
     std::int16_t ModifierState() const;
+    // Closes a pad that was pulled out and lets go of whatever it held.
+    void ForgetPad(std::int32_t instanceId);
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
@@ -70,6 +76,11 @@ class SdlPlatform : public Platform {
     void ReleaseCapture();
     MouseOwner mouseOwner_ = MouseOwner::None;
     std::int16_t heldButtons_ = 0;
+
+    // Gamepads, opened when they arrive (at start too) and closed when they go.
+    std::vector<_SDL_GameController*> pads_;
+    // Inputs made up by the adapter itself (a pad's held buttons let go when it is pulled out).
+    std::deque<InputEvent> pending_;
 
     DropHandler dropHandler_;
     // The window's size and state before it went full screen.
@@ -88,5 +99,9 @@ void AcceptDroppedBoards(SdlPlatform& platform, Game& form);
 // Reports a fatal start-up error on standard error and, where there is a display, in a message
 // box (window may be null).
 void ReportFatal(SDL_Window* window, std::string_view message);
+
+// Shows, where there is a display, the boards of a set that were left out (their messages,
+// already written on standard error); nothing when none was.
+void ReportSkipped(SDL_Window* window, const std::vector<std::string>& messages);
 
 }  // namespace game

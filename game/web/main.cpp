@@ -16,6 +16,7 @@
 #include "game/game.h"
 #include "game/random.h"
 #include "game/web/web_platform.h"
+#include "game/web/web_sound.h"
 #include "shared/board_file.h"
 #include "shared/board_model.h"
 
@@ -78,11 +79,21 @@ EMSCRIPTEN_KEEPALIVE void vantor_pointer(int kind, int button, int shift, float 
     platform.Queue(event);
 }
 
-EMSCRIPTEN_KEEPALIVE void vantor_key(int keyCode, int shift) {
+// down: 1 pressed, 0 let go; repeat: 1 for the keyboard's repeats of a held key.
+EMSCRIPTEN_KEEPALIVE void vantor_key(int down, int keyCode, int shift, int repeat) {
     game::InputEvent event;
-    event.kind = game::InputEvent::Kind::KeyDown;
+    event.kind = down != 0 ? game::InputEvent::Kind::KeyDown : game::InputEvent::Kind::KeyUp;
     event.KeyCode = static_cast<std::int16_t>(keyCode);
     event.Shift = static_cast<std::int16_t>(shift);
+    event.Repeat = repeat != 0;
+    platform.Queue(event);
+}
+
+// A gamepad's left stick, from -1 (left) to 1 (right).
+EMSCRIPTEN_KEEPALIVE void vantor_stick(float x) {
+    game::InputEvent event;
+    event.kind = game::InputEvent::Kind::PadStick;
+    event.X = x;
     platform.Queue(event);
 }
 
@@ -114,9 +125,11 @@ int main() {
     try {
         core::Board board = StartBoard();
         game::ClockRandom random;
+        game::WebSound sound;
         for (;;) {
             auto form = std::make_unique<game::Game>(
                 platform, random, [&board](core::Board& target) { target = board; });
+            form->sound = &sound;
             form->Form_Load();
             if (!nextBoard) {
                 break;

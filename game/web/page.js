@@ -43,6 +43,7 @@
     canvas: canvas,
     onRuntimeInitialized() {
       ready = true;
+      Module.vantorReady = true;
     },
     // The game's wait: until an event is queued, or until performance.now(), the game's tick
     // counter, reaches untilTick (never when negative).
@@ -158,14 +159,23 @@
   // The right button adds balls; the browser's menu would cover the game.
   canvas.addEventListener('contextmenu', (event) => event.preventDefault());
 
-  // Letters and digits as the game's key codes (their upper-case characters).
-  window.addEventListener('keydown', (event) => {
-    if (!ready || event.target === boardFile) return;
+  // The game's key codes: letters and digits are their upper-case characters; the arrows steer,
+  // Space releases the balls, Enter adds a hundred. Presses and releases both go to the game
+  // (the arrows steer while held), with the keyboard's repeats marked as such.
+  const namedKeys = { ArrowLeft: 37, ArrowRight: 39, Space: 32, Enter: 13, NumpadEnter: 13 };
+  function keyCode(event) {
     const match = /^(?:Key([A-Z])|Digit([0-9]))$/.exec(event.code);
-    if (!match || event.ctrlKey || event.metaKey) return;
-    Module._vantor_key((match[1] || match[2]).charCodeAt(0), shiftOf(event));
-    event.preventDefault();
-  });
+    return match ? (match[1] || match[2]).charCodeAt(0) : namedKeys[event.code] || 0;
+  }
+  for (const type of ['keydown', 'keyup']) {
+    window.addEventListener(type, (event) => {
+      if (!ready || event.target === boardFile) return;
+      const code = keyCode(event);
+      if (!code || event.ctrlKey || event.metaKey) return;
+      Module._vantor_key(type === 'keydown' ? 1 : 0, code, shiftOf(event), event.repeat ? 1 : 0);
+      event.preventDefault();
+    });
+  }
 
   async function loadBoard(file) {
     if (!ready) return;

@@ -1,4 +1,4 @@
-// vantor-replay for node: BOARD.brd SCRIPT [--seed N]. The same runner as the desktop tool,
+// vantor-replay for node: [BOARD.brd] SCRIPT [--seed N]. The same runner as the desktop tool,
 // without Qt (no --png), so that the WebAssembly build's rules can be compared with the native
 // ones dump for dump.
 
@@ -7,9 +7,11 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/random.h"
@@ -20,7 +22,7 @@ namespace {
 
 int UsageError(const std::string& what) {
     std::cerr << "vantor-replay: " << what
-              << "\nUsage: vantor-replay BOARD.brd SCRIPT [--seed N]\n";
+              << "\nUsage: vantor-replay [BOARD.brd] SCRIPT [--seed N]\n";
     return 2;
 }
 
@@ -42,7 +44,7 @@ std::string ReadScript(const std::string& path) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> positional;
-    std::unique_ptr<game::Random> random = std::make_unique<game::ClockRandom>();
+    std::optional<std::uint64_t> seed;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--seed") {
@@ -51,34 +53,39 @@ int main(int argc, char** argv) {
             }
             const std::string value = argv[++i];
             std::size_t used = 0;
-            std::uint64_t seed = 0;
+            std::uint64_t number = 0;
             try {
-                seed = std::stoull(value, &used);
+                number = std::stoull(value, &used);
             } catch (const std::exception&) {
                 used = 0;
             }
             if (used == 0 || used != value.size() || value[0] == '-') {
                 return UsageError("--seed needs a whole number, got '" + value + "'");
             }
-            random = std::make_unique<game::SeededRandom>(seed);
+            seed = number;
         } else {
             positional.push_back(arg);
         }
     }
-    if (positional.size() != 2) {
-        return UsageError("expected BOARD.brd and SCRIPT, got " +
-                          std::to_string(positional.size()) + " arguments");
+    if (positional.size() != 1 && positional.size() != 2) {
+        return UsageError("expected [BOARD.brd] SCRIPT, got " + std::to_string(positional.size()) +
+                          " arguments");
     }
     try {
-        core::Board board;
-        core::LoadBoard(positional[0], board);
-        std::vector<game::ReplayCommand> script;
-        try {
-            script = game::ParseReplayScript(ReadScript(positional[1]));
-        } catch (const game::ReplayError& e) {
-            throw std::runtime_error(positional[1] + ": " + e.what());
+        std::optional<core::Board> board;
+        if (positional.size() == 2) {
+            board.emplace();
+            core::LoadBoard(positional[0], *board);
         }
-        game::Replay replay(board, *random);
+        std::vector<game::ReplayCommand> script;
+        game::ReplaySetup setup;
+        try {
+            script = game::ParseReplayScript(ReadScript(positional.back()));
+            setup = game::SetUpReplay(script, std::move(board), seed);
+        } catch (const game::ReplayError& e) {
+            throw std::runtime_error(positional.back() + ": " + e.what());
+        }
+        game::Replay replay(std::move(setup.boards), *setup.random);
         replay.Run(script, std::cout);
         std::cout.flush();
     } catch (const std::exception& e) {

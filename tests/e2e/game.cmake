@@ -9,3 +9,14 @@ add_test(NAME e2e.game
 set_tests_properties(e2e.game PROPERTIES
   TIMEOUT 120
   ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+
+# A game recorded under Xvfb replays to the dump the game printed at exit, with vantor-replay and
+# with Vantor --replay.
+if(TARGET vantor-replay)
+  add_test(NAME e2e.game_recording
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/game_recording.py $<TARGET_FILE:Vantor>
+            $<TARGET_FILE:vantor-replay>)
+  set_tests_properties(e2e.game_recording PROPERTIES
+    TIMEOUT 240
+    ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+endif()

@@ -2,8 +2,9 @@
 """The game's web page in headless Chromium, driven through the DevTools protocol over a pipe.
 
 The default board's bricks stand on the canvas pixel for pixel; the paddle follows the pointer;
-a right click adds balls that a left release frees and that clear bricks; the title settles near
-"Fps: 100"; P pauses and resumes; a dropped bad board shows its message and the game goes on.
+a right click adds balls that a left release frees and that clear bricks, and sounds play from the
+first click on; the title settles near "Fps: 100"; P pauses and resumes; the arrow keys and a
+gamepad's stick steer; a dropped bad board shows its message and the game goes on.
 
 Usage: web_page.py WEB_DIR BRDTOOL BOARD.brd   (exit 77: no Chromium or no browser build)
 """
@@ -102,6 +103,10 @@ class Page:
             self.call("Input.dispatchKeyEvent", type=kind, key="p", code="KeyP",
                       windowsVirtualKeyCode=80, text="p" if kind == "keyDown" else "")
 
+    def key(self, kind, code, virtual):
+        self.call("Input.dispatchKeyEvent", type=kind, key=code, code=code,
+                  windowsVirtualKeyCode=virtual)
+
     def pixels(self, height=480):
         """The canvas's top rows as RGB bytes."""
         values = self.eval(f"""Array.from(Module.canvas.getContext('2d')
@@ -170,6 +175,21 @@ def main():
             fail("the paused game still draws")
         page.key_p()
         wait_for("P resumes", lambda: page.pixels() != still)
+        wait_for("the released balls sound", lambda: page.eval("Module.vantorEffectsStarted") > 0)
+
+        def paddle_at(x):
+            return page.pixels()[row + (x - 40) * 3: row + (x + 40) * 3] == bytes(80 * 3)
+
+        page.key("keyDown", "ArrowLeft", 37)
+        wait_for("the left arrow steers the paddle to the wall", lambda: paddle_at(40))
+        page.key("keyUp", "ArrowLeft", 37)
+        page.eval("""(() => {
+            const pad = {index: 0, axes: [1, 0], buttons: Array.from({length: 16},
+                                                                      () => ({pressed: false}))};
+            navigator.getGamepads = () => [pad];
+            window.dispatchEvent(new Event('gamepadconnected'));
+        })()""")
+        wait_for("a gamepad's stick steers the paddle to the other wall", lambda: paddle_at(560))
 
         page.eval("""(() => {
             const data = new DataTransfer();

@@ -264,6 +264,99 @@ TEST(MouseButtons, ReleaseActsPressDoesNothing) {
     }
 }
 
+TEST(KeysAndPad, SteerReleaseAddAndPauseAlongsideTheMouse) {
+    LoopRun run;
+    run.game.StartUp();
+    run.game.PicDisp_MouseMove(0, 0, 300, 0);
+    const auto input = [&run](InputEvent::Kind kind, std::int16_t code, float x = 0,
+                              bool repeat = false) {
+        InputEvent event;
+        event.kind = kind;
+        event.KeyCode = code;
+        event.X = x;
+        event.Repeat = repeat;
+        run.game.Dispatch(event);
+    };
+    const auto frames = [&run](int n) {
+        for (int i = 0; i < n; ++i) {
+            run.game.DrawFrame();
+        }
+        return run.game.PaddleX;
+    };
+    using K = InputEvent::Kind;
+    // A held arrow starts at 4 pixels a frame and gains one every 5 frames; the keyboard's
+    // repeats change nothing, letting go stops at once.
+    input(K::KeyDown, kKeyRight);
+    EXPECT_EQ(frames(5), 320);
+    input(K::KeyDown, kKeyRight, 0, true);
+    EXPECT_EQ(frames(5), 345);
+    input(K::KeyUp, kKeyRight);
+    EXPECT_EQ(frames(1), 345);
+    EXPECT_EQ(run.game.Balls[0].X, 345.0f);
+    // The stick: half way past its dead zone is 6 pixels a frame; a tremor near the centre
+    // nothing; full left runs into the wall; the d-pad steers like the arrows.
+    input(K::PadStick, 0, 0.6f);
+    EXPECT_EQ(frames(2), 357);
+    input(K::PadStick, 0, 0.1f);
+    EXPECT_EQ(frames(1), 357);
+    input(K::PadStick, 0, -1.0f);
+    EXPECT_EQ(frames(50), 40);
+    input(K::PadStick, 0, 0);
+    input(K::KeyDown, kPadRight);
+    EXPECT_EQ(frames(1), 44);
+    input(K::KeyUp, kPadRight);
+    // Enter and X add a hundred each, Space and A release, Start pauses like P.
+    input(K::KeyDown, kKeyReturn);
+    input(K::KeyDown, kPadX);
+    EXPECT_EQ(run.game.Balls.size(), 201u);
+    input(K::KeyDown, kKeySpace);
+    EXPECT_EQ(run.game.Balls[200].Stuck, core::kFalse);
+    input(K::KeyDown, kPadX);
+    input(K::KeyDown, kPadA);
+    EXPECT_EQ(run.game.Balls[300].Stuck, core::kFalse);
+    input(K::KeyDown, kPadStart);
+    EXPECT_EQ(run.game.Paused, core::kTrue);
+}
+
+TEST(BoardSets, AClearedBoardSaysClearedForTwoSecondsThenTheNextStarts) {
+    LoopRun run;
+    const std::vector<core::Board> set = {MakeBoard({{5, 5, 0}}),
+                                          MakeBoard({{1, 1, 0}, {2, 2, 2}})};
+    run.game.Set = set;
+    run.game.loadBoard = LoaderOf(set[0]);
+    run.game.StartUp();
+    run.game.PicDisp_MouseMove(0, 0, 300, 0);
+    run.game.Balls[0] = BallState{165, 82, 1.5f, 2.0, core::kFalse};  // through cell (5, 5)
+    run.game.DrawFrame();
+    EXPECT_EQ(run.platform.captions.back(), "Cleared");
+    for (int frame = 1; frame < kClearedFrames; ++frame) {
+        run.game.DrawFrame();
+    }
+    EXPECT_EQ(run.game.SetIndex, 0u);
+    run.game.DrawFrame();
+    EXPECT_EQ(run.game.SetIndex, 1u);
+    EXPECT_EQ(run.game.Board, set[1]);
+    ASSERT_EQ(run.game.Balls.size(), 1u);
+    EXPECT_EQ(run.game.Balls[0].Stuck, core::kTrue);
+    EXPECT_EQ(run.platform.captions.back(), "Cleared");
+
+    // N: the next board, after the last the first again; R: this board afresh.
+    run.game.PicDisp_KeyDown(kKeyN, 0);
+    EXPECT_EQ(run.game.SetIndex, 0u);
+    run.game.Board.Cells(5, 5).Used = core::kFalse;
+    run.game.PicDisp_KeyDown(kKeyR, 0);
+    EXPECT_EQ(run.game.Board, set[0]);
+
+    // One board alone has no end.
+    LoopRun single;
+    single.game.StartUp();
+    single.game.Balls[0] = BallState{95, 37, 1.5f, 2.0, core::kFalse};  // through cell (3, 2)
+    single.game.DrawFrame();
+    EXPECT_EQ(single.game.Board.Cells(3, 2).Used, core::kFalse);
+    EXPECT_EQ(single.game.ClearedFrames, 0);
+    EXPECT_TRUE(single.platform.captions.empty());
+}
+
 TEST(Closing, QueryUnloadStopsTheLoopAndLeavesCancelAsPassed) {
     LoopRun run;
     run.game.StartUp();

@@ -77,9 +77,9 @@ class FakePlatform : public Platform {
         }
         events.insert(it, Timed{tick, event});
     }
-    void KeyAt(std::uint64_t tick, std::int16_t code) {
+    void KeyAt(std::uint64_t tick, std::int16_t code, bool down = true) {
         InputEvent e;
-        e.kind = InputEvent::Kind::KeyDown;
+        e.kind = down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
         e.KeyCode = code;
         At(tick, e);
     }
@@ -136,6 +136,17 @@ class FakeRandom : public Random {
     int reseeds = 0;
 };
 
+// Keeps every batch of events the game plays.
+class FakeSound : public SoundOutput {
+  public:
+    void Play(const EffectCounts& events) override { played.push_back(events); }
+    bool On() const override { return on; }
+    void SetOn(bool value) override { on = value; }
+
+    std::vector<EffectCounts> played;
+    bool on = true;
+};
+
 // A brick of one colour.
 inline core::BrickRecord SolidBrick(std::uint8_t r, std::uint8_t g, std::uint8_t b,
                                     core::VbBool explosive = core::kFalse,
@@ -182,6 +193,7 @@ struct StartedGame {
     explicit StartedGame(core::Board board = MakeBoard({}), std::uint64_t start = 100'000)
         : game(platform, random, LoaderOf(std::move(board))) {
         platform.now = start;
+        game.sound = &sound;
         game.StartUp();
     }
     StartedGame(const StartedGame&) = delete;
@@ -198,6 +210,7 @@ struct StartedGame {
 
     FakePlatform platform;
     FakeRandom random;
+    FakeSound sound;
     Game game;
 };
 

@@ -14,11 +14,17 @@ printf 'move 300\nadd\nrelease\nframes 200\ndump\n' >"$work/play.txt"
 
 "$replay" --help | grep -q 'frames N' || fail "--help does not describe the script"
 
+# One argument is a script that brings its own board: a board file or a plain script is not.
 set +e
 "$replay" "$work/board.brd" 2>"$work/err"; status=$?
 set -e
-[ "$status" -eq 2 ] || fail "one argument: status $status"
-grep -q 'expected BOARD.brd and SCRIPT' "$work/err" || fail "one argument: $(cat "$work/err")"
+[ "$status" -eq 1 ] || fail "one argument: status $status"
+grep -q 'board.brd: this is a board file, not a script' "$work/err" || fail "one argument: $(cat "$work/err")"
+set +e
+"$replay" "$work/play.txt" 2>"$work/err"; status=$?
+set -e
+[ "$status" -eq 1 ] || fail "a script alone: status $status"
+grep -q 'play.txt: the script brings no board; give BOARD.brd before it' "$work/err" || fail "a script alone: $(cat "$work/err")"
 
 set +e
 "$replay" "$work/board.brd" "$work/play.txt" --seed x 2>"$work/err"; status=$?

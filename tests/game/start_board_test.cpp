@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "game/board_set.h"
 #include "game/command_line.h"
+#include "game/settings.h"
 #include "game/start_board.h"
 #include "shared/board_file.h"
 #include "tests/game/game_fakes.h"
@@ -145,28 +147,81 @@ TEST_F(StartBoard, TheNamedBoardComesFirstThenTheFirstFileThatExists) {
     EXPECT_EQ(board, before);
 }
 
+TEST_F(StartBoard, AFolderPlaysItsBoardsInNameOrderAndLeavesDamagedOnesOut) {
+    Write(dir_ / "b.BRD", Encoded(MakeBoard({{2, 0, 0}})));
+    Write(dir_ / "a.brd", Encoded(MakeBoard({{1, 0, 0}})));
+    Write(dir_ / "c.brd", {std::byte{1}});
+    Write(dir_ / "notes.txt", {std::byte{1}});
+    const std::filesystem::path folder[] = {dir_};
+    std::ostringstream notes;
+    std::vector<std::string> skipped;
+    const std::vector<core::Board> set = LoadStartBoards(folder, {}, {}, notes, skipped);
+    ASSERT_EQ(set.size(), 2u);
+    EXPECT_EQ(set[0].Cells(1, 0).Used, core::kTrue);
+    EXPECT_EQ(set[1].Cells(2, 0).Used, core::kTrue);
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_NE(notes.str().find(skipped[0] + "; skipped\n"), std::string::npos) << notes.str();
+
+    // Nothing playable is refused like a single bad board; so is a folder without boards.
+    const std::filesystem::path bad[] = {dir_ / "c.brd", dir_ / "missing.brd"};
+    EXPECT_THROW(LoadStartBoards(bad, {}, {}, notes, skipped), core::BoardError);
+    const std::filesystem::path empty[] = {dir_ / "empty"};
+    std::filesystem::create_directories(empty[0]);
+    EXPECT_THROW(LoadStartBoards(empty, {}, {}, notes, skipped), core::BoardError);
+}
+
+TEST_F(StartBoard, TheSettingsFileKeepsWhatItDoesNotKnow) {
+    EXPECT_EQ(SettingsPath(nullptr, "/home/x"),
+              std::filesystem::path("/home/x/.config/vantor/vantor.conf"));
+    EXPECT_EQ(SettingsPath("/cfg", "/home/x"), std::filesystem::path("/cfg/vantor/vantor.conf"));
+    const std::filesystem::path file = dir_ / "new" / "vantor.conf";
+    EXPECT_EQ(ReadSetting(file, "sound"), std::nullopt);
+    WriteSetting(file, "sound", "off");
+    {
+        std::ofstream out(file, std::ios::app);
+        out << "# a comment = kept\nvolume = 3\n";
+    }
+    WriteSetting(file, "sound", "on");
+    EXPECT_EQ(ReadSetting(file, "sound"), "on");
+    std::ifstream in(file);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "sound = on\n# a comment = kept\nvolume = 3\n");
+}
+
 TEST(CommandLine, BoardOptionsAndUsageErrors) {
     using Action = CommandLine::Action;
+    using Paths = std::vector<std::filesystem::path>;
     const auto parse = [](std::vector<std::string_view> arguments) {
         return ParseCommandLine(arguments);
     };
     EXPECT_EQ(parse({}).action, Action::Play);
-    EXPECT_FALSE(parse({}).board);
-    EXPECT_EQ(parse({"my board.brd"}).board, std::filesystem::path("my board.brd"));
-    EXPECT_EQ(parse({"--", "-odd.brd"}).board, std::filesystem::path("-odd.brd"));
-    EXPECT_EQ(parse({"-"}).board, std::filesystem::path("-"));
+    EXPECT_TRUE(parse({}).boards.empty());
+    EXPECT_EQ(parse({"my board.brd"}).boards, Paths{"my board.brd"});
+    EXPECT_EQ(parse({"--", "-odd.brd"}).boards, Paths{"-odd.brd"});
+    EXPECT_EQ(parse({"-"}).boards, Paths{"-"});
     EXPECT_EQ(parse({"x.brd", "--help"}).action, Action::ShowHelp);
     EXPECT_EQ(parse({"-h"}).action, Action::ShowHelp);
     EXPECT_EQ(parse({"--version"}).action, Action::ShowVersion);
     const CommandLine unknown = parse({"x.brd", "--full-screen"});
     EXPECT_EQ(unknown.action, Action::UsageError);
     EXPECT_EQ(unknown.error, "unknown option '--full-screen'");
-    EXPECT_FALSE(unknown.board);
-    EXPECT_EQ(parse({"a.brd", "b.brd"}).action, Action::UsageError);
+    EXPECT_TRUE(unknown.boards.empty());
     EXPECT_EQ(VersionText("1.2.3"), "Vantor 1.2.3\n");
+
+    // A set of boards, the recording options in both spellings, and their mistakes.
+    const CommandLine set = parse({"a.brd", "levels", "--record", "r.txt", "--mute", "--dump"});
+    EXPECT_EQ(set.boards, (Paths{"a.brd", "levels"}));
+    EXPECT_EQ(set.record, std::filesystem::path("r.txt"));
+    EXPECT_TRUE(set.mute && set.dump);
+    EXPECT_EQ(parse({"--replay=r.txt"}).replay, std::filesystem::path("r.txt"));
+    EXPECT_EQ(parse({"--record"}).error, "--record needs a FILE");
+    EXPECT_EQ(parse({"--replay="}).error, "--replay needs a FILE");
+    EXPECT_EQ(parse({"--record", "a", "--replay", "b"}).error,
+              "--record and --replay cannot be used together");
     const CommandLine threads = parse({"--threads", "3", "x.brd"});
     EXPECT_EQ(threads.threads, 3u);
-    EXPECT_EQ(threads.board, std::filesystem::path("x.brd"));
+    EXPECT_EQ(threads.boards, (Paths{"x.brd"}));
     EXPECT_EQ(parse({"--threads=256"}).threads, 256u);
     for (const char* bad : {"0", "257", "2x", "-1", ""}) {
         EXPECT_EQ(parse({"--threads", bad}).error, ThreadCountError(bad)) << bad;

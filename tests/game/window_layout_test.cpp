@@ -7,9 +7,13 @@
 namespace game {
 namespace {
 
-TEST(WindowLayout, WholeMultiplesCentredWithBars) {
+TEST(WindowLayout, ThePlayfieldChoosesTheScaleAndTheFrameGetsWhatIsLeft) {
     EXPECT_EQ(ComputeLayout(613, 507), (WindowLayout{1, 0, 0}));
-    EXPECT_EQ(ComputeLayout(1225, 1013), (WindowLayout{1, 306, 253}));
+    EXPECT_EQ(ComputeLayout(1199, 1013), (WindowLayout{1, 293, 253}));
+    // A maximised window on a 1920 x 1080 screen: 2x, the frame cut by 2 pixels at the top.
+    EXPECT_EQ(ComputeLayout(1920, 1010), (WindowLayout{2, 347, -2}));
+    // Exactly the playfield at 2x: no frame at all, the playfield from the corner.
+    EXPECT_EQ(ComputeLayout(1200, 960), (WindowLayout{2, -16, -16}));
     EXPECT_EQ(ComputeLayout(1226, 1014), (WindowLayout{2, 0, 0}));
     EXPECT_EQ(ComputeLayout(1920, 1080), (WindowLayout{2, 347, 33}));
     EXPECT_EQ(ComputeLayout(3840, 2160), (WindowLayout{4, 694, 66}));

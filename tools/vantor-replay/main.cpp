@@ -1,6 +1,7 @@
-// vantor-replay BOARD.brd SCRIPT [--seed N] [--png OUT.png] [--threads N]
+// vantor-replay [BOARD.brd] SCRIPT [--seed N] [--png OUT.png] [--threads N]
 // Plays the game without a window: the script's input, frames on a clock that advances 10 ms a
-// frame, and dumps of the balls and cells on standard output.
+// frame, and dumps of the balls and cells on standard output. A recording made with
+// `Vantor --record` brings its boards and seed and needs nothing else.
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -16,6 +17,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/command_line.h"
@@ -35,13 +37,20 @@ constexpr int kExitUsage = 2;
 
 const char* const kDescription =
     "Plays the game on BOARD.brd without a window, driven by SCRIPT, and prints what the\n"
-    "script's dump commands ask for.\n"
+    "script's dump commands ask for. A recording (Vantor --record FILE) brings its boards and\n"
+    "its seed: vantor-replay FILE prints the state the recorded game ended in.\n"
     "\n"
     "Script: one command a line; '#' starts a comment.\n"
+    "  seed N     the random generator's seed (before every input)\n"
+    "  board DATA a board file in base64: before every input, the boards played in turn;\n"
+    "             later, a board dropped onto the window\n"
     "  move X     the mouse moves to playfield x = X (a real number), no button held\n"
     "  release    left-button release: every waiting ball is released\n"
     "  add        right-button release: 100 balls are added on the paddle\n"
-    "  key K      key K (a letter or digit) is pressed; P toggles the pause\n"
+    "  key K      key K is pressed: a letter or digit, or Left, Right, Space, Enter, PadA,\n"
+    "             PadX, PadStart, PadLeft, PadRight; P toggles the pause\n"
+    "  keyup K    key K is let go (the steering keys)\n"
+    "  stick X    the gamepad's left stick moves to X, -1 (left) to 1 (right)\n"
     "  frames N   N frames, the tick counter advancing 10 ms each (only the clock while paused)\n"
     "  dump       prints 'frame K balls N', one line 'ball I X Y SPEED ANGLE STUCK' per ball,\n"
     "             then 'cells' and 20 lines of 20 digits, 1 for a used cell, row 0 first\n"
@@ -97,7 +106,9 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(QString::fromUtf8(kDescription));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("BOARD.brd"), QStringLiteral("the board to play"));
+    parser.addPositionalArgument(QStringLiteral("BOARD.brd"),
+                                 QStringLiteral("the board to play, unless SCRIPT brings its own"),
+                                 QStringLiteral("[BOARD.brd]"));
     parser.addPositionalArgument(QStringLiteral("SCRIPT"),
                                  QStringLiteral("the script to run, or - for standard input"));
     const QCommandLineOption seedOption(
@@ -128,25 +139,22 @@ int main(int argc, char** argv) {
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2) {
-        return UsageError("expected BOARD.brd and SCRIPT, got " +
-                          std::to_string(positional.size()) + " arguments");
+    if (positional.size() != 1 && positional.size() != 2) {
+        return UsageError("expected [BOARD.brd] SCRIPT, got " + std::to_string(positional.size()) +
+                          " arguments");
     }
     if (parser.isSet(pngOption) && !NamesAPng(parser.value(pngOption))) {
         return UsageError("--png writes a PNG picture, so its name must end in .png, got '" +
                           parser.value(pngOption).toStdString() + "'");
     }
-    std::unique_ptr<game::Random> random;
+    std::optional<std::uint64_t> seed;
     if (parser.isSet(seedOption)) {
         bool ok = false;
-        const qulonglong seed = parser.value(seedOption).toULongLong(&ok);
+        seed = parser.value(seedOption).toULongLong(&ok);
         if (!ok) {
             return UsageError("--seed needs a whole number from 0 to 18446744073709551615, got '" +
                               parser.value(seedOption).toStdString() + "'");
         }
-        random = std::make_unique<game::SeededRandom>(seed);
-    } else {
-        random = std::make_unique<game::ClockRandom>();
     }
 
     unsigned threads = 0;
@@ -159,17 +167,22 @@ int main(int argc, char** argv) {
         threads = *count;
     }
 
-    const std::filesystem::path scriptPath = ToPath(positional[1]);
+    const std::filesystem::path scriptPath = ToPath(positional.back());
     try {
-        core::Board board;
-        core::LoadBoard(ToPath(positional[0]), board);
+        std::optional<core::Board> board;
+        if (positional.size() == 2) {
+            board.emplace();
+            core::LoadBoard(ToPath(positional[0]), *board);
+        }
         std::vector<game::ReplayCommand> script;
+        game::ReplaySetup setup;
         try {
             script = game::ParseReplayScript(ReadScript(scriptPath));
+            setup = game::SetUpReplay(script, std::move(board), seed);
         } catch (const game::ReplayError& e) {
             throw std::runtime_error(scriptPath.string() + ": " + e.what());
         }
-        game::Replay replay(board, *random, threads);
+        game::Replay replay(std::move(setup.boards), *setup.random, threads);
         replay.Run(script, std::cout);
         std::cout.flush();
         if (parser.isSet(pngOption)) {
