@@ -15,8 +15,8 @@ std::optional<unsigned> ParseThreadCount(std::string_view text) {
 }
 
 std::string ThreadCountError(std::string_view text) {
-    return "--threads needs a whole number from 1 to " + std::to_string(kMostThreads) +
-           ", got '" + std::string(text) + "'";
+    return "--threads needs a whole number from 1 to " + std::to_string(kMostThreads) + ", got '" +
+           std::string(text) + "'";
 }
 
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {

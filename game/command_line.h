@@ -1,8 +1,8 @@
 #pragma once
 
 // Vantor's command line: `Vantor [BOARD.brd | FOLDER]... [--mute] [--record FILE | --replay
-// FILE] [--dump] [--threads N]`, plus --help and --version. Parsed here, with no toolkit, so that the rules are
-// tested without a window; the program only acts on the result.
+// FILE] [--dump] [--threads N]`, plus --help and --version. Parsed here, with no toolkit, so that
+// the rules are tested without a window; the program only acts on the result.
 
 #include <filesystem>
 #include <optional>

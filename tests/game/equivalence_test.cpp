@@ -318,8 +318,8 @@ TEST(EquivalenceCrowd, TenThousandAndThreeHundredThousandAndOneBalls) {
 
 // The frame on several threads: the default board, 100 000 balls released from the paddle into
 // the bricks, the first 300 frames at 1, 2, 3 and 8 threads, every game compared with the plain
-// rules on every frame. An unoptimised build, where the plain rules
-// take a hundred times longer, plays 10 000 balls.
+// rules on every frame. An unoptimised build, where the plain rules take a hundred times
+// longer, plays 10 000 balls.
 TEST(EquivalenceThreads, OneTwoThreeAndEightThreadsWhileBricksBreak) {
 #ifndef VANTOR_DEFAULT_BOARD
     GTEST_SKIP() << "this build has no default board";
