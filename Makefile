@@ -9,6 +9,7 @@
 #   make format  reformat every source file
 #   make install install the programs and their desktop files under PREFIX (default /usr/local),
 #                into DESTDIR when it is set
+#   make uninstall  remove what the last make install put in place (files changed since stay)
 #   make package build the Debian package build/vantor_VERSION_ARCH.deb
 #   make web     build the game for the browser into build/web (Emscripten)
 #   make web-run build it and serve it on 127.0.0.1 (WEB_PORT, default 8000)
@@ -29,19 +30,32 @@ SOURCES    = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 # it by not letting CMake find Qt, and Emscripten has no Qt to find anyway.
 GAME_ONLY := -DVANTOR_TOOLS=OFF -DVANTOR_EDITOR=OFF
 
-.PHONY: deps run editor test bench format format-check release test-build fuzz soak install package \
+.PHONY: deps run editor test bench format format-check release test-build fuzz soak install \
+        uninstall package \
         web web-run web-if-available thread-check-build
 
 deps:
 	@scripts/install-deps.sh
 
+# The build players run and the package is made from carries Debian's hardening flags (fortify,
+# stack protector, format checks, relro, bind-now); the optimisation stays the build type's.
+HARDENING_ENV := DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP="-g -O2"
+HARDENED_CXXFLAGS := $(shell command -v dpkg-buildflags >/dev/null 2>&1 && \
+    $(HARDENING_ENV) dpkg-buildflags --get CPPFLAGS && $(HARDENING_ENV) dpkg-buildflags --get CXXFLAGS)
+HARDENED_LDFLAGS := $(shell command -v dpkg-buildflags >/dev/null 2>&1 && \
+    $(HARDENING_ENV) dpkg-buildflags --get LDFLAGS)
+
 release: deps
 	@cmake -S . -B $(REL_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
-	    -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON >/dev/null
+	    -DVANTOR_TESTS=OFF -DVANTOR_BENCH=ON -DCMAKE_CXX_FLAGS="$(HARDENED_CXXFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$(HARDENED_LDFLAGS)" >/dev/null
 	@cmake --build $(REL_DIR) -j $(JOBS)
 
 install: release
 	DESTDIR="$(DESTDIR)" cmake --install $(REL_DIR) --prefix "$(PREFIX)"
+
+uninstall:
+	@cmake -DRECORD=$(CURDIR)/$(REL_DIR)/install_record.txt -P packaging/uninstall.cmake
 
 # The package holds the programs for /usr; it is written to build/.
 package: release

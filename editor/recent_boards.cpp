@@ -25,11 +25,15 @@ RecentBoards::RecentBoards() {
 }
 
 void RecentBoards::Add(const std::string& path) {
-    std::erase(boards_, path);
-    boards_.insert(boards_.begin(), path);
-    if (boards_.size() > kMaxBoards) {
-        boards_.resize(kMaxBoards);
+    // The path moves to the front; built anew rather than inserted, which GCC 12 warns falsely
+    // about (-Wnull-dereference) once it is inlined in an optimised build.
+    std::vector<std::string> boards{path};
+    for (std::string& board : boards_) {
+        if (board != path && boards.size() < kMaxBoards) {
+            boards.push_back(std::move(board));
+        }
     }
+    boards_ = std::move(boards);
     Store();
 }
 

@@ -12,6 +12,8 @@ namespace game {
 namespace {
 
 constexpr const char* kDataFolderName = "vantor";
+// The installation's data folder, seen from the folder of the installed program.
+constexpr const char* kInstalledDataFolder = "../share/vantor";
 constexpr const char* kDefaultDataDirs = "/usr/local/share:/usr/share";
 
 bool IsSet(const char* value) {
@@ -55,6 +57,8 @@ std::vector<std::filesystem::path> BoardSearchPath(const std::filesystem::path& 
         }
         start = end + 1;
     }
+    paths.push_back(
+        (programDirectory / kInstalledDataFolder / kInstalledBoardFileName).lexically_normal());
     return paths;
 }
 

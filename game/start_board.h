@@ -34,10 +34,16 @@ struct DataEnvironment {
 // The process's own environment.
 DataEnvironment ProcessDataEnvironment();
 
-// Where board.brd is looked for when no board is named, in order: the program's directory (so a
-// build folder or a copied folder plays its own board), $XDG_DATA_HOME/vantor (by default
-// ~/.local/share/vantor), then vantor/ below each folder of $XDG_DATA_DIRS (by default
-// /usr/local/share and /usr/share, where the installed default board is). Relative folders in
+// The default board an installation puts in its data folder, under a name of its own: the data
+// folder can be the player's own (PREFIX=~/.local), and a reinstall must never replace the
+// player's board.brd there.
+inline constexpr const char* kInstalledBoardFileName = "default.brd";
+
+// Where a board is looked for when none is named, in order: board.brd in the program's directory
+// (so a build folder or a copied folder plays its own board), in $XDG_DATA_HOME/vantor (by
+// default ~/.local/share/vantor), then in vantor/ below each folder of $XDG_DATA_DIRS (by
+// default /usr/local/share and /usr/share); last the installation's own default board,
+// ../share/vantor/default.brd from the program, wherever it was installed. Relative folders in
 // the variables are ignored, as the XDG base directory rules say.
 std::vector<std::filesystem::path> BoardSearchPath(const std::filesystem::path& programDirectory,
                                                    const DataEnvironment& environment);

@@ -26,40 +26,59 @@ foreach(program Vantor Brickwright brdtool vantor-replay)
   endif()
 endforeach()
 
-install(FILES ${PROJECT_SOURCE_DIR}/assets/bricks.bmp DESTINATION ${data_dir}/vantor)
-install(FILES ${PROJECT_SOURCE_DIR}/assets/board.brd DESTINATION ${data_dir}/vantor)
+# The brick sheet and the default board. With PREFIX=~/.local the data folder is the player's
+# own, where their board.brd lives: the default board is default.brd, which the game reads after
+# every board.brd, and neither file replaces one of the player's (install_helpers.cmake).
+install(CODE "include(\"${packaging_src}/install_helpers.cmake\")
+  vantor_install_data(\"${PROJECT_SOURCE_DIR}/assets/bricks.bmp\" bricks.bmp
+                      \"${data_dir}/vantor\" \"${PROJECT_BINARY_DIR}/install_record.txt\")
+  vantor_install_data(\"${PROJECT_SOURCE_DIR}/assets/board.brd\" default.brd
+                      \"${data_dir}/vantor\" \"${PROJECT_BINARY_DIR}/install_record.txt\")")
 
 install(FILES ${packaging_src}/vantor-board.xml DESTINATION ${data_dir}/mime/packages)
-install(FILES ${packaging_src}/copyright DESTINATION ${doc_dir})
+configure_file(${packaging_src}/copyright ${packaging_out}/copyright @ONLY)
+install(FILES ${packaging_out}/copyright DESTINATION ${doc_dir})
 # Lintian's notes on the package, in the system-wide layout (the package's) only.
 install(CODE "if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
   file(INSTALL \"${packaging_src}/lintian-overrides\"
        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/share/lintian/overrides\" RENAME vantor)
 endif()")
 
-# Metainfo, man pages and the changelog carry the version and the URLs.
-set(man_pages man/Vantor.6 man/Brickwright.1 man/brdtool.1 man/vantor-replay.1)
-set(compressed)
-foreach(page ${man_pages} changelog)
-  set(source ${packaging_src}/${page})
-  if(page STREQUAL "changelog")
-    set(source ${packaging_src}/changelog.in)
-  endif()
-  configure_file(${source} ${packaging_out}/${page} @ONLY)
-  # Compressed without a name or a time stamp in the header, so every build gives the same bytes.
-  add_custom_command(
-    OUTPUT ${packaging_out}/${page}.gz
-    COMMAND gzip -9nc ${packaging_out}/${page} > ${packaging_out}/${page}.gz
-    DEPENDS ${packaging_out}/${page}
-    VERBATIM)
-  list(APPEND compressed ${packaging_out}/${page}.gz)
-endforeach()
-foreach(page ${man_pages})
-  string(REGEX REPLACE ".*\\.([0-9])$" "\\1" section ${page})
-  install(FILES ${packaging_out}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
-endforeach()
+# Metainfo and the changelog carry the version and the URLs. Compressed without a name or a time
+# stamp in the header, so every build gives the same bytes.
+configure_file(${packaging_src}/changelog.in ${packaging_out}/changelog @ONLY)
+add_custom_command(
+  OUTPUT ${packaging_out}/changelog.gz
+  COMMAND gzip -9nc ${packaging_out}/changelog > ${packaging_out}/changelog.gz
+  DEPENDS ${packaging_out}/changelog
+  VERBATIM)
+set(compressed ${packaging_out}/changelog.gz)
 install(FILES ${packaging_out}/changelog.gz DESTINATION ${doc_dir})
 
+# The manual pages name the data folder of the installation they belong to, whose prefix is
+# only known when installing (make install PREFIX=..., the package's /usr): they are finished
+# and compressed then.
+install(CODE "set(VANTOR_PACKAGING_SOURCE \"${packaging_src}\")
+  set(VANTOR_PACKAGING_OUT \"${packaging_out}/man\")
+  set(PROJECT_VERSION \"${PROJECT_VERSION}\")
+  set(VANTOR_DATADIR_NAME \"${CMAKE_INSTALL_DATADIR}\")
+  set(VANTOR_MANDIR_NAME \"${CMAKE_INSTALL_MANDIR}\")
+  include(\"${packaging_src}/install_man_pages.cmake\")")
+
+# The metainfo declares each screenshot's size: read from the picture itself, so that it stays
+# true when the picture is taken again.
+foreach(shot VANTOR_SHOT:vantor BRICKWRIGHT_SHOT:brickwright)
+  string(REPLACE ":" ";" shot ${shot})
+  list(GET shot 0 prefix)
+  list(GET shot 1 name)
+  set(png ${PROJECT_SOURCE_DIR}/docs/${name}.png)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${png})
+  file(READ ${png} size OFFSET 16 LIMIT 8 HEX)
+  string(SUBSTRING ${size} 0 8 width)
+  string(SUBSTRING ${size} 8 8 height)
+  math(EXPR ${prefix}_WIDTH "0x${width}")
+  math(EXPR ${prefix}_HEIGHT "0x${height}")
+endforeach()
 foreach(id ${VANTOR_GAME_ID} ${VANTOR_EDITOR_ID})
   install(FILES ${packaging_src}/${id}.desktop DESTINATION ${data_dir}/applications)
   configure_file(${packaging_src}/${id}.metainfo.xml.in ${packaging_out}/${id}.metainfo.xml @ONLY)
@@ -70,7 +89,8 @@ endforeach()
 # stays the one source of the brick art and no generated picture is kept in the repository.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(icon_sizes 16 32 48 64 128 256)
-set(icons)
+# vantor-64.rgba is the game's window icon, built into the program (game/CMakeLists.txt).
+set(icons ${packaging_out}/icons/vantor-64.rgba)
 foreach(size ${icon_sizes})
   list(APPEND icons ${packaging_out}/icons/vantor-${size}.png
        ${packaging_out}/icons/brickwright-${size}.png)
@@ -82,7 +102,8 @@ add_custom_command(
   DEPENDS ${PROJECT_SOURCE_DIR}/scripts/make-icons.py ${PROJECT_SOURCE_DIR}/assets/bricks.bmp
   COMMENT "Drawing the icons"
   VERBATIM)
-add_custom_target(packaging_files ALL DEPENDS ${icons} ${compressed})
+add_custom_target(program_icons DEPENDS ${icons})
+add_custom_target(packaging_files ALL DEPENDS program_icons ${compressed})
 foreach(size ${icon_sizes})
   set(icon_dir ${data_dir}/icons/hicolor/${size}x${size}/apps)
   install(FILES ${packaging_out}/icons/vantor-${size}.png DESTINATION ${icon_dir}
@@ -90,6 +111,15 @@ foreach(size ${icon_sizes})
   install(FILES ${packaging_out}/icons/brickwright-${size}.png DESTINATION ${icon_dir}
           RENAME ${VANTOR_EDITOR_ID}.png)
 endforeach()
+
+# Last, after every file is in place: the desktop's caches for a live installation (a staged
+# one, DESTDIR, is the package's, whose caches Debian's triggers refresh), and the list of what
+# was installed with checksums, for `make uninstall`.
+install(CODE "include(\"${packaging_src}/install_helpers.cmake\")
+  if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+    vantor_refresh_desktop_caches(\"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}\")
+  endif()
+  vantor_write_install_record(\"${PROJECT_BINARY_DIR}/install_record.txt\")")
 
 # `make package`: a Debian package. dpkg-shlibdeps computes the library dependencies from the
 # programs. No maintainer scripts: Debian refreshes the desktop database, the MIME database and

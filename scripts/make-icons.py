@@ -9,7 +9,9 @@ size by averaging whole blocks of pixels (768 is a multiple of every size), so s
 smooth without any resampling library.
 
 Usage: scripts/make-icons.py SHEET.bmp OUTDIR
-Writes OUTDIR/vantor-N.png and OUTDIR/brickwright-N.png for N in 16 32 48 64 128 256.
+Writes OUTDIR/vantor-N.png and OUTDIR/brickwright-N.png for N in 16 32 48 64 128 256, and
+OUTDIR/vantor-64.rgba, the game's 64-pixel icon as plain RGBA rows for its window (SDL reads no
+PNG).
 """
 
 import os
@@ -194,7 +196,11 @@ def main():
     for name, draw in (("vantor", game_icon), ("brickwright", editor_icon)):
         canvas = draw(bricks)
         for size in SIZES:
-            write_png(os.path.join(sys.argv[2], f"{name}-{size}.png"), canvas.reduced(size))
+            rows = canvas.reduced(size)
+            write_png(os.path.join(sys.argv[2], f"{name}-{size}.png"), rows)
+            if name == "vantor" and size == 64:
+                with open(os.path.join(sys.argv[2], "vantor-64.rgba"), "wb") as f:
+                    f.write(b"".join(rows))
 
 
 if __name__ == "__main__":

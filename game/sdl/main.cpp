@@ -32,6 +32,7 @@
 #include "game/script.h"
 #include "game/sdl/sdl_platform.h"
 #include "game/sdl/sdl_sound.h"
+#include "game/sdl/window_icon.h"
 #include "game/settings.h"
 #include "game/start_board.h"
 
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
             }
         }
     } catch (const std::exception& e) {
-        game::ReportFatal(nullptr, e.what());
+        game::ReportFatal(e.what());
         return 1;
     }
     const game::ScriptHead head = game::HeadOf(script);
@@ -115,9 +116,10 @@ int main(int argc, char** argv) {
     try {
         platform = std::make_unique<game::SdlPlatform>();
     } catch (const std::exception& e) {
-        game::ReportFatal(nullptr, e.what());
+        game::ReportFatal(e.what());
         return 1;
     }
+    platform->SetIcon(game::WindowIconPixels(), game::kWindowIconSize);
 
     // M's choice is kept for the next game; --mute starts this one silent without changing it.
     const std::filesystem::path settings =
@@ -171,7 +173,7 @@ int main(int argc, char** argv) {
     game::Recorder recorder(recording);
     try {
         form.StartUp();
-        game::ReportSkipped(platform->Window(), skipped);
+        game::ReportSkipped(*platform, skipped);
         if (commandLine.record) {
             recorder.Begin(seed, form);
             form.observer = &recorder;
@@ -185,7 +187,8 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         // A board that cannot be played, or anything else that stops the game: say so and end
         // with a failure status rather than a crash.
-        game::ReportFatal(platform->Window(), e.what());
+        std::cerr << "Vantor: " << e.what() << std::endl;
+        platform->ShowFatalError(e.what());
         return 1;
     }
     if (commandLine.record) {

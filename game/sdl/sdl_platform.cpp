@@ -91,6 +91,18 @@ std::optional<std::int16_t> PadKeyOf(Uint8 button) {
     }
 }
 
+// Why no window can be shown, for a start without a display.
+std::string NoDisplayReason() {
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if ((x11 == nullptr || *x11 == '\0') && (wayland == nullptr || *wayland == '\0')) {
+        return "cannot open a window: there is no display (neither DISPLAY nor WAYLAND_DISPLAY "
+               "is set)";
+    }
+    return std::string("cannot open a window: the display ") +
+           (x11 != nullptr && *x11 != '\0' ? x11 : wayland) + " cannot be opened";
+}
+
 std::uint64_t Microseconds() {
     // The performance counter is the monotonic clock: it counts from system start.
     const Uint64 counter = SDL_GetPerformanceCounter();
@@ -108,8 +120,16 @@ SdlPlatform::SdlPlatform() {
     // OpenGL renderer does. The environment variables of the same names still choose otherwise.
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The window's class (X11) and application id (Wayland), unless the user chose another.
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", kDesktopId, 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         Fail("cannot start SDL");
+    }
+    // Without a display SDL falls back on a driver that draws into memory, and the game would
+    // run on where nobody sees it. Only a driver asked for by name may be one of those.
+    if (!HasDisplay() && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+        SDL_Quit();
+        throw std::runtime_error(NoDisplayReason());
     }
     // Gamepads are welcome, not needed: without the subsystem the game plays on without them.
     // Pads already plugged in arrive as "added" events like the ones plugged in later.
@@ -161,6 +181,7 @@ std::uint64_t SdlPlatform::TickCount() {
 }
 
 std::optional<InputEvent> SdlPlatform::PollEvent() {
+    EndNoticeWhenDue();
     SDL_Event event;
     while (pending_.empty() && SDL_PollEvent(&event) != 0) {
         if (std::optional<InputEvent> input = Translate(event)) {
@@ -178,6 +199,10 @@ std::optional<InputEvent> SdlPlatform::PollEvent() {
 void SdlPlatform::WaitEvent(std::optional<std::uint64_t> untilTick) {
     if (!pending_.empty()) {
         return;
+    }
+    // A notice in the caption ends on time, also while the game waits for events alone.
+    if (noticeUntil_ != 0 && (!untilTick || noticeUntil_ < *untilTick)) {
+        untilTick = noticeUntil_;
     }
     if (!untilTick) {
         SDL_WaitEvent(nullptr);
@@ -204,7 +229,55 @@ void SdlPlatform::Show() {
 }
 
 void SdlPlatform::SetCaption(std::string_view caption) {
-    SDL_SetWindowTitle(window_, std::string(caption).c_str());
+    caption_ = caption;
+    if (noticeUntil_ == 0) {
+        SDL_SetWindowTitle(window_, caption_.c_str());
+    }
+}
+
+void SdlPlatform::SetIcon(std::span<const std::byte> rgba, int size) {
+    if (rgba.size() != static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4u) {
+        return;
+    }
+    // SDL only reads the pixels, while the surface lives.
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::byte*>(rgba.data()), size, size, 32, size * 4, SDL_PIXELFORMAT_RGBA32);
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+    }
+}
+
+bool SdlPlatform::ShowMessage(std::uint32_t kind, std::string_view text) {
+    const std::string message(text);
+    if (HasDisplay() && SDL_ShowSimpleMessageBox(kind, "Vantor", message.c_str(), window_) == 0) {
+        return true;
+    }
+    noticeUntil_ = std::max<std::uint64_t>(TickCount() + noticeMs_, 1);
+    SDL_SetWindowTitle(window_, message.c_str());
+    return false;
+}
+
+void SdlPlatform::ShowFatalError(std::string_view text) {
+    if (ShowMessage(SDL_MESSAGEBOX_ERROR, text) || !HasDisplay() ||
+        (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) == 0) {
+        return;
+    }
+    while (noticeUntil_ != 0) {
+        WaitEvent(noticeUntil_);
+        while (std::optional<InputEvent> event = PollEvent()) {
+            if (event->kind == InputEvent::Kind::QueryUnload) {
+                return;
+            }
+        }
+    }
+}
+
+void SdlPlatform::EndNoticeWhenDue() {
+    if (noticeUntil_ != 0 && TickCount() >= noticeUntil_) {
+        noticeUntil_ = 0;
+        SDL_SetWindowTitle(window_, caption_.c_str());
+    }
 }
 
 void SdlPlatform::Present(const core::PictureBox& playfield) {
@@ -449,15 +522,15 @@ bool HasDisplay() {
     return SDL_getenv("DISPLAY") != nullptr || SDL_getenv("WAYLAND_DISPLAY") != nullptr;
 }
 
-void ReportFatal(SDL_Window* window, std::string_view message) {
+void ReportFatal(std::string_view message) {
     const std::string text(message);
     std::cerr << "Vantor: " << text << std::endl;
     if (HasDisplay()) {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Vantor", text.c_str(), window);
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Vantor", text.c_str(), nullptr);
     }
 }
 
-void ReportSkipped(SDL_Window* window, const std::vector<std::string>& messages) {
+void ReportSkipped(SdlPlatform& platform, const std::vector<std::string>& messages) {
     if (messages.empty() || !HasDisplay()) {
         return;
     }
@@ -465,7 +538,7 @@ void ReportSkipped(SDL_Window* window, const std::vector<std::string>& messages)
     for (const std::string& message : messages) {
         text += "\n\n" + message;
     }
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Vantor", text.c_str(), window);
+    platform.ShowMessage(SDL_MESSAGEBOX_WARNING, text);
 }
 
 }  // namespace game

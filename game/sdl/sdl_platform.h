@@ -4,10 +4,12 @@
 // playfield at (8, 8), scaled by whole multiples; the playfield is uploaded to a streaming
 // texture on every Refresh.
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,9 +26,17 @@ struct _SDL_GameController;
 
 namespace game {
 
+// The desktop entry the window belongs to: its class on X11 and its application id on Wayland
+// (the entry's StartupWMClass), so that docks show the menu entry's name and icon for it.
+inline constexpr const char* kDesktopId = "io.github.vantor_game.Vantor";
+
+// How long a message that no message box could show stays in the caption.
+inline constexpr std::uint64_t kCaptionNoticeMs = 5000;
+
 class SdlPlatform : public Platform {
   public:
-    // Opens the (still hidden) window. Throws std::runtime_error when SDL cannot.
+    // Opens the (still hidden) window. Throws std::runtime_error when SDL cannot, and when there
+    // is no display to show it on (unless a video driver was asked for by name, as tests do).
     SdlPlatform();
     ~SdlPlatform() override;
     SdlPlatform(const SdlPlatform&) = delete;
@@ -40,6 +50,20 @@ class SdlPlatform : public Platform {
     void Present(const core::PictureBox& playfield) override;
 
     SDL_Window* Window() const { return window_; }
+
+    // The window's icon from size x size pixels of red, green, blue and alpha bytes, row by row
+    // (nothing when empty).
+    void SetIcon(std::span<const std::byte> rgba, int size);
+    // Shows text in a message box where one can be shown (kind: SDL_MESSAGEBOX_ERROR, ...).
+    // Where none can (no display, or the box fails, as where SDL's box needs a helper program
+    // that is missing), the caption reads text for a while instead (kCaptionNoticeMs unless
+    // set otherwise); the game's own caption comes back after that. Returns whether the box
+    // was shown.
+    bool ShowMessage(std::uint32_t kind, std::string_view text);
+    void SetNoticeDuration(std::uint64_t milliseconds) { noticeMs_ = milliseconds; }
+    // The same for an error that ends the game; when the message went to the caption of a
+    // window on a display, the window stays for the notice's time or until it is closed.
+    void ShowFatalError(std::string_view text);
 
     // Called with the path of every file dropped onto the window, between frames like every
     // other handler.
@@ -61,6 +85,8 @@ class SdlPlatform : public Platform {
     int ToPixelsY(int y) const;
     bool OverPlayfield(int x, int y) const;
     std::int16_t ModifierState() const;
+    // Gives the caption back to the game once a notice's time is over.
+    void EndNoticeWhenDue();
     // Closes a pad that was pulled out and lets go of whatever it held.
     void ForgetPad(std::int32_t instanceId);
 
@@ -83,6 +109,10 @@ class SdlPlatform : public Platform {
     std::deque<InputEvent> pending_;
 
     DropHandler dropHandler_;
+    // The game's caption, and the tick until which a notice stands in for it (0: none).
+    std::string caption_ = "Form1";
+    std::uint64_t noticeUntil_ = 0;
+    std::uint64_t noticeMs_ = kCaptionNoticeMs;
     // The window's size and state before it went full screen.
     int windowedWidth_ = 0;
     int windowedHeight_ = 0;
@@ -93,15 +123,15 @@ class SdlPlatform : public Platform {
 bool HasDisplay();
 
 // Plays every board dropped onto the platform's window in form; a file that is no board is
-// reported (message box and standard error) and the game goes on as it was.
+// reported (standard error, and a message box or the caption) and the game goes on as it was.
 void AcceptDroppedBoards(SdlPlatform& platform, Game& form);
 
-// Reports a fatal start-up error on standard error and, where there is a display, in a message
-// box (window may be null).
-void ReportFatal(SDL_Window* window, std::string_view message);
+// Reports an error that ends the game before it has a window: on standard error and, where
+// there is a display, in a message box.
+void ReportFatal(std::string_view message);
 
 // Shows, where there is a display, the boards of a set that were left out (their messages,
 // already written on standard error); nothing when none was.
-void ReportSkipped(SDL_Window* window, const std::vector<std::string>& messages);
+void ReportSkipped(SdlPlatform& platform, const std::vector<std::string>& messages);
 
 }  // namespace game

@@ -60,12 +60,8 @@ void AcceptDroppedBoards(SdlPlatform& platform, Game& form) {
         try {
             PlayDroppedBoard(form, std::filesystem::path(path), std::cerr);
         } catch (const std::exception& e) {
-            const std::string text = e.what();
-            std::cerr << "Vantor: " << text << std::endl;
-            if (HasDisplay()) {
-                SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Vantor", text.c_str(),
-                                         platform.Window());
-            }
+            std::cerr << "Vantor: " << e.what() << std::endl;
+            platform.ShowMessage(SDL_MESSAGEBOX_WARNING, e.what());
         }
     });
 }

@@ -26,8 +26,12 @@
 EM_ASYNC_JS(std::uint8_t*, vantor_fetch_start_board, (int* size), {
     const bytes = await Module.vantorFetchStartBoard();
     if (!bytes) return 0;
-    const ptr = _malloc(bytes.length);
-    HEAPU8.set(bytes, ptr);
+    const ptr = Module.vantorCopyIn(bytes);
+    if (!ptr) {
+        Module.vantorShowMessage(Module.startBoardName + ': not enough memory to load it (' +
+                                 bytes.length + ' bytes); playing the built-in board');
+        return 0;
+    }
     HEAP32[size >> 2] = bytes.length;
     return ptr;
 });
@@ -126,14 +130,19 @@ int main() {
         core::Board board = StartBoard();
         game::ClockRandom random;
         game::WebSound sound;
+        // A board loaded while paused starts paused, as a board dropped onto the desktop
+        // game's window does.
+        core::VbBool paused = core::kFalse;
         for (;;) {
             auto form = std::make_unique<game::Game>(
                 platform, random, [&board](core::Board& target) { target = board; });
             form->sound = &sound;
+            form->Paused = paused;
             form->Form_Load();
             if (!nextBoard) {
                 break;
             }
+            paused = form->Paused;
             board = std::move(*nextBoard);
             nextBoard.reset();
         }

@@ -11,6 +11,9 @@
   const stage = document.getElementById('stage');
   const kWidth = 600;
   const kHeight = 480;
+  // The largest board file: 2414 bytes of header and cells, then at most 32767 bricks of 1358
+  // bytes (the editor's palette index is 16-bit). No more than this is ever read.
+  const kLargestBoard = 2414 + 1358 * 32767;
   let image = null;
   let wake = null;
   let scale = 1;
@@ -37,6 +40,39 @@
 
   function showMessage(text) {
     message.textContent = text;
+  }
+
+  const kTooLarge = `more than the largest board (${kLargestBoard} bytes)`;
+
+  // A copy of bytes in the game's memory, or 0 when the memory cannot grow that far.
+  function copyIn(bytes) {
+    const at = Module._malloc(Math.max(bytes.length, 1));
+    if (at) HEAPU8.set(bytes, at);
+    return at;
+  }
+
+  // Reads a response's body, refusing it as soon as it runs past the largest board.
+  async function readBounded(response) {
+    const reader = response.body.getReader();
+    const chunks = [];
+    let total = 0;
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) break;
+      total += value.length;
+      if (total > kLargestBoard) {
+        reader.cancel();
+        throw new Error('file is ' + kTooLarge);
+      }
+      chunks.push(value);
+    }
+    const bytes = new Uint8Array(total);
+    let at = 0;
+    for (const chunk of chunks) {
+      bytes.set(chunk, at);
+      at += chunk.length;
+    }
+    return bytes;
   }
 
   const Module = (window.Module = {
@@ -95,12 +131,13 @@
         if (url.origin !== location.origin) throw new Error('only boards from this site load');
         const response = await fetch(url);
         if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
-        return new Uint8Array(await response.arrayBuffer());
+        return await readBounded(response);
       } catch (error) {
         showMessage(address + ': ' + error.message + '; playing the built-in board');
         return null;
       }
     },
+    vantorCopyIn: copyIn,
     print(text) {
       console.log(text);
     },
@@ -177,18 +214,40 @@
     });
   }
 
-  async function loadBoard(file) {
-    if (!ready) return;
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const size = bytes.length;
-    const data = Module._malloc(Math.max(size, 1));
-    HEAPU8.set(bytes, data);
-    const nameSize = lengthBytesUTF8(file.name) + 1;
+  // Hands a board file's bytes to the game; returns its message ('' when it is played).
+  function playBoard(bytes, fileName) {
+    const data = copyIn(bytes);
+    const nameSize = lengthBytesUTF8(fileName) + 1;
     const name = Module._malloc(nameSize);
-    stringToUTF8(file.name, name, nameSize);
-    const error = UTF8ToString(Module._vantor_load_board(data, size, name));
+    let error = `${fileName}: not enough memory to load it (${bytes.length} bytes)`;
+    if (data && name) {
+      stringToUTF8(fileName, name, nameSize);
+      error = UTF8ToString(Module._vantor_load_board(data, bytes.length, name));
+    }
     Module._free(name);
     Module._free(data);
+    return error;
+  }
+
+  // A chosen or dropped file, read no further than the largest board; the messages are the
+  // desktop game's where it has them.
+  async function loadBoard(file, isFolder) {
+    if (!ready) return;
+    let error;
+    if (isFolder) {
+      error = `${file.name}: is a folder, not a board file`;
+    } else if (file.size > kLargestBoard) {
+      error = `${file.name}: file is ${file.size} bytes, ${kTooLarge}`;
+    } else {
+      try {
+        const bytes = new Uint8Array(await file.slice(0, kLargestBoard + 1).arrayBuffer());
+        error = bytes.length > kLargestBoard ? `${file.name}: file is ${kTooLarge}`
+                                             : playBoard(bytes, file.name);
+      } catch (reason) {
+        // Gone since it was chosen, unreadable, or a folder a browser gave as a file.
+        error = `${file.name}: cannot be read (${reason.message})`;
+      }
+    }
     showMessage(error);
     canvas.focus();
   }
@@ -205,6 +264,8 @@
     event.preventDefault();
     document.body.classList.remove('dragging');
     const files = event.dataTransfer.files;
-    if (files.length) loadBoard(files[0]);
+    const item = event.dataTransfer.items[0];
+    const entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
+    if (files.length) loadBoard(files[0], Boolean(entry && entry.isDirectory));
   });
 })();

@@ -1,6 +1,6 @@
 """End-to-end check of the real Brickwright under an X server: the caption starts as "Form1",
-follows the pointer over the board view ("1,1" top-left, "20,20" bottom-right), and closing the
-window ends the program with status 0.
+follows the pointer over the board view ("1,1" top-left, "20,20" bottom-right), the window has
+its menu entry's class and an icon, and closing the window ends the program with status 0.
 
 Usage: editor_caption.py PATH_TO_BRICKWRIGHT   (starts its own Xvfb)"""
 
@@ -35,6 +35,8 @@ def check(program):
     failures = []
     try:
         window = x.find_window("Form1")
+        mismatch = x.menu_entry_mismatch(window, "io.github.vantor_game.Brickwright.desktop")
+        failures += [mismatch] if mismatch else []
         origin = x.client_origin(window)
         for (column, row), expected in (((0, 0), "1,1"), ((19, 19), "20,20"), ((4, 2), "5,3")):
             px, py = cell_centre(origin, column, row)

@@ -6,13 +6,14 @@ import contextlib
 import ctypes
 import ctypes.util
 import os
+import re
 import select
 import subprocess
 import time
 
 
 @contextlib.contextmanager
-def private_display(screen="1024x768x24", timeout=15):
+def private_display(screen="1024x768x24", timeout=60):
     """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. Xvfb
     picks a free display number itself (-displayfd), so parallel tests never race for one."""
     read_fd, write_fd = os.pipe()
@@ -52,13 +53,13 @@ def xdotool(*args, timeout=10):
     return result.stdout.strip()
 
 
-def find_window(title, timeout=20):
+def find_window(title, timeout=60):
     """The id of the visible window whose title is exactly `title`."""
     out = xdotool("search", "--sync", "--onlyvisible", "--name", f"^{title}$", timeout=timeout)
     return int(out.split()[0])
 
 
-def wait_for_title(window, expected, timeout=5.0):
+def wait_for_title(window, expected, timeout=30.0):
     """Waits until the window's title reads `expected`; returns the last title seen."""
     deadline = time.monotonic() + timeout
     title = None
@@ -68,6 +69,20 @@ def wait_for_title(window, expected, timeout=5.0):
             return title
         time.sleep(0.05)
     return title
+
+
+def menu_entry_mismatch(window, entry):
+    """Why a dock would not show the window as its menu entry (packaging/ENTRY): a WM_CLASS
+    other than the entry's StartupWMClass, or no icon. None when nothing is amiss."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../packaging",
+                           entry)) as f:
+        wanted = re.search(r"^StartupWMClass=(.*)$", f.read(), re.M).group(1)
+    found = [subprocess.run(["xprop", "-id", str(window), *args], capture_output=True,
+                            text=True, timeout=20).stdout
+             for args in (["WM_CLASS"], ["-len", "8", "_NET_WM_ICON"])]
+    if not found[0].endswith(f', "{wanted}"\n') or "_NET_WM_ICON(CARDINAL)" not in found[1]:
+        return f"{found[0]}{found[1][:40]}: expected the class {wanted!r} and an icon"
+    return None
 
 
 def window_geometry(window):

@@ -7,7 +7,7 @@ add_test(NAME e2e.game
 # Leak checking stays with the unit tests: the display and sound libraries keep allocations
 # until exit that are not the game's.
 set_tests_properties(e2e.game PROPERTIES
-  TIMEOUT 120
+  TIMEOUT 600
   ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
 
 # A game recorded under Xvfb replays to the dump the game printed at exit, with vantor-replay and
@@ -17,6 +17,6 @@ if(TARGET vantor-replay)
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/game_recording.py $<TARGET_FILE:Vantor>
             $<TARGET_FILE:vantor-replay>)
   set_tests_properties(e2e.game_recording PROPERTIES
-    TIMEOUT 240
+    TIMEOUT 600
     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
 endif()

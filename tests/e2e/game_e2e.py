@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """The real Vantor end to end.
 
-Headless first (SDL's dummy video driver): a damaged board.brd ends the game with status 1 and
-a message naming the file; a missing one is replaced by the built-in board; SIGINT ends it with
-status 0. Then under a private Xvfb: the bricks stand where the board puts them, the paddle
-follows the pointer, the caption settles near "Fps: 100", P pauses, and both closing the window
-and SIGTERM (also while paused) end the game with status 0.
+Headless first (without a display: status 1 and why; then SDL's dummy video driver): a damaged
+board.brd ends the game with status 1 and a message naming the file; a missing one is replaced
+by the built-in board; SIGINT ends it with status 0. Then under a private Xvfb: the window has
+its menu entry's class and an icon, the bricks stand where the board puts them, the paddle
+follows the pointer, the caption shows a frame rate (any: rates are bench/'s business), P pauses,
+and both closing the window and SIGTERM (also while paused) end the game with status 0.
 
 Usage: game_e2e.py VANTOR
 """
@@ -27,6 +28,7 @@ PLAYFIELD_TOP = 8
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
 PADDLE_Y = 440
+WAIT = 60  # seconds any condition may take on a busy machine
 
 
 def fail(message):
@@ -43,7 +45,7 @@ def stop(process, sig, what):
     """Sends sig and expects a clean exit with status 0."""
     process.send_signal(sig)
     try:
-        _, err = process.communicate(timeout=10)
+        _, err = process.communicate(timeout=WAIT)
     except subprocess.TimeoutExpired:
         process.kill()
         fail(f"{what}: the game did not end")
@@ -54,28 +56,38 @@ def stop(process, sig, what):
 
 def headless_checks(folder):
     # Empty data folders, so that no board installed on this machine is found.
-    env = dict(os.environ, SDL_VIDEODRIVER="dummy", XDG_DATA_HOME=folder, XDG_DATA_DIRS=folder)
-    env.pop("DISPLAY", None)
+    env = dict(os.environ, XDG_DATA_HOME=folder, XDG_DATA_DIRS=folder)
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
+        env.pop(name, None)
     board = os.path.join(folder, "board.brd")
+
+    # No display: said so at once, status 1, rather than a game running where nobody sees it.
+    try:
+        result = subprocess.run([os.path.join(folder, "Vantor")], cwd=folder, env=env,
+                                capture_output=True, text=True, timeout=WAIT)
+    except subprocess.TimeoutExpired:
+        fail("without a display the game runs on")
+    if result.returncode != 1 or "there is no display" not in result.stderr:
+        fail(f"no display: status {result.returncode}, stderr {result.stderr!r}")
+    env["SDL_VIDEODRIVER"] = "dummy"
 
     # A board cut short inside its brick table: reported, status 1, and never a message box
     # that would wait for a click with no display to show it on.
     with open(board, "wb") as f:
         f.write(game_make_board.board_bytes()[:3000])
     result = subprocess.run([os.path.join(folder, "Vantor")], cwd=folder, env=env,
-                            capture_output=True, text=True, timeout=30)
+                            capture_output=True, text=True, timeout=WAIT)
     if result.returncode != 1 or "board.brd" not in result.stderr:
         fail(f"damaged board: status {result.returncode}, stderr {result.stderr!r}")
 
-    # No board at all: the built-in one is played.
+    # No board at all: the built-in one is played (once its line is out, the game has set up
+    # its window and its handling of SIGINT).
     os.remove(board)
     game = start(folder, env)
-    time.sleep(1.5)
-    if game.poll() is not None:
-        fail(f"missing board: the game ended with {game.returncode}: {game.stderr.read()}")
-    err = stop(game, signal.SIGINT, "SIGINT")
-    if "; playing the built-in board" not in err:
-        fail(f"missing board: stderr {err!r}")
+    line = game.stderr.readline()
+    if game.poll() is not None or "; playing the built-in board" not in line:
+        fail(f"missing board: status {game.poll()}, stderr {line!r}")
+    stop(game, signal.SIGINT, "SIGINT")
     if os.path.exists(board):
         fail("the game created board.brd")
 
@@ -108,7 +120,7 @@ def paddle_at(window, x):
     """Moves the pointer over the playfield at x and returns the paddle's extent on its centre
     row once it has followed."""
     x11.xdotool("mousemove", "--window", window, PLAYFIELD_LEFT + x, PLAYFIELD_TOP + 350)
-    deadline = time.monotonic() + 5
+    deadline = time.monotonic() + WAIT
     while time.monotonic() < deadline:
         pixel = screenshot(window)
         black = [px for px in range(600) if playfield_pixel(pixel, px, PADDLE_Y) == BLACK]
@@ -125,7 +137,7 @@ def check_scaled(window):
     x11.xdotool("windowsize", window, 1300, 1100)
     left, top = 37 + 2 * PLAYFIELD_LEFT, 43 + 2 * PLAYFIELD_TOP
     red = game_make_board.BRICKS[0][:3]
-    deadline = time.monotonic() + 5
+    deadline = time.monotonic() + WAIT
     while True:
         x11.xdotool("mousemove", "--window", window, left + 2 * 300, top + 2 * 350)
         time.sleep(0.2)
@@ -143,16 +155,15 @@ def check_scaled(window):
                  f"{paddle[:1]}..{paddle[-1:]} (expected {left + 520}..{left + 681})")
 
 
-def wait_for_rate(window, timeout=10):
-    deadline = time.monotonic() + timeout
+def wait_for_rate(window):
+    deadline = time.monotonic() + WAIT
     title = ""
     while time.monotonic() < deadline:
         title = x11.xdotool("getwindowname", window)
-        match = re.fullmatch(r"Fps: (\d+)", title)
-        if match and 90 <= int(match.group(1)) <= 110:
-            return int(match.group(1))
+        if re.fullmatch(r"Fps: \d+", title):
+            return title
         time.sleep(0.2)
-    fail(f"the caption reads {title!r}, not a rate near 100")
+    fail(f"the caption reads {title!r}, not a frame rate")
 
 
 def display_checks(folder):
@@ -164,7 +175,9 @@ def display_checks(folder):
         env.pop("SDL_VIDEODRIVER", None)
         game = start(folder, env)
         window = x11.find_window("(Form1|Fps: [0-9]+)")
-        rate = wait_for_rate(window)
+        if x11.menu_entry_mismatch(window, "io.github.vantor_game.Vantor.desktop"):
+            fail(x11.menu_entry_mismatch(window, "io.github.vantor_game.Vantor.desktop"))
+        caption = wait_for_rate(window)
         check_bricks(screenshot(window))
         left, right = paddle_at(window, 150)
         if (left, right) != (110, 190):
@@ -176,19 +189,19 @@ def display_checks(folder):
         check_scaled(window)
         x11.close_window(window)
         try:
-            _, err = game.communicate(timeout=10)
+            _, err = game.communicate(timeout=WAIT)
         except subprocess.TimeoutExpired:
             game.kill()
             fail("closing the window did not end the game")
         if game.returncode != 0:
             fail(f"closing the window: exit status {game.returncode}\n{err}")
-        print(f"under Xvfb: bricks in place, paddle follows, caption 'Fps: {rate}'")
+        print(f"under Xvfb: bricks in place, paddle follows, caption {caption!r}")
 
         # Paused, the loop blocks on events: SIGTERM must still end it.
         game = start(folder, env)
         window = x11.find_window("(Form1|Fps: [0-9]+)")
         x11.xdotool("key", "--window", window, "p")
-        if x11.wait_for_title(window, "Paused") != "Paused":
+        if x11.wait_for_title(window, "Paused", WAIT) != "Paused":
             fail("P did not pause the game")
         time.sleep(0.5)
         stop(game, signal.SIGTERM, "SIGTERM while paused")

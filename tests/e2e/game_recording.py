@@ -44,7 +44,7 @@ def record(folder, env, recording):
         x11.xdotool("key", "--window", window, "Return", "space", "m")
         time.sleep(1.0)
         x11.close_window(window)
-        out, err = game.communicate(timeout=30)
+        out, err = game.communicate(timeout=120)
     except (RuntimeError, subprocess.TimeoutExpired) as e:
         game.kill()
         fail(f"recording: {e}\n{game.communicate()[1]}")
@@ -67,7 +67,7 @@ def replay_in_window(folder, env, recording):
             break
     game.send_signal(signal.SIGTERM)
     try:
-        out, err = game.communicate(timeout=30)
+        out, err = game.communicate(timeout=120)
     except subprocess.TimeoutExpired:
         game.kill()
         fail("Vantor --replay did not end")

@@ -11,4 +11,4 @@ add_test(NAME e2e.web_page
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/web_page.py
           ${web_dir} $<TARGET_FILE:brdtool> ${web_board})
 set_tests_properties(e2e.web_replay e2e.web_page PROPERTIES
-  SKIP_RETURN_CODE 77 TIMEOUT 120 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+  SKIP_RETURN_CODE 77 TIMEOUT 600 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")

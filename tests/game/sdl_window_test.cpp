@@ -56,13 +56,25 @@ TEST(SdlWindow, ADroppedBoardIsPlayedFromTheStartAndABadOneChangesNothing) {
     form.PicDisp_MouseUp(kRightButton, 0, 0, 0);
     const core::Board before = form.Board;
 
+    // No message box can show here (no display): the caption says what went wrong instead,
+    // for as long as the notice lasts, whatever caption the game sets meanwhile.
+    platform.SetNoticeDuration(3'600'000);
     for (const char* name : {"bad.brd", "missing.brd", ""}) {
         PushDrop(dir / name);
         form.DoEvents();
+        platform.SetCaption("Fps: 99");
         EXPECT_EQ(form.Board, before) << name;
         EXPECT_EQ(form.Balls.size(), 101u) << name;
         EXPECT_EQ(form.PicDisp.GetPixel(15, 7), core::MakeColorRef(200, 30, 30)) << name;
+        EXPECT_EQ(std::string(SDL_GetWindowTitle(platform.Window())).rfind(dir / name, 0), 0u)
+            << name;
     }
+    // The game's caption comes back when a notice is over.
+    platform.SetNoticeDuration(0);
+    PushDrop(dir / "bad.brd");
+    form.DoEvents();
+    form.DoEvents();
+    EXPECT_STREQ(SDL_GetWindowTitle(platform.Window()), "Fps: 99");
 
     PushDrop(dir / "good.brd");
     form.DoEvents();

@@ -112,18 +112,20 @@ TEST_F(StartBoard, AFileThatExistsButCannotBePlayedIsAnErrorNeverTheFallback) {
 
 TEST_F(StartBoard, TheSearchPathFollowsTheXdgRules) {
     using Paths = std::vector<std::filesystem::path>;
-    // Unset or empty: ~/.local/share, then /usr/local/share and /usr/share.
+    // Unset or empty: ~/.local/share, then /usr/local/share and /usr/share; last the default
+    // board installed with the program, under a name no player's board has.
     for (const char* empty : {static_cast<const char*>(nullptr), ""}) {
-        EXPECT_EQ(BoardSearchPath("/opt/v", {empty, empty, "/home/u"}),
-                  (Paths{"/opt/v/board.brd", "/home/u/.local/share/vantor/board.brd",
-                         "/usr/local/share/vantor/board.brd", "/usr/share/vantor/board.brd"}));
+        EXPECT_EQ(BoardSearchPath("/opt/v/bin", {empty, empty, "/home/u"}),
+                  (Paths{"/opt/v/bin/board.brd", "/home/u/.local/share/vantor/board.brd",
+                         "/usr/local/share/vantor/board.brd", "/usr/share/vantor/board.brd",
+                         "/opt/v/share/vantor/default.brd"}));
     }
     // Set: in their order; empty and relative entries are skipped, as is a home that is unset.
     EXPECT_EQ(BoardSearchPath("/opt/v", {"/d/home", ":/a/::rel/b:/c", "/home/u"}),
               (Paths{"/opt/v/board.brd", "/d/home/vantor/board.brd", "/a/vantor/board.brd",
-                     "/c/vantor/board.brd"}));
+                     "/c/vantor/board.brd", "/opt/share/vantor/default.brd"}));
     EXPECT_EQ(BoardSearchPath("/opt/v", {"relative", "/c", nullptr}),
-              (Paths{"/opt/v/board.brd", "/c/vantor/board.brd"}));
+              (Paths{"/opt/v/board.brd", "/c/vantor/board.brd", "/opt/share/vantor/default.brd"}));
 }
 
 TEST_F(StartBoard, TheNamedBoardComesFirstThenTheFirstFileThatExists) {

@@ -5,10 +5,11 @@ install BUILD_DIR: `cmake --install` into a temporary DESTDIR with the prefix /u
     the desktop entries, AppStream metadata, MIME type, icons and man pages are checked with the
     desktop's own validators, then the installed Vantor, headless, with a private HOME and XDG
     folders, must pick its board in the documented order (each board is known by the line the
-    game writes on standard error).
+    game writes on standard error). Then twice into a player's ~/.local, and uninstalled.
 package BUILD_DIR: the Debian package made by CPack from that build, and lintian on it.
 """
 import os
+import re
 import shutil
 import signal
 import struct
@@ -16,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PROGRAMS = ["Vantor", "Brickwright", "brdtool", "vantor-replay"]
 GAME_ID = "io.github.vantor_game.Vantor"
 EDITOR_ID = "io.github.vantor_game.Brickwright"
@@ -34,7 +36,7 @@ def run(command, **kwargs):
 
 def expected_files():
     files = [f"usr/bin/{p}" for p in PROGRAMS]
-    files += ["usr/share/vantor/board.brd", "usr/share/vantor/bricks.bmp",
+    files += ["usr/share/vantor/default.brd", "usr/share/vantor/bricks.bmp",
               "usr/share/mime/packages/vantor-board.xml", "usr/share/doc/vantor/copyright",
               "usr/share/doc/vantor/changelog.gz", "usr/share/lintian/overrides/vantor",
               "usr/share/man/man6/Vantor.6.gz", "usr/share/man/man1/Brickwright.1.gz",
@@ -67,9 +69,16 @@ def check_layout(root):
                 fail(f"{' '.join(command[:-1])} {app}: {result.stdout}{result.stderr}")
         with open(desktop) as f:
             entry = f.read()
-        for line in ("MimeType=application/x-vantor-board;", f"Icon={app}", " %f\n", category):
+        for line in ("MimeType=application/x-vantor-board;", f"Icon={app}", " %f\n", category,
+                     "StartupWMClass="):
             if line not in entry:
                 fail(f"{app}.desktop lacks {line!r}")
+        # Each screenshot's declared size is the picture's own.
+        with open(metainfo) as f:
+            shot = re.search(r'width="(\d+)" height="(\d+)">[^<]*/(docs/[\w.-]+)', f.read())
+        with open(os.path.join(SOURCE, shot.group(3)), "rb") as f:
+            if struct.unpack(">II", f.read(24)[16:24]) != (int(shot[1]), int(shot[2])):
+                fail(f"{app}: the screenshot is not {shot[1]} x {shot[2]} pixels")
         for n in SIZES:
             with open(os.path.join(share, f"icons/hicolor/{n}x{n}/apps/{app}.png"), "rb") as f:
                 if struct.unpack(">II", f.read(24)[16:24]) != (n, n):
@@ -100,9 +109,9 @@ def played(vantor, env, *arguments):
     game = subprocess.Popen([vantor, *arguments], env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.PIPE, text=True)
     try:
-        line = game.stderr.readline()
+        line = game.stderr.readline()  # the game has its window and handles SIGINT by then
         game.send_signal(signal.SIGINT)
-        rest = game.communicate(timeout=20)[1]
+        rest = game.communicate(timeout=120)[1]
     except subprocess.TimeoutExpired:
         game.kill()
         return "the game did not end"
@@ -113,7 +122,7 @@ def played(vantor, env, *arguments):
 
 def check_board_order(root, scratch):
     vantor = os.path.join(root, "usr/bin/Vantor")
-    installed = os.path.join(root, "usr/share/vantor/board.brd")
+    installed = os.path.join(root, "usr/share/vantor/default.brd")
     home, data_home, other = (os.path.join(scratch, n) for n in ("home", "data", "other"))
     env = dict(os.environ, SDL_VIDEODRIVER="dummy", HOME=home,
                XDG_DATA_DIRS=f"{other}:{os.path.join(root, 'usr/share')}",
@@ -130,7 +139,7 @@ def check_board_order(root, scratch):
     named = place(os.path.join(scratch, "named board.brd"), 1)
     with_data_home = dict(env, XDG_DATA_HOME=data_home)
     # From the last choice to the first: each new board must win over those already there.
-    steps = [("the installed board", None, installed, env),
+    steps = [("the installed default board", None, installed, env),
              ("the first XDG_DATA_DIRS folder", 2, os.path.join(other, "vantor/board.brd"), env),
              ("~/.local/share", 3, os.path.join(home, ".local/share/vantor/board.brd"), env),
              ("XDG_DATA_HOME", 4, os.path.join(data_home, "vantor/board.brd"), with_data_home),
@@ -145,6 +154,11 @@ def check_board_order(root, scratch):
     if line != f"Vantor: playing {named}":
         fail(f"named board: {line!r}")
     os.remove(os.path.join(root, "usr/bin/board.brd"))
+    # Data folders that do not name the installation's: its own default board all the same.
+    line = played(vantor, dict(env, HOME=scratch, XDG_DATA_DIRS=scratch))
+    if line != f"Vantor: playing {installed}":
+        fail(f"only the installation's own board: {line!r}")
+    os.remove(installed)
     line = played(vantor, dict(env, HOME=scratch, XDG_DATA_DIRS=scratch))
     if not line.endswith("; playing the built-in board"):
         fail(f"no board anywhere: {line!r}")
@@ -153,6 +167,49 @@ def check_board_order(root, scratch):
         if result.returncode != status or "Usage: Vantor [BOARD.brd]" not in getattr(result,
                                                                                     stream):
             fail(f"Vantor {arguments[0]}: status {result.returncode}")
+
+
+def check_player_prefix(build, scratch):
+    """make install PREFIX=~/.local twice over the player's own board, then make uninstall."""
+    prefix = os.path.join(scratch, "player/.local")
+    data = os.path.join(prefix, "share/vantor")
+    mine = os.path.join(data, "board.brd")
+    os.makedirs(data)
+    for name, content in (("board.brd", board_bytes(7)), ("bricks.bmp", b"my own sheet")):
+        with open(os.path.join(data, name), "wb") as f:
+            f.write(content)
+    env = dict(os.environ, HOME=os.path.join(scratch, "player"), SDL_VIDEODRIVER="dummy",
+               XDG_DATA_DIRS=scratch, ASAN_OPTIONS="detect_leaks=0")
+    for name in ("DESTDIR", "DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME"):
+        env.pop(name, None)
+    for _ in range(2):
+        run(["cmake", "--install", build, "--prefix", prefix], env=env)
+    for name, content in (("board.brd", board_bytes(7)), ("bricks.bmp", b"my own sheet")):
+        with open(os.path.join(data, name), "rb") as f:
+            if f.read() != content:
+                fail(f"installing replaced the player's {name}")
+    os.remove(mine)
+    line = played(os.path.join(prefix, "bin/Vantor"), env)
+    if line != f"Vantor: playing {data}/default.brd":
+        fail(f"the game installed under ~/.local does not find its default board: {line!r}")
+    page = run(["zcat", os.path.join(prefix, "share/man/man6/Vantor.6.gz")]).stdout
+    if f"{data}/default.brd" not in page:
+        fail("the manual page does not name the installation's default board")
+    if shutil.which("update-mime-database") and not os.path.exists(
+            os.path.join(prefix, "share/mime/application/x-vantor-board.xml")):
+        fail("the MIME cache was not refreshed after installing")
+    # Uninstalling keeps what changed since, and what the installation never made.
+    with open(os.path.join(data, "default.brd"), "ab") as f:
+        f.write(b"edited")
+    with open(mine, "wb") as f:
+        f.write(b"mine")
+    run(["cmake", f"-DRECORD={build}/install_record.txt", "-P",
+         os.path.join(SOURCE, "packaging/uninstall.cmake")], env=env)
+    left = [f for f in sorted(os.path.relpath(os.path.join(d, f), prefix)
+                              for d, _, names in os.walk(prefix) for f in names)
+            if not f.endswith(".cache") and not re.match(r"share/mime/(?!packages/)", f)]
+    if left != [f"share/vantor/{name}" for name in ("board.brd", "bricks.bmp", "default.brd")]:
+        fail(f"uninstalling left {left}")
 
 
 def check_package(build, scratch):
@@ -191,6 +248,7 @@ def main():
             else:
                 check_layout(root)
                 check_board_order(root, scratch)
+                check_player_prefix(build, scratch)
     if FAILURES:
         sys.exit(1)
     print(f"{mode}: all checks passed")

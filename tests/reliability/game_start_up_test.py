@@ -10,6 +10,7 @@ exactly.
 Usage: game_start_up_test.py VANTOR
 """
 import os
+import select
 import shutil
 import signal
 import stat
@@ -17,9 +18,9 @@ import struct
 import subprocess
 import sys
 import tempfile
-import time
 
 FAILURES = []
+WAIT = 60  # seconds the game may take to start or end on a busy machine
 
 # What every refusal ends with: what the player can do about it.
 ADVICE = (". Replace or delete this file (without it the game plays its built-in board), or start "
@@ -77,7 +78,7 @@ def expect_refused(folder, what, message):
     before = snapshot(folder)
     try:
         result = subprocess.run([os.path.join(folder, "Vantor")], cwd=folder, env=environment(),
-                                capture_output=True, timeout=30)
+                                capture_output=True, timeout=WAIT)
     except subprocess.TimeoutExpired:
         fail(f"{what}: the game hangs")
         return
@@ -92,25 +93,26 @@ def expect_refused(folder, what, message):
 
 
 def expect_played(folder, what):
-    """Runs the game in folder for a moment; it must still be running, and end with status 0 on
-    SIGINT with one line on standard error naming the board it plays."""
+    """Runs the game in folder until it names its board (by then it handles SIGINT); it must
+    still be running, and end with status 0 on SIGINT with that one line on standard error."""
     before = snapshot(folder)
     game = subprocess.Popen([os.path.join(folder, "Vantor")], cwd=folder, env=environment(),
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    time.sleep(1.5)
-    if game.poll() is not None:
-        fail(f"{what}: the game ended with {game.returncode}: {game.stderr.read()!r}")
+    line = game.stderr.readline() if select.select([game.stderr], [], [], WAIT)[0] else b""
+    if not line or game.poll() is not None:
+        game.kill()
+        fail(f"{what}: status {game.wait()}, stderr {line + game.stderr.read()!r}")
         return
     game.send_signal(signal.SIGINT)
     try:
-        _, err = game.communicate(timeout=15)
+        _, err = game.communicate(timeout=WAIT)
     except subprocess.TimeoutExpired:
         game.kill()
         fail(f"{what}: the game did not end on SIGINT")
         return
     expected = f"Vantor: playing {os.path.join(folder, 'board.brd')}\n".encode()
-    if game.returncode != 0 or err != expected:
-        fail(f"{what}: status {game.returncode}, stderr {err!r}")
+    if game.returncode != 0 or line + err != expected:
+        fail(f"{what}: status {game.returncode}, stderr {line + err!r}")
     if snapshot(folder) != before:
         fail(f"{what}: the files beside the game changed")
 
