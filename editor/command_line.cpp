@@ -26,6 +26,23 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, std::ostream& ou
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Displays version information."));
     parser.addOption(version);
+    // Qt's own options (-platform NAME, -style NAME, -reverse, ...) are left in the arguments
+    // for the application object, which takes them; here they only have to be known. They are
+    // words after a single dash, so such words are read as long options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const auto qtOption = [&parser](const char* name, const QString& value) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), value);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    };
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
+                             "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "display",
+                             "geometry", "style", "stylesheet", "qmljsdebugger"}) {
+        qtOption(name, QStringLiteral("value"));
+    }
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb"}) {
+        qtOption(name, QString());
+    }
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A board file (.brd) or a brick sheet picture."),
                                  QStringLiteral("[FILE]"));

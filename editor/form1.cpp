@@ -13,6 +13,7 @@
 #include <exception>
 #include <new>
 
+#include "editor/absolute_path.h"
 #include "editor/default_sheet_folder.h"
 #include "editor/edit_commands.h"
 #include "editor/file_filters.h"
@@ -221,15 +222,16 @@ void Form1::PaintCursorCell(std::int16_t button) {
         return;
     }
     // Everything until the buttons are released is one step of the history.
-    const bool starts = !strokeName_;
-    if (starts) {
+    if (!strokeName_) {
         strokeName_ = button == kLeftButton ? QStringLiteral("Paint") : QStringLiteral("Erase");
     }
     // The window system reports a fast pointer only now and then; the stroke fills the cells
     // between the last one it reached and this one, so it has no gaps. The last one was painted
     // by the event before and is not painted again.
+    const bool continues = strokeEnd_ && strokeEnd_->Button == button;
+    const bool newCell = !continues || strokeEnd_->Cell != cell;
     std::vector<GridCell> cells{cell};
-    if (strokeEnd_ && strokeEnd_->Button == button && strokeEnd_->Cell != cell) {
+    if (continues && newCell) {
         cells = CellsOnLine(strokeEnd_->Cell, cell);
         cells.erase(cells.begin());
     }
@@ -238,7 +240,8 @@ void Form1::PaintCursorCell(std::int16_t button) {
         ApplyPaintingRule(board_, PicDisp->Picture(), on, button, ListIndex());
     }
     strokeEnd_ = StrokeEnd{cell, button};
-    if (starts) {
+    // The status bar counts the used cells as the stroke goes, not only once it ends.
+    if (newCell) {
         Changed();
     }
 }
@@ -381,7 +384,7 @@ bool Form1::ImportSheetFrom(const std::string& path) {
             core::CheckSheet(PicTempBricks.ScaleWidth(), PicTempBricks.ScaleHeight());
         if (check != core::SheetCheck::Accepted) {
             ShowMessage(core::SheetCheckMessage(check, PicTempBricks.ScaleWidth(),
-                                                PicTempBricks.ScaleHeight(), CDLoad.FileName));
+                                                PicTempBricks.ScaleHeight(), path));
             return;
         }
         core::BrickTable table = core::BuildBrickTable(PicTempBricks);
@@ -521,25 +524,25 @@ bool Form1::LoadBoardFrom(const std::string& path) {
         return false;
     }
     ShowLoadedBoard();
-    currentFile_ = path;
+    currentFile_ = AbsolutePath(path);
     StartNewHistory();
     if (onFile_) {
-        onFile_(path);
+        onFile_(currentFile_);
     }
     Changed();
     return true;
 }
 
-std::string Form1::RestoreUnsaved(const std::string& path) {
+std::string Form1::RestoreUnsaved(const std::string& path, const std::string& boardFile) {
     try {
         core::LoadBoard(path, board_);
     } catch (const std::exception& e) {
         return e.what();
     }
     ShowLoadedBoard();
-    currentFile_.clear();
+    currentFile_ = AbsolutePath(boardFile);
     StartNewHistory();
-    // Never clean again until it is saved: it has no file to be clean against.
+    // Never clean until it is saved: its file (if it has one) does not hold it.
     history_->resetClean();
     Changed();
     return {};
@@ -580,10 +583,10 @@ bool Form1::SaveBoardTo(const std::string& path) {
     if (!Guarded([&] { core::SaveBoard(path, board_, boardWriter_); })) {
         return false;
     }
-    currentFile_ = path;
+    currentFile_ = AbsolutePath(path);
     history_->setClean();
     if (onFile_) {
-        onFile_(path);
+        onFile_(currentFile_);
     }
     Changed();
     return true;

@@ -83,9 +83,10 @@ class Form1 : public QWidget, private EditTarget {
     // Opens a board (after the unsaved-changes question) or imports a sheet, without a dialog.
     bool OpenBoardFile(const std::string& path);
     bool ImportSheetFile(const std::string& path);
-    // Loads a recovery copy as a board with unsaved changes and no file. Returns why it could
-    // not (nothing is shown or changed then), or an empty string.
-    std::string RestoreUnsaved(const std::string& path);
+    // Loads a recovery copy as the unsaved changes of the board in boardFile (none: empty), so
+    // that Save writes them back there. Returns why it could not (nothing is shown or changed
+    // then), or an empty string.
+    std::string RestoreUnsaved(const std::string& path, const std::string& boardFile);
 
     // The edit history; its clean state is the board as last loaded or saved.
     QUndoStack& History() { return *history_; }
@@ -94,7 +95,8 @@ class Form1 : public QWidget, private EditTarget {
     // Asks "Save them?" when the board has unsaved changes. Returns false when the user
     // cancelled or the save failed: the caller must then leave everything as it is.
     bool MayDiscardChanges();
-    // The board's file, as the bytes the system uses; empty while it has none.
+    // The board's file from the root of the file system, as the bytes the system uses; empty
+    // while it has none.
     const std::string& CurrentFile() const { return currentFile_; }
 
     // Called after anything the status bar shows may have changed.

@@ -6,15 +6,18 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QUndoStack>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -63,6 +66,38 @@ std::optional<std::string> DroppedFile(const QMimeData* mime) {
 
 }  // namespace
 
+// The board's name in the status bar, cut in the middle to the room there is; the marker of
+// unsaved changes after it always shows. It asks for no room of its own, so a long name never
+// widens the window.
+class FileNameLabel : public QLabel {
+  public:
+    explicit FileNameLabel(QWidget* parent) : QLabel(parent) {}
+
+    void Show(const QString& name, const QString& marker) {
+        name_ = name;
+        marker_ = marker;
+        Elide();
+    }
+    QSize sizeHint() const override { return {0, QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+  private:
+    void Elide() {
+        const QFontMetrics metrics = fontMetrics();
+        const int room = contentsRect().width() - metrics.horizontalAdvance(marker_);
+        setText(metrics.elidedText(name_, Qt::ElideMiddle, std::max(room, 0)) + marker_);
+    }
+
+    QString name_;
+    QString marker_;
+};
+
 MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), board_(board), dialogs_(dialogs) {
     setObjectName(QStringLiteral("MainWindow"));
@@ -71,13 +106,13 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     setCentralWidget(form_);
     setAcceptDrops(true);
 
-    fileLabel_ = new QLabel(this);
+    fileLabel_ = new FileNameLabel(this);
     fileLabel_->setObjectName(QStringLiteral("statusFile"));
     bricksLabel_ = new QLabel(this);
     bricksLabel_->setObjectName(QStringLiteral("statusBricks"));
     cellsLabel_ = new QLabel(this);
     cellsLabel_->setObjectName(QStringLiteral("statusCells"));
-    for (QLabel* label : {fileLabel_, bricksLabel_, cellsLabel_}) {
+    for (QLabel* label : {static_cast<QLabel*>(fileLabel_), bricksLabel_, cellsLabel_}) {
         label->setContentsMargins(6, 0, 6, 0);
     }
     statusBar()->setSizeGripEnabled(false);
@@ -122,7 +157,7 @@ void MainWindow::BuildMenus() {
     add(file, QStringLiteral("Load &Bricks..."), QKeySequence(Qt::CTRL | Qt::Key_I),
         [this] { form_->cmdLoadBricks_Click(); });
     file->addSeparator();
-    add(file, QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+    add(file, QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { Quit(); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     undo_ = add(edit, QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
@@ -161,13 +196,10 @@ void MainWindow::BoardChanged() {
 
     const bool modified = form_->IsModified();
     const std::string& file = form_->CurrentFile();
-    QString name = file.empty()
-                       ? QStringLiteral("Untitled")
-                       : QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).fileName();
-    if (modified) {
-        name += QStringLiteral(" *");
-    }
-    fileLabel_->setText(name);
+    fileLabel_->Show(file.empty()
+                         ? QStringLiteral("Untitled")
+                         : QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).fileName(),
+                     modified ? QStringLiteral(" *") : QString());
     bricksLabel_->setText(Counted(board_.Bricks.size(), "brick", "bricks"));
     std::size_t used = 0;
     for (std::int32_t r = 0; r < core::kRows; ++r) {
@@ -181,27 +213,35 @@ void MainWindow::BoardChanged() {
     }
 
     if (modified) {
-        recovery_.Schedule(board_);
+        recovery_.Schedule(board_, form_->CurrentFile());
     } else {
         recovery_.Remove();
     }
 }
 
 void MainWindow::OfferRecovery() {
-    if (!recovery_.Exists()) {
-        return;
+    if (!recovery_.Problem().empty()) {
+        dialogs_.MessageBox(recovery_.Problem(), Form1::kProgramTitle);
     }
-    const int answer =
-        dialogs_.Ask({kRecoveryQuestion, Form1::kProgramTitle, {"Restore", "Discard"}, 0, -1});
-    if (answer != 0) {
-        recovery_.Discard();
-        return;
-    }
-    const std::string failure = form_->RestoreUnsaved(recovery_.Path());
-    if (!failure.empty()) {
-        const std::string aside = recovery_.SetAside();
-        dialogs_.MessageBox("The recovery copy could not be restored and was set aside as \"" +
-                                aside + "\": " + failure,
+    // One board at a time: the copies not restored now stay for a later start.
+    for (const RecoveryCopy::Orphan& orphan : recovery_.FindOrphans()) {
+        std::string question = kRecoveryQuestion;
+        if (!orphan.BoardFile.empty()) {
+            question += "\n\nIts file: " + orphan.BoardFile;
+        }
+        if (dialogs_.Ask({question, Form1::kProgramTitle, {"Restore", "Discard"}, 0, -1}) != 0) {
+            recovery_.Discard(orphan);
+            continue;
+        }
+        const std::string failure = form_->RestoreUnsaved(orphan.Path, orphan.BoardFile);
+        if (failure.empty()) {
+            recovery_.Adopt(orphan);
+            return;
+        }
+        const std::string aside = recovery_.SetAside(orphan);
+        dialogs_.MessageBox("The recovery copy could not be restored and was " +
+                                (aside.empty() ? "removed" : "set aside as \"" + aside + "\"") +
+                                ": " + failure,
                             Form1::kProgramTitle);
     }
 }
@@ -239,11 +279,30 @@ void MainWindow::About() {
         "About Brickwright");
 }
 
+bool MainWindow::MayClose() {
+    asking_ = true;
+    const bool may = form_->MayDiscardChanges();
+    asking_ = false;
+    return may;
+}
+
+void MainWindow::Quit() {
+    // Asked before close() runs, not from inside it: while close() runs, Qt lets the window
+    // system's close request through the modal question and takes it as accepted.
+    if (!MayClose()) {
+        return;
+    }
+    closeApproved_ = true;
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!form_->MayDiscardChanges()) {
+    // A close while the question is open waits for its answer.
+    if (asking_ || (!closeApproved_ && !MayClose())) {
         event->ignore();
         return;
     }
+    closeApproved_ = false;
     recovery_.Remove();
     event->accept();
 }

@@ -15,6 +15,7 @@ class QMenu;
 namespace editor {
 
 class Dialogs;
+class FileNameLabel;
 class Form1;
 
 // Brickwright's main window: the menu bar, the client area (Form1, every control where it has
@@ -36,6 +37,8 @@ class MainWindow : public QMainWindow {
     void OpenFile(const std::string& path);
     // Opens an entry of File > Open Recent; a board that is gone is reported and dropped.
     void OpenRecent(const std::string& path);
+    // File > Quit: asks about unsaved work first, then closes.
+    void Quit();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,6 +50,8 @@ class MainWindow : public QMainWindow {
     void RebuildRecentMenu();
     void BoardChanged();
     void About();
+    // The unsaved-changes question before the window closes; whether it may.
+    bool MayClose();
 
     core::Board& board_;
     Dialogs& dialogs_;
@@ -56,9 +61,11 @@ class MainWindow : public QMainWindow {
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
-    QLabel* fileLabel_ = nullptr;
+    FileNameLabel* fileLabel_ = nullptr;
     QLabel* bricksLabel_ = nullptr;
     QLabel* cellsLabel_ = nullptr;
+    bool asking_ = false;         // the question before closing is open
+    bool closeApproved_ = false;  // Quit has asked; the close it starts goes through
 };
 
 }  // namespace editor

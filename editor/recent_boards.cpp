@@ -12,7 +12,13 @@ const QString kKey = QStringLiteral("path");
 }  // namespace
 
 RecentBoards::RecentBoards() {
+    Load();
+}
+
+void RecentBoards::Load() {
     QSettings settings;
+    settings.sync();  // what another running Brickwright stored meanwhile
+    boards_.clear();
     const int count = settings.beginReadArray(kGroup);
     for (int i = 0; i < count && boards_.size() < kMaxBoards; ++i) {
         settings.setArrayIndex(i);
@@ -25,6 +31,7 @@ RecentBoards::RecentBoards() {
 }
 
 void RecentBoards::Add(const std::string& path) {
+    Load();
     // The path moves to the front; built anew rather than inserted, which GCC 12 warns falsely
     // about (-Wnull-dereference) once it is inlined in an optimised build.
     std::vector<std::string> boards{path};
@@ -38,6 +45,7 @@ void RecentBoards::Add(const std::string& path) {
 }
 
 void RecentBoards::Remove(const std::string& path) {
+    Load();
     std::erase(boards_, path);
     Store();
 }

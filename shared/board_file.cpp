@@ -197,6 +197,15 @@ void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunct
     // setting it, for the whole process and every thread in it.
     struct stat old {};
     const bool replacing = ::stat(target.c_str(), &old) == 0;
+    // The rename needs only the folder's permission, but a file its owner made read-only is not
+    // replaced: not for a user without the right to write it, nor for root, whom the system lets
+    // write anything.
+    if (replacing && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        throw BoardError(Prefix(name) + "cannot save: the file is read-only");
+    }
+    if (replacing && ::access(target.c_str(), W_OK) != 0) {
+        FailErrno(name, "cannot save: the file cannot be written", errno);
+    }
     const mode_t createMode = replacing ? 0600 : 0666;
     std::string tempName;
     int created = -1;

@@ -26,7 +26,8 @@ using WriteFunction = std::function<long(int fd, const void* data, std::size_t s
 //
 // A path that is a symbolic link saves to the file the link points to and keeps the link. A
 // new file gets the permissions 0666 less the umask, as any program's new file does; a replaced
-// file keeps its own.
+// file keeps its own. A file that is read-only (no write permission for anyone, or none for
+// this user) is not replaced: the save fails, though the folder would allow the rename.
 void SaveBoard(const std::filesystem::path& path, Board& board, const WriteFunction& write = {});
 
 }  // namespace core

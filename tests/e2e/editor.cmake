@@ -6,7 +6,7 @@ add_test(NAME e2e.editor_caption
           $<TARGET_FILE:Brickwright>)
 # Under the sanitizer build, allocations that system libraries keep until exit are not ours.
 set_tests_properties(e2e.editor_caption PROPERTIES
-  TIMEOUT 90
+  TIMEOUT 300
   ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/editor_lsan.supp:print_suppressions=0")
 
 # A whole session with the real keys and mouse: paint, Ctrl+Z, Ctrl+Y, Shift-drag fill, Ctrl+S
@@ -15,5 +15,5 @@ add_test(NAME e2e.editor_session
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/editor_session_e2e.py
           $<TARGET_FILE:Brickwright> ${PROJECT_SOURCE_DIR}/assets/bricks.bmp)
 set_tests_properties(e2e.editor_session PROPERTIES
-  TIMEOUT 180
+  TIMEOUT 600
   ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/editor_lsan.supp:print_suppressions=0")

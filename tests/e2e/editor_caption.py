@@ -46,7 +46,7 @@ def check(program):
                 failures.append(f"pointer at cell ({column}, {row}): caption {seen!r}, "
                                 f"expected {expected!r}")
         x.close_window(window)
-        status = editor.wait(timeout=15)
+        status = editor.wait(timeout=x.PATIENCE)
         if status != 0:
             failures.append(f"Brickwright exited with status {status}")
     finally:

@@ -3,11 +3,13 @@ mouse a user has: the sheet given on the command line is imported; a click paint
 it back and Ctrl+Y brings it again; a Shift-drag fills a rectangle; Ctrl+S asks for a name the
 first time and then saves to the board's file without asking; a clean window closes at once.
 Then a board given on the command line is painted and the editor is killed (kill -9): the next
-start offers the recovery copy, Return restores it, closing asks about the unsaved board, Escape
-keeps the window, and Return saves it under a new name before the editor ends with status 0.
+start offers the recovery copy and Return restores it. Quit asks about the unsaved board, a close
+meanwhile does not get past the question, and Escape keeps the window; closing asks again, and
+Return saves the board back to its own file before the editor ends with status 0.
 
 Usage: editor_session_e2e.py PATH_TO_BRICKWRIGHT BRICK_SHEET"""
 
+import glob
 import os
 import shutil
 import signal
@@ -21,6 +23,7 @@ import editor_x11 as x  # noqa: E402
 from road_e2e import erased_cell, sheet_bricks  # noqa: E402
 
 VIEW = (8, 8)  # the board view in the client area
+PREVIEW = (192, 312)  # the selected brick's preview in the client area
 CELL_W, CELL_H = 30, 15
 CELL_BYTES = 6
 CELLS_AT = 14
@@ -37,7 +40,8 @@ class Session:
                         XDG_DATA_HOME=os.path.join(work, "data"),
                         XDG_CACHE_HOME=os.path.join(work, "cache"))
         self.env.pop("SDL_VIDEODRIVER", None)
-        self.recovery = os.path.join(work, "data", "Vantor", "Brickwright", "recovery.brd")
+        # Each running editor keeps its own copy here, beside the game's board.
+        self.recovery = os.path.join(work, "data", "vantor", "recovery")
         self.editor = None
         self.window = None
         self.origin = (0, 0)
@@ -59,13 +63,32 @@ class Session:
         x.xdotool("click", button)
         time.sleep(0.05)
 
-    def key(self, *keys):
-        # Without a window manager the focus is given by hand; Qt takes a moment to make the
-        # window active, and a shortcut pressed before that is lost.
+    def recovery_copies(self):
+        return glob.glob(os.path.join(self.recovery, "*.brd"))
+
+    def preview(self):
+        shot = x.screenshot(self.window)
+        return shot.region(self.origin[0] + PREVIEW[0], self.origin[1] + PREVIEW[1], CELL_W,
+                           CELL_H)
+
+    def keys_reach_window(self):
+        """Waits until the window takes shortcuts. Without a window manager the focus is given
+        by hand, and Qt makes the window active only a while later: a shortcut pressed before
+        that is lost. Keys 2 and 1 pick bricks in the palette, the preview shows when one has
+        arrived, and one that was lost is simply pressed again (picking a brick twice changes
+        nothing). Brick 1, the one this session paints with, is picked last."""
         x.xdotool("windowfocus", "--sync", self.window)
-        time.sleep(0.4)
+        for key, brick in (("2", 1), ("1", 0)):
+            deadline = time.monotonic() + x.PATIENCE
+            while self.preview() != self.bricks[brick]:
+                if time.monotonic() > deadline:
+                    raise AssertionError(f"key {key} never reached the window")
+                x.xdotool("key", key)
+                time.sleep(0.2)
+
+    def key(self, *keys):
+        self.keys_reach_window()
         x.xdotool("key", *keys)
-        time.sleep(0.2)
 
     def shows(self, cells):
         """None when every listed cell shows its bytes, else a complaint."""
@@ -76,7 +99,7 @@ class Session:
                                 CELL_H) != pixels]
         return f"cells {wrong} do not show what they should" if wrong else None
 
-    def until(self, check, what, timeout=10.0):
+    def until(self, check, what, timeout=x.PATIENCE):
         deadline = time.monotonic() + timeout
         while True:
             problem = check()
@@ -94,7 +117,7 @@ class Session:
         time.sleep(0.2)
         x.xdotool("key", "Return")
 
-    def exits(self, timeout=15):
+    def exits(self, timeout=x.PATIENCE):
         status = self.editor.wait(timeout=timeout)
         if status != 0:
             raise AssertionError(f"Brickwright exited with status {status}")
@@ -124,7 +147,6 @@ def used_cells(path):
 def run(s):
     brick = s.bricks[0]
     first = os.path.join(s.work, "first.brd")
-    second = os.path.join(s.work, "second.brd")
 
     # A session from the sheet on the command line.
     s.start(s.sheet)
@@ -157,13 +179,14 @@ def run(s):
     x.close_window(s.window)
     s.exits()  # nothing unsaved: no question
 
-    # A board on the command line, painted, then the editor is killed.
-    s.start(first)
+    # A board on the command line (named from the current folder), painted, then the editor is
+    # killed.
+    s.start(os.path.basename(first))
     s.attach()
     s.until(lambda: s.shows({(10, 10): brick}), "the board from the command line")
     s.click(12, 12)
-    s.until(lambda: None if os.path.exists(s.recovery) else "no recovery copy",
-            "the recovery copy is written", timeout=15)
+    s.until(lambda: None if s.recovery_copies() else "no recovery copy",
+            "the recovery copy is written")
     s.editor.send_signal(signal.SIGKILL)
     s.editor.wait()
 
@@ -176,9 +199,11 @@ def run(s):
     s.attach()
     s.until(lambda: s.shows({(12, 12): brick, (10, 10): brick}), "the board is restored")
 
-    # Closing asks; Escape cancels; Return saves under a new name and the editor ends.
-    x.close_window(s.window)
+    # Quit asks, and the window's close button pressed meanwhile waits for the answer; Escape
+    # cancels. Closing asks again, and Return saves to the board's file and the editor ends.
+    s.key("ctrl+q")
     question = x.find_window("Brickwright")
+    x.close_window(s.window)
     x.xdotool("windowfocus", "--sync", question)
     time.sleep(0.3)
     x.xdotool("key", "Escape")
@@ -188,11 +213,10 @@ def run(s):
     x.xdotool("windowfocus", "--sync", question)
     time.sleep(0.3)
     x.xdotool("key", "Return")
-    s.type_into("Save Board", second)
     s.exits()
-    if (12, 12) not in used_cells(second):
-        raise AssertionError(f"{second} lacks the restored cell")
-    if os.path.exists(s.recovery):
+    if (12, 12) not in used_cells(first):
+        raise AssertionError(f"{first} lacks the restored cell")
+    if s.recovery_copies():
         raise AssertionError("the recovery copy is still there after a clean close")
 
 

@@ -6,46 +6,91 @@ import contextlib
 import ctypes
 import ctypes.util
 import os
+import random
 import re
 import select
 import subprocess
+import sys
+import tempfile
 import time
 
+# How long a check waits for something that takes a fraction of a second on a quiet machine. The
+# machines the tests run on may be busy with other builds: a check polls for its condition and
+# fails only after this long.
+PATIENCE = 60
 
-@contextlib.contextmanager
-def private_display(screen="1024x768x24", timeout=60):
-    """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. Xvfb
-    picks a free display number itself (-displayfd), so parallel tests never race for one."""
+
+def _start_server(screen, timeout):
+    """A new Xvfb and its display, or the reason it did not come up answering.
+
+    The display number is drawn at random far above those other tools probe (Xvfb's own
+    -displayfd search starts at 0, xvfb-run -a at 99): a server elsewhere on the machine that
+    probes a number in use unlinks that server's socket, and Xvfb started with -displayfd
+    leaves no lock file to warn it. A number in use makes this server end at once."""
+    number = str(random.randrange(400, 4000))
+    display = ":" + number
     read_fd, write_fd = os.pipe()
+    log = tempfile.TemporaryFile()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
-        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        ["Xvfb", display, "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
+        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=log)
     os.close(write_fd)
     try:
         ready, _, _ = select.select([read_fd], [], [], timeout)
-        number = os.read(read_fd, 64).decode().strip() if ready else ""
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        previous = os.environ.get("DISPLAY")
-        os.environ["DISPLAY"] = ":" + number
-        try:
-            yield os.environ["DISPLAY"]
-        finally:
-            if previous is None:
-                os.environ.pop("DISPLAY", None)
-            else:
-                os.environ["DISPLAY"] = previous
+        started = os.read(read_fd, 64).decode().strip() if ready else ""
     finally:
         os.close(read_fd)
-        server.terminate()
-        try:
-            server.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            server.kill()
-            server.wait()
+    # A client must get through too: a server that ended at once is of no use.
+    if started == number and subprocess.run(
+            ["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
+            capture_output=True, timeout=timeout, check=False).returncode == 0:
+        log.close()
+        return server, display
+    _stop_server(server)
+    log.seek(0)
+    said = log.read().decode(errors="replace").strip().splitlines()
+    log.close()
+    return None, f"{display} ended with status {server.returncode}: {said[-1:] or 'nothing'}"
 
 
-def xdotool(*args, timeout=10):
+def _stop_server(server):
+    server.terminate()
+    try:
+        server.wait(timeout=PATIENCE)
+    except subprocess.TimeoutExpired:
+        server.kill()
+        server.wait()
+
+
+@contextlib.contextmanager
+def private_display(screen="1024x768x24", timeout=PATIENCE, attempts=10):
+    """Runs a private Xvfb for the duration of the block, with DISPLAY pointing at it. A number
+    that is taken, or a server that does not answer, is replaced by another."""
+    failures = []
+    for _ in range(attempts):
+        server, display = _start_server(screen, timeout)
+        if server is not None:
+            break
+        failures.append(display)
+    else:
+        raise RuntimeError("Xvfb did not start: " + "; ".join(failures[-3:]))
+    previous = os.environ.get("DISPLAY")
+    os.environ["DISPLAY"] = display
+    try:
+        yield display
+    finally:
+        if previous is None:
+            os.environ.pop("DISPLAY", None)
+        else:
+            os.environ["DISPLAY"] = previous
+        # A server that went before the end explains whatever failed after it.
+        if server.poll() is not None:
+            print(f"the X server {display} ended during the check, with status "
+                  f"{server.returncode}", file=sys.stderr)
+        _stop_server(server)
+
+
+def xdotool(*args, timeout=PATIENCE):
     result = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
                             timeout=timeout, check=False)
     if result.returncode != 0:
@@ -53,13 +98,23 @@ def xdotool(*args, timeout=10):
     return result.stdout.strip()
 
 
-def find_window(title, timeout=60):
-    """The id of the visible window whose title is exactly `title`."""
-    out = xdotool("search", "--sync", "--onlyvisible", "--name", f"^{title}$", timeout=timeout)
-    return int(out.split()[0])
+def find_window(title, timeout=PATIENCE):
+    """The id of the visible window whose title is exactly `title`. Polled, not xdotool's own
+    --sync: a search fails outright when another window goes while it looks (a dialog closing,
+    a program ending), and the next search does not."""
+    deadline = time.monotonic() + timeout
+    while True:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                               capture_output=True, text=True, timeout=timeout,
+                               check=False).stdout.split()
+        if found:
+            return int(found[0])
+        if time.monotonic() > deadline:
+            raise RuntimeError(f"no visible window titled {title!r} within {timeout} s")
+        time.sleep(0.1)
 
 
-def wait_for_title(window, expected, timeout=30.0):
+def wait_for_title(window, expected, timeout=PATIENCE):
     """Waits until the window's title reads `expected`; returns the last title seen."""
     deadline = time.monotonic() + timeout
     title = None
@@ -107,12 +162,12 @@ class Shot:
         return b"".join(self.raw[3 * (row * self.width + x):3 * (row * self.width + x + width)]
                         for row in range(y, y + height))
 
-    def save_png(self, path, timeout=20):
+    def save_png(self, path, timeout=PATIENCE):
         subprocess.run(["convert", "-size", f"{self.width}x{self.height}", "-depth", "8",
                         "rgb:-", path], input=self.raw, timeout=timeout, check=True)
 
 
-def screenshot(window, timeout=20):
+def screenshot(window, timeout=PATIENCE):
     """The window's pixels, cut from the root window so that a window that has gone cannot
     hang the capture (importing a vanished window waits for ever)."""
     x, y, width, height = window_geometry(window)
@@ -165,22 +220,29 @@ def close_window(window):
         x11.XCloseDisplay(display)
 
 
-def client_origin(window, timeout=15):
+def client_origin(window, timeout=PATIENCE):
     """Where Brickwright's client area (the 664 x 585 area every control is placed in) begins
     in the window, as (x, y): the menu bar above it is as high as the desktop's font makes it.
     Found through the board view's top grid line, 601 black pixels starting at (8, 8) of the
-    area."""
+    area, once two captures a moment apart agree: a window just shown may still be moving or
+    taking its size."""
     line = b"\0\0\0" * 601
     deadline = time.monotonic() + timeout
+    previous = None
     while True:
         shot = screenshot(window)
+        found = None
         for y in range(shot.height):
             row = shot.region(0, y, shot.width, 1)
             at = row.find(line)
             while at >= 0 and at % 3 != 0:
                 at = row.find(line, at + 1)
             if at >= 0:
-                return at // 3 - 8, y - 8
+                found = (at // 3 - 8, y - 8, shot.width, shot.height)
+                break
+        if found is not None and found == previous:
+            return found[:2]
+        previous = found
         if time.monotonic() > deadline:
             raise RuntimeError("the board view's grid was not found in the window")
-        time.sleep(0.2)
+        time.sleep(0.3)

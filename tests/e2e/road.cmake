@@ -13,4 +13,4 @@ add_test(NAME e2e.road
 # The script sets each program's leak checking itself (the editor with the suppressions of the
 # system libraries Qt loads, the game without, as its own check does); its steps carry their own
 # time limits, well inside this one.
-set_tests_properties(e2e.road PROPERTIES TIMEOUT 300)
+set_tests_properties(e2e.road PROPERTIES TIMEOUT 900)

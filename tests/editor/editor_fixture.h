@@ -147,15 +147,18 @@ struct EditorSnapshot {
 
 class EditorFixture : public ::testing::Test {
   protected:
+    // How long a test waits for something that takes no time on a quiet machine.
+    static constexpr int kPatienceMilliseconds = 30000;
+
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         // Every test starts without settings or a recovery copy of an earlier one.
         QSettings().clear();
+        std::filesystem::remove_all(RecoveryCopy::StandardFolder());
         window_ = std::make_unique<MainWindow>(board_, dialogs_);
-        std::filesystem::remove_all(window_->Recovery().Path());
         form_ = &window_->Form();
         window_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get(), kPatienceMilliseconds));
     }
     void TearDown() override {
         EXPECT_TRUE(dialogs_.Exhausted()) << "a scripted answer was never asked for";

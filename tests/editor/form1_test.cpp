@@ -315,6 +315,12 @@ TEST_F(Form1Test, RejectedSheetsChangeNothingAtAll) {
         dialogs_.messages.clear();
         EXPECT_EQ(Take(), before) << name;
     }
+    // From the command line or a drop, the refused file is named too, not the last one a dialog
+    // chose.
+    SaveBoardFile(Path("mine.brd"));
+    form_->ImportSheetFile(Path("wide.bmp"));
+    EXPECT_EQ(TakeMessage(), "Invalid file size. Must be n*30 width and 15 height\n\n" +
+                                 Path("wide.bmp") + " is 45 x 15 pixels.");
 }
 
 TEST_F(Form1Test, ASheetOfMoreBricksThanThePaletteCanHoldIsRejected) {

@@ -4,6 +4,7 @@
 #include "editor/main_window.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
@@ -240,6 +241,26 @@ TEST_F(MainWindowTest, SaveWritesTheCurrentFileAndTheQuestionGuardsUnsavedWork) 
     EXPECT_EQ(ReadBytes(Path("new.brd")), testing::BoardBytes(board_));
 }
 
+TEST_F(MainWindowTest, QuitAsksBeforeItClosesAndACloseMeanwhileWaitsForTheAnswer) {
+    MakeBusyEditor();
+    bool closedMeanwhile = true;
+    dialogs_.whileAsking = [&] {
+        // The window's close button, pressed while the question is open.
+        QCloseEvent close;
+        QApplication::sendEvent(window_->windowHandle(), &close);
+        closedMeanwhile = close.isAccepted();
+    };
+    dialogs_.Answer("Cancel");
+    Action(QStringLiteral("Quit"))->trigger();
+    EXPECT_FALSE(closedMeanwhile);
+    EXPECT_TRUE(window_->isVisible());
+    dialogs_.whileAsking = nullptr;
+    dialogs_.Answer("Discard");
+    Action(QStringLiteral("Quit"))->trigger();
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_EQ(dialogs_.questions.size(), 2u);  // once for each Quit
+}
+
 TEST_F(MainWindowTest, OpenRecentKeepsEightAndDropsBoardsThatAreGone) {
     for (int i = 0; i < 10; ++i) {
         LoadBoardFile(TwoBrickBoard(("b" + std::to_string(i) + ".brd").c_str()));
@@ -254,6 +275,41 @@ TEST_F(MainWindowTest, OpenRecentKeepsEightAndDropsBoardsThatAreGone) {
     EXPECT_EQ(window_->Recent().Boards().front(), Path("b2.brd"));
     // Kept in the settings for the next start.
     EXPECT_EQ(RecentBoards().Boards(), window_->Recent().Boards());
+
+    // A second Brickwright, running since before the last change, keeps that change.
+    RecentBoards other;
+    window_->OpenRecent(Path("b3.brd"));
+    other.Add(Path("b4.brd"));
+    const std::vector<std::string> stored = RecentBoards().Boards();
+    EXPECT_EQ(std::vector<std::string>(stored.begin(), stored.begin() + 2),
+              (std::vector<std::string>{Path("b4.brd"), Path("b3.brd")}));
+}
+
+TEST_F(MainWindowTest, AFileNamedFromTheCurrentFolderIsKeptFromTheRoot) {
+    TwoBrickBoard("level.brd");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(Folder());
+    window_->OpenFile("./level.brd");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(form_->CurrentFile(), Path("level.brd"));
+    EXPECT_EQ(window_->Recent().Boards().front(), Path("level.brd"));
+}
+
+TEST_F(MainWindowTest, TheStatusBarCountsCellsDuringADragAndKeepsTheMarkerOfALongName) {
+    ImportSheet(WriteSheet("two.bmp", 2));
+    WindowMove(5, 5);
+    WindowPress(Qt::LeftButton, 5, 5);
+    WindowMove(65, 5);
+    EXPECT_EQ(Status("statusCells"), "3 cells used");
+    WindowRelease(Qt::LeftButton, 65, 5);
+
+    const int width = window_->width();
+    SaveBoardFile(Path(std::string(200, 'n') + ".brd"));
+    Drag(Qt::LeftButton, {5, 35}, {5, 35});
+    auto* label = window_->findChild<QLabel*>(QStringLiteral("statusFile"));
+    EXPECT_TRUE(label->text().endsWith(QStringLiteral(".brd *"))) << label->text().toStdString();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+    EXPECT_EQ(window_->width(), width);
 }
 
 TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
@@ -261,53 +317,77 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     RecoveryCopy& recovery = window_->Recovery();
     recovery.SetDelay(1ms);
     MakeBusyEditor();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return ReadBytes(recovery.Path()) == testing::BoardBytes(board_); }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ReadBytes(recovery.Path()) == testing::BoardBytes(board_); },
+                        kPatienceMilliseconds));
+    // Beside the game's own board, in the data folder both programs share.
+    EXPECT_EQ(std::filesystem::path(recovery.Path()).parent_path().parent_path().filename(),
+              "vantor");
     SaveBoardFile(Path("saved.brd"));
     EXPECT_FALSE(recovery.Exists());
 
-    // A copy left behind (as after a crash) is offered; Restore gives an unsaved, untitled board.
+    // A copy left behind (as after a crash) is offered; Restore gives the unsaved board in its
+    // own file, where Save puts it back.
     Drag(Qt::LeftButton, {305, 5}, {305, 5});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return recovery.Exists(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recovery.Exists(); }, kPatienceMilliseconds));
     const core::Board lost = board_;
     window_.reset();  // gone without closing: the copy stays
     board_ = core::Board{};
     window_ = std::make_unique<MainWindow>(board_, dialogs_);
     form_ = &window_->Form();
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get(), kPatienceMilliseconds));
     dialogs_.Answer("Restore");
     window_->OfferRecovery();
     ASSERT_EQ(dialogs_.questions.size(), 1u);
     EXPECT_EQ(dialogs_.questions[0].Text,
-              "Brickwright was not closed properly. Restore the unsaved board?");
+              "Brickwright was not closed properly. Restore the unsaved board?\n\nIts file: " +
+                  Path("saved.brd"));
     EXPECT_EQ(dialogs_.questions[0].Buttons, (std::vector<std::string>{"Restore", "Discard"}));
     EXPECT_EQ(board_.Cells, lost.Cells);
     EXPECT_TRUE(form_->IsModified());
-    EXPECT_TRUE(form_->CurrentFile().empty());
-    {
-        // A second Brickwright started meanwhile leaves the first one's copy alone.
-        core::Board other;
-        testing::ScriptedDialogs answers;
-        MainWindow second(other, answers);
-        second.OfferRecovery();
-        EXPECT_TRUE(answers.questions.empty());
-    }
+    EXPECT_EQ(form_->CurrentFile(), Path("saved.brd"));
+    EXPECT_EQ(Status("statusFile"), "saved.brd *");
     RecoveryCopy& restored = window_->Recovery();
     EXPECT_TRUE(restored.Exists());
-    dialogs_.Answer("Discard");
-    EXPECT_TRUE(window_->close());
+    {
+        // A second Brickwright started meanwhile leaves the first one's copy alone and keeps
+        // one of its own; when it dies, the next start offers that one.
+        core::Board other = lost;
+        testing::ScriptedDialogs answers;
+        auto second = std::make_unique<MainWindow>(other, answers);
+        second->OfferRecovery();
+        EXPECT_TRUE(answers.questions.empty());
+        second->Recovery().Schedule(other, "");
+        EXPECT_TRUE(second->Recovery().WriteNow());
+        second.reset();
+        core::Board third;
+        answers.Answer("Discard");
+        MainWindow(third, answers).OfferRecovery();
+        ASSERT_EQ(answers.questions.size(), 1u);
+        EXPECT_EQ(answers.questions[0].Text,
+                  "Brickwright was not closed properly. Restore the unsaved board?");
+    }
+    EXPECT_TRUE(form_->SaveBoard());  // no dialog: the board has its file again
+    EXPECT_EQ(ReadBytes(Path("saved.brd")), testing::BoardBytes(lost));
     EXPECT_FALSE(restored.Exists());
+    EXPECT_TRUE(window_->close());
 
-    // A damaged copy is reported and set aside; the editor starts as usual.
-    std::filesystem::create_directories(std::filesystem::path(restored.Path()).parent_path());
-    testing::WriteBytes(restored.Path(), {'V', 'N', 'T', 'R'});
+    // A damaged copy, here one that an older Brickwright kept in its own data folder, is
+    // reported and set aside; the editor starts as usual.
+    const std::filesystem::path legacy =
+        std::filesystem::path(RecoveryCopy::StandardFolder()).parent_path().parent_path() /
+        "Vantor" / "Brickwright" / "recovery.brd";
+    std::filesystem::create_directories(legacy.parent_path());
+    testing::WriteBytes(legacy, {'V', 'N', 'T', 'R'});
     dialogs_.Answer("Restore");
     window_->OfferRecovery();
     EXPECT_NE(TakeMessage().find("set aside"), std::string::npos);
-    EXPECT_FALSE(restored.Exists());
+    EXPECT_FALSE(std::filesystem::exists(legacy));
 
     // A copy that cannot be written stops nothing.
     window_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get(), kPatienceMilliseconds));
     std::filesystem::create_directory(restored.Path());
     Drag(Qt::LeftButton, {335, 5}, {335, 5});
     EXPECT_FALSE(restored.WriteNow());
@@ -316,6 +396,19 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     std::filesystem::remove(restored.Path());
     dialogs_.Answer("Discard");
     EXPECT_TRUE(window_->close());
+    std::filesystem::remove_all(legacy.parent_path().parent_path());
+}
+
+TEST_F(MainWindowTest, AFolderForTheCopiesThatCannotBeMadeIsReportedAsThat) {
+    const std::filesystem::path data =
+        std::filesystem::path(RecoveryCopy::StandardFolder()).parent_path();
+    std::filesystem::remove_all(data);
+    testing::WriteBytes(data, {'x'});
+    core::Board board;
+    MainWindow(board, dialogs_).OfferRecovery();
+    EXPECT_NE(TakeMessage().find(RecoveryCopy::StandardFolder() + " cannot be made"),
+              std::string::npos);
+    std::filesystem::remove(data);
 }
 
 TEST_F(MainWindowTest, MiddleClickPicksACellsBrickAndDigitKeysPickFromThePalette) {
@@ -418,6 +511,12 @@ TEST(CommandLine, HelpVersionAndWrongOptions) {
     EXPECT_NE(err.str().find("Usage:"), std::string::npos);
     const char* none[] = {"Brickwright"};
     EXPECT_FALSE(ParseCommandLine(1, none, out, err).ExitCode);
+    // Qt's own options are left to the application object.
+    const char* qt[] = {"Brickwright",   "-platform", "offscreen",
+                        "-style=fusion", "-reverse",  "b.brd"};
+    const CommandLine withQt = ParseCommandLine(6, qt, out, err);
+    EXPECT_FALSE(withQt.ExitCode);
+    EXPECT_EQ(withQt.File, "b.brd");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // The real dialogs, answered from a timer while they run modally.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -17,9 +20,12 @@ namespace editor {
 namespace {
 
 // While alive, runs `answer` once on the first modal widget that opens, from inside its event
-// loop.
+// loop, and keeps watching it: one still open long after its answer fails the test and is
+// closed, so the test ends with a message instead of waiting for CTest's time limit.
 class ModalAnswer {
   public:
+    static constexpr int kPatienceMilliseconds = 30000;
+
     explicit ModalAnswer(std::function<void(QWidget*)> answer) : answer_(std::move(answer)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
         timer_.start(10);
@@ -30,17 +36,37 @@ class ModalAnswer {
 
   private:
     void Poll() {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (!answered_) {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                answered_ = true;
+                modal_ = modal;
+                since_.start();
+                answer_(modal);
+            }
+        } else if (modal_ && modal_->isVisible() && since_.hasExpired(kPatienceMilliseconds)) {
+            ADD_FAILURE() << "the dialog was still open " << kPatienceMilliseconds
+                          << " ms after its answer";
             timer_.stop();
-            answered_ = true;
-            answer_(modal);
+            if (auto* dialog = qobject_cast<QDialog*>(modal_.data())) {
+                dialog->reject();
+            }
         }
     }
 
     std::function<void(QWidget*)> answer_;
     QTimer timer_;
     bool answered_ = false;
+    QPointer<QWidget> modal_;
+    QElapsedTimer since_;
 };
+
+// Types the path into the dialog's name field, as the user does. (selectFile leaves that field
+// alone once it has the keyboard focus, which it may already have when the answer runs.)
+void TypeName(QFileDialog* dialog, const std::string& path) {
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(path));
+}
 
 class QtDialogsTest : public ::testing::Test {
   protected:
@@ -62,7 +88,7 @@ TEST_F(QtDialogsTest, OpenShowsTitleAndFilterAndReturnsTheChosenPath) {
         EXPECT_EQ(fileDialog->directory().absolutePath(), dir_.path());
         EXPECT_EQ(fileDialog->nameFilters(), QStringList{"Bitmaps (*.bmp)"});
         EXPECT_EQ(fileDialog->fileMode(), QFileDialog::ExistingFile);
-        fileDialog->selectFile(QString::fromStdString(Path("sheet.bmp")));
+        TypeName(fileDialog, Path("sheet.bmp"));
         static_cast<QDialog*>(fileDialog)->accept();  // QFileDialog::accept, checks and all
     });
     dialog.ShowOpen();
@@ -96,7 +122,7 @@ TEST_F(QtDialogsTest, SaveAddsNoExtensionAndAsksNothingBeforeReplacing) {
                 QTimer::singleShot(0, fileDialog, &QFileDialog::reject);
             }
         });
-        fileDialog->selectFile(QString::fromStdString(Path("plain")));
+        TypeName(fileDialog, Path("plain"));
         static_cast<QDialog*>(fileDialog)->accept();  // QFileDialog::accept, checks and all
     });
     dialog.ShowSave();

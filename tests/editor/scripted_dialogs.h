@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ class ScriptedDialogs final : public Dialogs {
     void Answer(std::string button) { buttonAnswers_.push_back(std::move(button)); }
     int Ask(const Question& question) override {
         questions.push_back(question);
+        if (whileAsking) {
+            whileAsking();
+        }
         if (buttonAnswers_.empty()) {
             ADD_FAILURE() << "unexpected question \"" << question.Text << "\"";
             return question.EscapeButton >= 0 ? question.EscapeButton : question.DefaultButton;
@@ -59,6 +63,8 @@ class ScriptedDialogs final : public Dialogs {
     std::vector<Shown> shown;
     std::vector<Message> messages;
     std::vector<Question> questions;
+    // Runs while each question is open, as the window system's events do.
+    std::function<void()> whileAsking;
 
   private:
     void Answer(const char* kind, CommonDialog& dialog) {

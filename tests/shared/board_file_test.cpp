@@ -237,6 +237,17 @@ TEST_F(BoardFileTest, SavingKeepsTheReplacedFilesPermissions) {
     SaveBoard(Path("p.brd"), board);
     EXPECT_EQ(fs::status(Path("p.brd")).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // A read-only file is not replaced, though its folder allows the rename.
+    fs::permissions(Path("p.brd"), fs::perms::owner_read | fs::perms::group_read);
+    Board two = MakeBoard(2);
+    EXPECT_THROW(
+        try { SaveBoard(Path("p.brd"), two); } catch (const BoardError& e) {
+            EXPECT_THAT(e.what(), HasSubstr("p.brd: cannot save: the file is read-only"));
+            throw;
+        },
+        BoardError);
+    EXPECT_EQ(fs::file_size(Path("p.brd")), 3772u);
 }
 
 TEST_F(BoardFileTest, LoadingAMissingFileFailsAndCreatesNothing) {
