@@ -90,8 +90,9 @@ endforeach()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(icon_sizes 16 32 48 64 128 256)
 # vantor-64.rgba is the game's window icon, built into the program (game/CMakeLists.txt).
+# 192 and 384 are the web page's app icons (game/web), not installed here.
 set(icons ${packaging_out}/icons/vantor-64.rgba)
-foreach(size ${icon_sizes})
+foreach(size ${icon_sizes} 192 384)
   list(APPEND icons ${packaging_out}/icons/vantor-${size}.png
        ${packaging_out}/icons/brickwright-${size}.png)
 endforeach()

@@ -9,7 +9,8 @@ size by averaging whole blocks of pixels (768 is a multiple of every size), so s
 smooth without any resampling library.
 
 Usage: scripts/make-icons.py SHEET.bmp OUTDIR
-Writes OUTDIR/vantor-N.png and OUTDIR/brickwright-N.png for N in 16 32 48 64 128 256, and
+Writes OUTDIR/vantor-N.png and OUTDIR/brickwright-N.png for N in 16 32 48 64 128 256 (the
+desktop's sizes) and 192 384 (the web pages' app icons), and
 OUTDIR/vantor-64.rgba, the game's 64-pixel icon as plain RGBA rows for its window (SDL reads no
 PNG).
 """
@@ -19,7 +20,7 @@ import struct
 import sys
 import zlib
 
-SIZES = (16, 32, 48, 64, 128, 256)
+SIZES = (16, 32, 48, 64, 128, 256, 192, 384)
 M = 768  # the master size
 BW, BH = 30, 15  # one brick of the sheet
 

@@ -21,15 +21,16 @@
 #include "shared/board_model.h"
 
 // clang-format off
-// The board named by the page's ?board= address, fetched before the game starts; null without
-// one. On failure it returns null and the page shows why.
+// The board the page's address names (a board link, or ?board=), fetched before the game starts;
+// null without one. On failure it returns null and the page shows why; a board the game refuses
+// is reported back (vantor_start_board_refused), so the page forgets it.
 EM_ASYNC_JS(std::uint8_t*, vantor_fetch_start_board, (int* size), {
     const bytes = await Module.vantorFetchStartBoard();
     if (!bytes) return 0;
     const ptr = Module.vantorCopyIn(bytes);
     if (!ptr) {
-        Module.vantorShowMessage(Module.startBoardName + ': not enough memory to load it (' +
-                                 bytes.length + ' bytes); playing the built-in board');
+        Module.vantorStartBoardRefused(Module.startBoardName + ': not enough memory to load it (' +
+                                       bytes.length + ' bytes); playing the built-in board');
         return 0;
     }
     HEAP32[size >> 2] = bytes.length;
@@ -40,6 +41,9 @@ EM_JS(void, vantor_show_message, (const char* text), {
 });
 EM_JS(void, vantor_start_board_name, (char* buffer, int size), {
     stringToUTF8(Module.vantorStartBoardName(), buffer, size);
+});
+EM_JS(void, vantor_start_board_refused, (const char* text), {
+    Module.vantorStartBoardRefused(UTF8ToString(text));
 });
 // clang-format on
 
@@ -60,7 +64,8 @@ core::Board StartBoard() {
             return core::DecodeBoard(
                 std::as_bytes(std::span(bytes, static_cast<std::size_t>(size))), name);
         } catch (const std::exception& e) {
-            vantor_show_message((std::string(e.what()) + "; playing the built-in board").c_str());
+            vantor_start_board_refused(
+                (std::string(e.what()) + "; playing the built-in board").c_str());
         }
     }
     return core::DecodeBoard(game::BuiltInBoard(), "the built-in board");

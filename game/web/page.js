@@ -1,6 +1,17 @@
-// The page around the game: it scales the canvas, turns pointer, key and file events into calls
-// of the game's exported functions, and gives the game its waits, its caption and its screen.
-'use strict';
+// The page around the game: it turns pointer, touch, key and file events into calls of the
+// game's exported functions, gives the game its waits, its caption and its screen, and opens
+// boards that come in the address; page_frame.js scales the canvas and shows the download. A
+// module, so it runs after the page is parsed and before the deferred scripts that follow it
+// (sound.js, gamepad.js and the game, Vantor.js).
+import {
+  decodeBoardLink,
+  encodeBoardLink,
+  kLargestBoard,
+  kLinkName,
+  linkData,
+  readStream,
+} from './board_link.js';
+import { fitCanvas, keepOfflineCopy, loadingLine, offerFullScreen, pixelAt } from './page_frame.js';
 
 (function () {
   const canvas = document.getElementById('playfield');
@@ -9,15 +20,14 @@
   const message = document.getElementById('message');
   const boardFile = document.getElementById('boardFile');
   const stage = document.getElementById('stage');
-  const kWidth = 600;
-  const kHeight = 480;
-  // The largest board file: 2414 bytes of header and cells, then at most 32767 bricks of 1358
-  // bytes (the editor's palette index is 16-bit). No more than this is ever read.
-  const kLargestBoard = 2414 + 1358 * 32767;
+  const copyLink = document.getElementById('copyLink');
+  const fitted = fitCanvas(canvas, stage, 600, 480);
+  const loading = loadingLine(document.getElementById('loading'), 'Vantor.wasm', 'the game');
   let image = null;
   let wake = null;
-  let scale = 1;
   let ready = false;
+  // The board file being played, for Copy link; null for the built-in board.
+  let playing = null;
   let startTimer = null;
   const timerChannel = new MessageChannel();
   timerChannel.port1.onmessage = () => {
@@ -25,21 +35,10 @@
     startTimer = null;
   };
 
-  // The largest whole multiple of the playfield that fits, in device pixels, so every game
-  // pixel stays a sharp square.
-  function fit() {
-    const ratio = window.devicePixelRatio || 1;
-    const width = stage.clientWidth * ratio;
-    const height = stage.clientHeight * ratio;
-    scale = Math.max(1, Math.floor(Math.min(width / kWidth, height / kHeight)));
-    canvas.style.width = (kWidth * scale) / ratio + 'px';
-    canvas.style.height = (kHeight * scale) / ratio + 'px';
-  }
-  window.addEventListener('resize', fit);
-  fit();
-
-  function showMessage(text) {
+  // A message beside the controls: a refusal, or (notice) news of something done.
+  function showMessage(text, notice) {
     message.textContent = text;
+    message.classList.toggle('notice', Boolean(notice));
   }
 
   const kTooLarge = `more than the largest board (${kLargestBoard} bytes)`;
@@ -51,35 +50,25 @@
     return at;
   }
 
-  // Reads a response's body, refusing it as soon as it runs past the largest board.
-  async function readBounded(response) {
-    const reader = response.body.getReader();
-    const chunks = [];
-    let total = 0;
-    for (;;) {
-      const { done, value } = await reader.read();
-      if (done) break;
-      total += value.length;
-      if (total > kLargestBoard) {
-        reader.cancel();
-        throw new Error('file is ' + kTooLarge);
-      }
-      chunks.push(value);
+  // The start board's bytes from read(), kept for Copy link until the game refuses them; null,
+  // with the reason on the page, when they cannot be had.
+  async function offer(read, name) {
+    try {
+      playing = await read();
+    } catch (error) {
+      showMessage(`${name}: ${error.message}; playing the built-in board`);
     }
-    const bytes = new Uint8Array(total);
-    let at = 0;
-    for (const chunk of chunks) {
-      bytes.set(chunk, at);
-      at += chunk.length;
-    }
-    return bytes;
+    return playing;
   }
 
   const Module = (window.Module = {
     canvas: canvas,
+    instantiateWasm: loading.instantiateWasm,
     onRuntimeInitialized() {
       ready = true;
       Module.vantorReady = true;
+      loading.done();
+      keepOfflineCopy();
     },
     // The game's wait: until an event is queued, or until performance.now(), the game's tick
     // counter, reaches untilTick (never when negative).
@@ -121,21 +110,28 @@
     vantorStartBoardName() {
       return this.startBoardName;
     },
-    // index.html?board=URL: that board instead of the built-in one (same origin only).
+    // The board of a link (index.html#board=...), else of index.html?board=URL (same origin
+    // only), instead of the built-in one.
     async vantorFetchStartBoard() {
+      const link = linkData(location.hash);
+      if (link !== null) {
+        this.startBoardName = kLinkName;
+        return offer(() => decodeBoardLink(link), kLinkName);
+      }
       const address = new URLSearchParams(location.search).get('board');
       if (!address) return null;
       this.startBoardName = address;
-      try {
+      return offer(async () => {
         const url = new URL(address, location.href);
         if (url.origin !== location.origin) throw new Error('only boards from this site load');
         const response = await fetch(url);
         if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
-        return await readBounded(response);
-      } catch (error) {
-        showMessage(address + ': ' + error.message + '; playing the built-in board');
-        return null;
-      }
+        return readStream(response.body, kLargestBoard, 'file is ' + kTooLarge);
+      }, address);
+    },
+    vantorStartBoardRefused(text) {
+      playing = null;
+      showMessage(text);
     },
     vantorCopyIn: copyIn,
     print(text) {
@@ -146,17 +142,6 @@
     },
   });
 
-  // Playfield pixels under the pointer: every device pixel of a scaled-up game pixel gives that
-  // pixel's whole coordinates. Outside the canvas (while captured) they run past 0 .. 599.
-  function position(event) {
-    const rect = canvas.getBoundingClientRect();
-    const ratio = window.devicePixelRatio || 1;
-    return [
-      Math.floor(((event.clientX - rect.left) * ratio) / scale),
-      Math.floor(((event.clientY - rect.top) * ratio) / scale),
-    ];
-  }
-
   function shiftOf(event) {
     return (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
   }
@@ -164,7 +149,7 @@
   // Buttons as the game counts them: 1 left, 2 right, 4 middle, like the pointer's bit mask.
   let held = 0;
   function pointer(event) {
-    const [x, y] = position(event);
+    const [x, y] = pixelAt(canvas, fitted, event);
     const shift = shiftOf(event);
     const now = event.buttons & 7;
     // Presses start only on the canvas and capture the pointer; releases count only for
@@ -185,9 +170,40 @@
     if (event.type === 'pointermove') Module._vantor_pointer(0, now, shift, x, y);
     event.preventDefault();
   }
-  for (const type of ['pointerdown', 'pointermove', 'pointerup']) {
+
+  // Fingers, as the mouse's buttons: the first finger on the playfield steers (the paddle goes
+  // to it as it lands) and lifting it releases the balls, the left button; every other finger's
+  // tap adds a hundred balls, the right button. A finger the browser takes back (a system
+  // gesture) does nothing.
+  let steering = null;
+  const tapping = new Set();
+  function touch(event) {
+    const [x, y] = pixelAt(canvas, fitted, event);
+    const id = event.pointerId;
+    const lifted = event.type === 'pointerup';
+    if (event.type === 'pointerdown' && steering === null) {
+      steering = id;
+      Module._vantor_pointer(0, 0, 0, x, y);
+      Module._vantor_pointer(1, 1, 0, x, y);
+    } else if (event.type === 'pointerdown') {
+      tapping.add(id);
+      Module._vantor_pointer(1, 2, 0, x, y);
+    } else if (id === steering && event.type === 'pointermove') {
+      Module._vantor_pointer(0, 1, 0, x, y);
+    } else if (id === steering) {
+      steering = null;
+      if (lifted) Module._vantor_pointer(2, 1, 0, x, y);
+    } else if (tapping.delete(id) && lifted) {
+      Module._vantor_pointer(2, 2, 0, x, y);
+    }
+    event.preventDefault();
+  }
+
+  for (const type of ['pointerdown', 'pointermove', 'pointerup', 'pointercancel']) {
     canvas.addEventListener(type, (event) => {
-      if (ready) pointer(event);
+      if (!ready) return;
+      if (event.pointerType === 'touch') touch(event);
+      else if (type !== 'pointercancel') pointer(event);
     });
   }
   canvas.addEventListener('lostpointercapture', () => {
@@ -206,7 +222,8 @@
   }
   for (const type of ['keydown', 'keyup']) {
     window.addEventListener(type, (event) => {
-      if (!ready || event.target === boardFile) return;
+      // Keys on the page's own controls stay theirs.
+      if (!ready || event.target.matches('input, button, a')) return;
       const code = keyCode(event);
       if (!code || event.ctrlKey || event.metaKey) return;
       Module._vantor_key(type === 'keydown' ? 1 : 0, code, shiftOf(event), event.repeat ? 1 : 0);
@@ -226,6 +243,7 @@
     }
     Module._free(name);
     Module._free(data);
+    if (!error) playing = bytes;
     return error;
   }
 
@@ -268,4 +286,39 @@
     const entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
     if (files.length) loadBoard(files[0], Boolean(entry && entry.isDirectory));
   });
+
+  // A board link opened in a page that already runs (only the fragment changed, so the browser
+  // did not load the page again) replaces the board as a chosen file does.
+  window.addEventListener('hashchange', async () => {
+    const link = linkData(location.hash);
+    if (!ready || link === null) return;
+    try {
+      showMessage(playBoard(await decodeBoardLink(link), kLinkName));
+    } catch (error) {
+      showMessage(`${kLinkName}: ${error.message}`);
+    }
+  });
+
+  // Copy link: an address that opens the game on the board being played. Without a clipboard
+  // (a page not served securely, or the browser refused) the address bar holds the link.
+  copyLink.addEventListener('click', async () => {
+    canvas.focus();
+    const page = location.origin + location.pathname;
+    let address;
+    try {
+      address = playing ? await encodeBoardLink(playing, page) : page;
+    } catch (error) {
+      showMessage(error.message);
+      return;
+    }
+    try {
+      await navigator.clipboard.writeText(address);
+      showMessage('Link copied: it opens the game on this board', true);
+    } catch (error) {
+      history.replaceState(null, '', address);
+      showMessage('The link is in the address bar: copy it from there', true);
+    }
+  });
+
+  offerFullScreen(document.getElementById('fullScreen'), canvas, showMessage);
 })();
