@@ -1,65 +1,47 @@
-// The editor's history under a long session: 10 000 single-cell strokes, each one step. How much
-// memory the steps take, how long one undo takes with all of them behind it, and how long a new
-// stroke takes on top of them (a stroke must stay instant however long the session was).
+// The editor's history under a long session: 10 000 single-cell strokes on the board document,
+// each one step. How much memory the steps take, how long one undo takes with all of them behind
+// it, and how long a new stroke takes on top of them (a stroke must stay instant however long
+// the session was). The document needs no window, so neither does this.
 #include <malloc.h>
 
-#include <QApplication>
-#include <QTemporaryDir>
-#include <QUndoStack>
 #include <memory>
 #include <string>
 
 #include <benchmark/benchmark.h>
 
-#include "editor/dialogs.h"
-#include "editor/form1.h"
-#include "shared/board_file.h"
+#include "editor/board_document.h"
 #include "shared/board_model.h"
 
 namespace {
 
 constexpr int kStrokes = 10000;
 
-// Answers nothing: the benchmark never opens a dialog.
-class NoDialogs final : public editor::Dialogs {
-  public:
-    void ShowOpen(editor::CommonDialog&) override {}
-    void ShowSave(editor::CommonDialog&) override {}
-    void MessageBox(const std::string&, const std::string&) override {}
-    int Ask(const editor::Question& question) override { return question.DefaultButton; }
-};
-
 std::size_t HeapInUse() {
     return mallinfo2().uordblks;
 }
 
-// An editor with a two-brick board and `strokes` single-cell strokes in its history, each of
+// A document with a two-brick board and `strokes` single-cell strokes in its history, each of
 // them a click with the other brick than the cell held.
 struct Session {
-    QTemporaryDir folder;
     core::Board board;
-    NoDialogs dialogs;
-    std::unique_ptr<editor::Form1> form;
+    editor::BoardDocument document{board};
     int next = 0;
 
     Session() {
-        core::Board file;
-        file.Bricks.resize(2);
-        file.Bricks[1].Pixels.fill(0x80);
-        const std::string path = folder.filePath(QStringLiteral("two.brd")).toStdString();
-        core::SaveBoard(path, file);
-        form = std::make_unique<editor::Form1>(board, dialogs);
-        form->OpenBoardFile(path);
+        editor::BoardFiles files;
+        files.Load = [](const std::string&, core::Board& into) {
+            into = core::Board{};
+            into.Bricks.resize(2);
+            into.Bricks[1].Pixels.fill(0x80);
+        };
+        document.Open(files, "two.brd");
     }
 
     void Stroke() {
         const int cell = next % core::kCellCount;
-        const float x = static_cast<float>(30 * (cell % 20) + 10);
-        const float y = static_cast<float>(15 * (cell / 20) + 5);
-        form->SelectBrick((next / core::kCellCount) % 2 == 0 ? 1 : 0);
-        form->PicDisp_MouseMove(0, 0, x, y);
-        form->PicDisp_MouseDown(1, 0, x, y);
-        form->PicDisp_MouseUp(1, 0, x, y);
+        document.Select((next / core::kCellCount) % 2 == 0 ? 1 : 0);
+        document.StrokeTo({cell % core::kColumns, cell / core::kColumns}, editor::kLeftButton);
+        document.EndStroke();
         ++next;
     }
 };
@@ -76,7 +58,7 @@ void BM_HistoryOf10000Strokes(benchmark::State& state) {
         }
         state.PauseTiming();
         bytes = HeapInUse() - before;
-        if (session->form->History().count() != kStrokes) {
+        if (session->document.StepCount() != kStrokes) {
             state.SkipWithError("a stroke was not one step");
         }
         session.reset();
@@ -93,9 +75,9 @@ void BM_OneUndoAfter10000Strokes(benchmark::State& state) {
         session.Stroke();
     }
     for (auto _ : state) {
-        session.form->Undo();
+        session.document.Undo();
         state.PauseTiming();
-        session.form->Redo();
+        session.document.Redo();
         state.ResumeTiming();
     }
 }
@@ -109,7 +91,7 @@ void BM_OneStrokeOn10000Strokes(benchmark::State& state) {
     for (auto _ : state) {
         session.Stroke();
         state.PauseTiming();
-        session.form->Undo();  // the history stays 10 000 steps long
+        session.document.Undo();  // the history stays 10 000 steps long
         state.ResumeTiming();
     }
 }
@@ -117,17 +99,4 @@ BENCHMARK(BM_OneStrokeOn10000Strokes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // The window is never shown; no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

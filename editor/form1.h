@@ -9,9 +9,8 @@
 
 #include <QWidget>
 
-#include "editor/cell_changes.h"
+#include "editor/board_document.h"
 #include "editor/dialogs.h"
-#include "editor/edit_commands.h"
 #include "shared/board_file.h"
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
@@ -21,7 +20,6 @@ class QButtonGroup;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
-class QUndoStack;
 
 namespace editor {
 
@@ -37,11 +35,12 @@ struct WindowState {
 };
 
 // Brickwright's client area: the board view with its grid, the brick sheet import with the
-// palette and the brick options, and the board file commands, with the history of the edits and
-// the board's current file. Every action is one of the handlers or commands below, run one at a
+// palette and the brick options, and the board file commands. A view of its BoardDocument: it
+// turns the mouse, keys and buttons into the document's commands and shows the document after
+// each of them. Every action is one of the handlers or commands below, run one at a
 // time on the window thread. Standing alone it is a window of its own; in the program it is the
 // central area of the main window, and its caption is that window's.
-class Form1 : public QWidget, private EditTarget {
+class Form1 : public QWidget {
   public:
     static constexpr int kClientWidth = 664;
     static constexpr int kClientHeight = 585;
@@ -51,9 +50,12 @@ class Form1 : public QWidget, private EditTarget {
     Form1(core::Board& board, Dialogs& dialogs, QWidget* parent = nullptr);
     ~Form1() override;
 
-    const WindowState& State() const { return state_; }
-    const core::PictureBox& SheetPicture() const { return PicBricks; }
-    const core::Board& Board() const { return board_; }
+    WindowState State() const { return {cursor_.Column, cursor_.Row, document_.BricksLoaded()}; }
+    const core::PictureBox& SheetPicture() const { return document_.Sheet(); }
+    const core::Board& Board() const { return document_.Board(); }
+    // What the window shows and edits: the board, its bricks, file and history.
+    BoardDocument& Document() { return document_; }
+    const BoardDocument& Document() const { return document_; }
 
     // The write call every save uses; empty means the system's write(2). Tests install one that
     // fails part-way, as a full or failing disk does.
@@ -75,9 +77,9 @@ class Form1 : public QWidget, private EditTarget {
     void NewBoard();
     bool SaveBoard();    // to the current file; asks for a name when there is none
     bool SaveBoardAs();  // always asks, as the "Save Board" button does
-    void ClearBoard();
-    void Undo();
-    void Redo();
+    void ClearBoard() { document_.ClearBoard(); }
+    void Undo() { document_.Undo(); }
+    void Redo() { document_.Redo(); }
     // Selects brick `index` of the palette as if the user had chosen it there.
     void SelectBrick(int index);
     // Opens a board (after the unsaved-changes question) or imports a sheet, without a dialog.
@@ -88,16 +90,14 @@ class Form1 : public QWidget, private EditTarget {
     // then), or an empty string.
     std::string RestoreUnsaved(const std::string& path, const std::string& boardFile);
 
-    // The edit history; its clean state is the board as last loaded or saved.
-    QUndoStack& History() { return *history_; }
     // Whether the board differs from its file (or has none and holds work).
-    bool IsModified() const;
+    bool IsModified() const { return document_.IsModified(); }
     // Asks "Save them?" when the board has unsaved changes. Returns false when the user
     // cancelled or the save failed: the caller must then leave everything as it is.
     bool MayDiscardChanges();
     // The board's file from the root of the file system, as the bytes the system uses; empty
     // while it has none.
-    const std::string& CurrentFile() const { return currentFile_; }
+    const std::string& CurrentFile() const { return document_.CurrentFile(); }
 
     // Called after anything the status bar shows may have changed.
     void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
@@ -114,44 +114,32 @@ class Form1 : public QWidget, private EditTarget {
     }
 
   private:
-    void DrawGrid(core::PictureBox& box);
-    void RedrawBoard(core::PictureBox& box);
-    // Cls, RedrawBoard and Refresh on the board view.
-    void RedrawView();
-    void PaintCursorCell(std::int16_t button);
-    // ListIndex of the palette: the selected brick, -1 when nothing is selected.
-    std::int32_t ListIndex() const;
-    // Setting ListIndex runs cmdBricks_Click, as a selection by the user does.
-    void SetListIndex(int index);
-    void FillPalette(std::size_t bricks);
+    // Makes the controls at their places and connects them to the handlers (form1_controls.cpp).
+    void BuildControls();
+    // Shows the document: the palette (refilled when the table changed), the options, the
+    // preview and the board view, redrawn from the board.
+    void ShowDocument();
+    // A file dialog of its own for one command; the chosen file, or empty when cancelled.
+    std::string AskForFile(bool save, const char* title, const std::string& filter,
+                           const std::string& folder = {});
     void ShowMessage(const std::string& text);
     // Runs a command; anything it throws reaches the user as a message, never as a crash.
     // Returns whether it ran to the end.
     bool Guarded(const std::function<void()>& command);
     void SetCaption(const QString& caption);
-    void Changed();
     // Tells the user that the command needs bricks; returns whether there are none.
     bool HintWithoutBricks();
-
     bool LoadBoardFrom(const std::string& path);
-    void ShowLoadedBoard();
     bool SaveBoardTo(const std::string& path);
-    bool ImportSheetFrom(const std::string& path);
-    // Ends the stroke in progress, if any, as one step of the history.
-    void FinishStroke();
-    void FillRectangle(GridCell from, GridCell to, std::int16_t button);
-    PaletteView CapturePalette() const;
-    void ShowPalette(const PaletteView& view);
-    void StartNewHistory();
+    void EndDrag();
 
-    // EditTarget
-    void ApplyCells(const std::vector<CellChange>& changes, bool undo) override;
-    void SwapBricks(BricksState& state) override;
-    void RestoreFlags(std::int32_t brick, BrickFlags flags, const PaletteView& view) override;
-
-    core::Board& board_;
+    BoardDocument document_;
+    BoardFiles files_;
     Dialogs& dialogs_;
-    WindowState state_;
+    GridCell cursor_;  // the cell under the pointer (CursorCol, CursorRow)
+    // The table and cells the palette and view show.
+    std::uint64_t tableShown_ = 0;
+    core::BoardCells cellsShown_;
 
     PictureView* PicDisp;
     QPushButton* cmdLoadBricks;
@@ -160,32 +148,16 @@ class Form1 : public QWidget, private EditTarget {
     std::array<QRadioButton*, 3> Option1{};  // 0 "None", 1 "Explosive", 2 "Unbreakable"
     QPushButton* cmdSaveBoard;
     QPushButton* cmdLoadBoard;
-    CommonDialog CDLoad;
-    core::WriteFunction boardWriter_;
-    core::PictureBox PicBricks;  // the last accepted sheet, hidden
-
-    QUndoStack* history_;
-    std::string currentFile_;
-    // The stroke in progress: its name and the cells it touched so far.
-    std::optional<QString> strokeName_;
-    CellEditRecorder stroke_;
-    // The cell the stroke in progress reached last, and the button that paints (left) or erases
-    // (right) it; none while no button paints.
-    struct StrokeEnd {
-        GridCell Cell;
-        std::int16_t Button = 0;
-    };
-    std::optional<StrokeEnd> strokeEnd_;
-    // The options as they were before the user's last click, which has already moved them when
-    // its handler runs.
-    std::array<bool, 3> optionsShown_{};
     QButtonGroup* group_ = nullptr;
+    core::WriteFunction boardWriter_;
+
     // A Shift-drag: the cell it started in and the button that fills (left) or empties (right).
     struct RectangleDrag {
         GridCell From;
         std::int16_t Button = 0;
     };
     std::optional<RectangleDrag> rectangle_;
+    bool filled_ = false;  // a Ctrl+click filled: the rest of its drag paints nothing
     std::function<void()> onChange_;
     std::function<void(const std::string&)> onFile_;
     std::function<void(const std::string&)> onHint_;

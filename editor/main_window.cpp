@@ -15,16 +15,19 @@
 #include <QMimeData>
 #include <QResizeEvent>
 #include <QStatusBar>
-#include <QUndoStack>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
+#include "editor/bricks_dock.h"
 #include "editor/dialogs.h"
 #include "editor/form1.h"
+#include "editor/play_board.h"
 #include "qt_picture/picture_files.h"
+#include "shared/bricks_to_clear.h"
 
 #ifndef VANTOR_VERSION
 #define VANTOR_VERSION "0"
@@ -112,18 +115,30 @@ MainWindow::MainWindow(core::Board& board, Dialogs& dialogs, QWidget* parent)
     bricksLabel_->setObjectName(QStringLiteral("statusBricks"));
     cellsLabel_ = new QLabel(this);
     cellsLabel_->setObjectName(QStringLiteral("statusCells"));
-    for (QLabel* label : {static_cast<QLabel*>(fileLabel_), bricksLabel_, cellsLabel_}) {
+    toClearLabel_ = new QLabel(this);
+    toClearLabel_->setObjectName(QStringLiteral("statusToClear"));
+    for (QLabel* label :
+         {static_cast<QLabel*>(fileLabel_), bricksLabel_, cellsLabel_, toClearLabel_}) {
         label->setContentsMargins(6, 0, 6, 0);
     }
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(fileLabel_, 1);
     statusBar()->addPermanentWidget(bricksLabel_);
     statusBar()->addPermanentWidget(cellsLabel_);
+    statusBar()->addPermanentWidget(toClearLabel_);
+
+    bricks_ = new BricksDock(this);
+    addDockWidget(Qt::RightDockWidgetArea, bricks_);
+    bricks_->SetSelectHandler([this](int brick) { form_->SelectBrick(brick); });
 
     BuildMenus();
-    // The client area keeps its size; the frame is exactly menu bar, area and status bar.
+    // The client area keeps its size; the frame is exactly menu bar, area, panel and status bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    player_ = new BoardPlayer(this);
+    recoveryAlarm_ = new QTimer(this);
+    recoveryAlarm_->setSingleShot(true);
+    connect(recoveryAlarm_, &QTimer::timeout, this, [this] { RecoveryAlarm(); });
     form_->SetChangeHandler([this] { BoardChanged(); });
     form_->SetHintHandler([this](const std::string& hint) {
         statusBar()->showMessage(QString::fromStdString(hint), kHintMilliseconds);
@@ -157,6 +172,8 @@ void MainWindow::BuildMenus() {
     add(file, QStringLiteral("Load &Bricks..."), QKeySequence(Qt::CTRL | Qt::Key_I),
         [this] { form_->cmdLoadBricks_Click(); });
     file->addSeparator();
+    add(file, QStringLiteral("&Play Board"), QKeySequence(Qt::Key_F5), [this] { PlayBoard(); });
+    file->addSeparator();
     add(file, QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { Quit(); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -167,7 +184,13 @@ void MainWindow::BuildMenus() {
     redo_->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit->addSeparator();
+    QAction* mirror = add(edit, QStringLiteral("&Mirror"), QKeySequence(Qt::Key_M),
+                          [this](bool on) { form_->Document().SetMirror(on); });
+    mirror->setCheckable(true);
     add(edit, QStringLiteral("&Clear Board"), QKeySequence(), [this] { form_->ClearBoard(); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addAction(bricks_->toggleViewAction());
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, QStringLiteral("&About Brickwright"), QKeySequence(), [this] { About(); });
@@ -186,13 +209,13 @@ void MainWindow::RebuildRecentMenu() {
 }
 
 void MainWindow::BoardChanged() {
-    QUndoStack& history = form_->History();
-    undo_->setEnabled(history.canUndo());
-    undo_->setText(history.canUndo() ? QStringLiteral("&Undo %1").arg(history.undoText())
-                                     : QStringLiteral("&Undo"));
-    redo_->setEnabled(history.canRedo());
-    redo_->setText(history.canRedo() ? QStringLiteral("&Redo %1").arg(history.redoText())
-                                     : QStringLiteral("&Redo"));
+    const BoardDocument& document = form_->Document();
+    undo_->setEnabled(document.CanUndo());
+    undo_->setText(
+        QStringLiteral("&Undo %1").arg(QString::fromStdString(document.UndoText())).trimmed());
+    redo_->setEnabled(document.CanRedo());
+    redo_->setText(
+        QStringLiteral("&Redo %1").arg(QString::fromStdString(document.RedoText())).trimmed());
 
     const bool modified = form_->IsModified();
     const std::string& file = form_->CurrentFile();
@@ -202,21 +225,51 @@ void MainWindow::BoardChanged() {
                      modified ? QStringLiteral(" *") : QString());
     bricksLabel_->setText(Counted(board_.Bricks.size(), "brick", "bricks"));
     std::size_t used = 0;
-    for (std::int32_t r = 0; r < core::kRows; ++r) {
-        for (std::int32_t c = 0; c < core::kColumns; ++c) {
-            used += board_.Cells(c, r).Used == core::kTrue ? 1u : 0u;
+    std::size_t shown = 0;  // used cells whose brick the table has
+    ForEachCell(kFirstCell, kLastCell, [&](GridCell cell) {
+        const core::BoardCell& model = board_.Cells(cell.Column, cell.Row);
+        if (model.Used == core::kTrue) {
+            ++used;
+            shown += board_.FindBrick(model.BrickIndex) != nullptr ? 1u : 0u;
         }
-    }
+    });
     cellsLabel_->setText(Counted(used, "cell used", "cells used"));
+    bricks_->Show(document);
+    // Balls fly through every brick, so every breakable one is cleared sooner or later; a board
+    // whose bricks are all unbreakable can never be finished.
+    const auto toClear = static_cast<std::size_t>(core::CountBricksToClear(board_));
+    toClearLabel_->setText(
+        toClear == 0 && shown > 0
+            ? QStringLiteral("No breakable brick: the board can never be finished")
+            : Counted(toClear, "brick to clear", "bricks to clear"));
     if (form_->State().BricksLoaded != core::kFalse) {
         statusBar()->clearMessage();  // a hint to load bricks is done with
     }
 
     if (modified) {
-        recovery_.Schedule(board_, form_->CurrentFile());
+        recovery_.Keep(board_, form_->CurrentFile());
+        ArmRecovery();
     } else {
+        recoveryAlarm_->stop();
         recovery_.Remove();
     }
+}
+
+void MainWindow::ArmRecovery() {
+    if (const auto left = form_->Document().Recovery().TimeLeft()) {
+        recoveryAlarm_->start(static_cast<int>(left->count()));
+    }
+}
+
+void MainWindow::RecoveryAlarm() {
+    RecoverySchedule& schedule = form_->Document().Recovery();
+    if (!schedule.IsDue()) {
+        ArmRecovery();  // woken early
+        return;
+    }
+    recovery_.WriteNow();
+    // A copy that cannot be written is not tried again until the board changes again.
+    schedule.Written();
 }
 
 void MainWindow::OfferRecovery() {
@@ -236,6 +289,7 @@ void MainWindow::OfferRecovery() {
         const std::string failure = form_->RestoreUnsaved(orphan.Path, orphan.BoardFile);
         if (failure.empty()) {
             recovery_.Adopt(orphan);
+            form_->Document().Recovery().Written();
             return;
         }
         const std::string aside = recovery_.SetAside(orphan);
@@ -266,6 +320,18 @@ void MainWindow::OpenRecent(const std::string& path) {
     form_->OpenBoardFile(path);
 }
 
+void MainWindow::PlayBoard() {
+    form_->Document().EndStroke();
+    if (form_->Document().BricksLoaded() == core::kFalse) {
+        statusBar()->showMessage(QString::fromLatin1(Form1::kNoBricksHint), kHintMilliseconds);
+        return;
+    }
+    const std::string failure = player_->Play(board_);
+    if (!failure.empty()) {
+        dialogs_.MessageBox(failure, Form1::kProgramTitle);
+    }
+}
+
 void MainWindow::About() {
     dialogs_.MessageBox(
         std::string("Brickwright ") + VANTOR_VERSION +
@@ -274,8 +340,9 @@ void MainWindow::About() {
             "list (or with the keys 1 to 9), paint it with the left mouse button and erase "
             "with the right one; hold Shift while dragging to fill or empty a rectangle, and "
             "click the middle button on a cell to pick up its brick. Mark a brick Explosive or "
-            "Unbreakable with the options. Save the board as board.brd beside Vantor to play "
-            "it. Every change can be undone.",
+            "Unbreakable with the options. Play Board (F5) tries the board in Vantor as it "
+            "stands; save it as board.brd beside Vantor to play it there. Every change can be "
+            "undone.",
         "About Brickwright");
 }
 

@@ -11,15 +11,19 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 
 namespace editor {
 
+class BoardPlayer;
+class BricksDock;
 class Dialogs;
 class FileNameLabel;
 class Form1;
 
 // Brickwright's main window: the menu bar, the client area (Form1, every control where it has
-// always been relative to the area's top-left corner) and the status bar. It asks before
+// always been relative to the area's top-left corner), the Bricks panel beside it and the status
+// bar. It asks before
 // unsaved work is closed, keeps the recovery copy while there is unsaved work, remembers the
 // recent boards and opens files dropped on it.
 class MainWindow : public QMainWindow {
@@ -37,6 +41,8 @@ class MainWindow : public QMainWindow {
     void OpenFile(const std::string& path);
     // Opens an entry of File > Open Recent; a board that is gone is reported and dropped.
     void OpenRecent(const std::string& path);
+    // File > Play Board: Vantor on the board as it stands, unsaved changes included.
+    void PlayBoard();
     // File > Quit: asks about unsaved work first, then closes.
     void Quit();
 
@@ -49,6 +55,9 @@ class MainWindow : public QMainWindow {
     void BuildMenus();
     void RebuildRecentMenu();
     void BoardChanged();
+    // Wakes when the document's recovery copy is due.
+    void ArmRecovery();
+    void RecoveryAlarm();
     void About();
     // The unsaved-changes question before the window closes; whether it may.
     bool MayClose();
@@ -58,12 +67,16 @@ class MainWindow : public QMainWindow {
     Form1* form_;
     RecoveryCopy recovery_;
     RecentBoards recent_;
+    QTimer* recoveryAlarm_ = nullptr;
+    BoardPlayer* player_ = nullptr;
+    BricksDock* bricks_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
     FileNameLabel* fileLabel_ = nullptr;
     QLabel* bricksLabel_ = nullptr;
     QLabel* cellsLabel_ = nullptr;
+    QLabel* toClearLabel_ = nullptr;
     bool asking_ = false;         // the question before closing is open
     bool closeApproved_ = false;  // Quit has asked; the close it starts goes through
 };

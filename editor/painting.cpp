@@ -102,46 +102,42 @@ void DrawMissingBrick(core::PictureBox& box, std::int32_t x0, std::int32_t y0) {
     }
 }
 
-void RedrawBoard(core::PictureBox& box, const core::Board& board) {
-    DrawGrid(box);
-    for (int column = 0; column < core::kColumns; ++column) {
-        for (int row = 0; row < core::kRows; ++row) {
-            const core::BoardCell& cell = board.Cells(column, row);
-            if (cell.Used != core::kTrue) {
-                continue;
-            }
-            const std::int32_t x0 = core::kCellWidth * column;
-            const std::int32_t y0 = core::kCellHeight * row;
-            if (!core::DrawBrick(box, x0, y0, board.Bricks, cell.BrickIndex, core::kFalse,
-                                 core::ErasePattern::GridLines)) {
-                DrawMissingBrick(box, x0, y0);
-            }
-        }
+void DrawCell(core::PictureBox& view, const core::Board& board, GridCell cell) {
+    const core::BoardCell& model = board.Cells(cell.Column, cell.Row);
+    const std::int32_t x0 = core::kCellWidth * cell.Column;
+    const std::int32_t y0 = core::kCellHeight * cell.Row;
+    if (model.Used != core::kTrue) {
+        core::DrawBrick(view, x0, y0, {}, 0, core::kTrue, core::ErasePattern::GridLines);
+    } else if (!core::DrawBrick(view, x0, y0, board.Bricks, model.BrickIndex, core::kFalse,
+                                core::ErasePattern::GridLines)) {
+        DrawMissingBrick(view, x0, y0);
     }
 }
 
-bool ApplyPaintingRule(core::Board& board, core::PictureBox& view, GridCell cell,
-                       std::int16_t button, std::int32_t selected) {
+void RedrawBoard(core::PictureBox& box, const core::Board& board) {
+    DrawGrid(box);
+    ForEachCell(kFirstCell, kLastCell, [&](GridCell cell) {
+        if (board.Cells(cell.Column, cell.Row).Used == core::kTrue) {
+            DrawCell(box, board, cell);
+        }
+    });
+}
+
+bool ApplyPaintingRule(core::Board& board, GridCell cell, std::int16_t button,
+                       std::int32_t selected) {
     if (!core::BoardCells::InGrid(cell.Column, cell.Row)) {
         return false;
     }
     core::BoardCell& target = board.Cells(cell.Column, cell.Row);
-    const std::int32_t x0 = core::kCellWidth * cell.Column;
-    const std::int32_t y0 = core::kCellHeight * cell.Row;
     if (button == kLeftButton) {
         if (board.FindBrick(selected) == nullptr) {
             return false;
         }
-        target.Used = core::kTrue;
-        target.BrickIndex = selected;
-        core::DrawBrick(view, x0, y0, board.Bricks, selected, core::kFalse,
-                        core::ErasePattern::GridLines);
+        target = {core::kTrue, selected};
         return true;
     }
     if (button == kRightButton) {
         target.Used = core::kFalse;
-        core::DrawBrick(view, x0, y0, board.Bricks, selected, core::kTrue,
-                        core::ErasePattern::GridLines);
         return true;
     }
     return false;

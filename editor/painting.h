@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,11 +48,29 @@ void DrawMissingBrick(core::PictureBox& box, std::int32_t x0, std::int32_t y0);
 // The grid, then every cell whose Used is exactly true. Neither clears nor refreshes.
 void RedrawBoard(core::PictureBox& box, const core::Board& board);
 
+// What the view shows for a cell after a redraw: its brick, the missing-brick marker, or (for
+// any Used other than exactly true) the cell's own grid lines on white.
+void DrawCell(core::PictureBox& view, const core::Board& board, GridCell cell);
+
 // What a press or a move with `button` does to `cell`: the left button alone puts brick
-// `selected` into the cell and draws it, the right button alone empties the cell (keeping its
-// BrickIndex) and draws the erase pattern, anything else changes nothing. Without a selected
-// brick that exists the left button changes nothing either. Returns whether the cell changed.
-bool ApplyPaintingRule(core::Board& board, core::PictureBox& view, GridCell cell,
-                       std::int16_t button, std::int32_t selected);
+// `selected` into the cell, the right button alone empties the cell (keeping its BrickIndex),
+// anything else changes nothing. Without a selected brick that exists the left button changes
+// nothing either. Returns whether the rule applied; the view shows it once DrawCell (or a
+// redraw) draws the cell.
+bool ApplyPaintingRule(core::Board& board, GridCell cell, std::int16_t button,
+                       std::int32_t selected);
+
+// Every cell from column c0 to c1 and row r0 to r1 (inclusive, either order), column by column.
+template <typename Visit>
+void ForEachCell(GridCell from, GridCell to, Visit&& visit) {
+    for (std::int32_t c = std::min(from.Column, to.Column); c <= std::max(from.Column, to.Column);
+         ++c) {
+        for (std::int32_t r = std::min(from.Row, to.Row); r <= std::max(from.Row, to.Row); ++r) {
+            visit(GridCell{c, r});
+        }
+    }
+}
+inline constexpr GridCell kFirstCell{0, 0};
+inline constexpr GridCell kLastCell{core::kColumns - 1, core::kRows - 1};
 
 }  // namespace editor

@@ -76,9 +76,6 @@ std::string RecoveryCopy::StandardFolder() {
 }
 
 RecoveryCopy::RecoveryCopy() {
-    timer_.setSingleShot(true);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { WriteNow(); });
-
     const std::string folder = StandardFolder();
     const std::string cannot = "Brickwright cannot keep recovery copies of unsaved work: ";
     std::error_code error;
@@ -107,16 +104,7 @@ bool RecoveryCopy::Exists() const {
     return !path_.empty() && std::filesystem::exists(std::filesystem::symlink_status(path_, error));
 }
 
-void RecoveryCopy::Schedule(const core::Board& board, const std::string& boardFile) {
-    board_ = &board;
-    boardFile_ = boardFile;
-    if (!timer_.isActive()) {
-        timer_.start(delay_);
-    }
-}
-
 bool RecoveryCopy::WriteNow() {
-    timer_.stop();
     if (board_ == nullptr || !lock_) {
         return false;
     }
@@ -148,7 +136,6 @@ bool RecoveryCopy::WriteNow() {
 }
 
 void RecoveryCopy::Remove() {
-    timer_.stop();
     board_ = nullptr;
     if (lock_) {
         RemoveCopy(path_);

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <QTimer>
 
 class QLockFile;
 
@@ -18,12 +15,11 @@ namespace editor {
 // (`$XDG_DATA_HOME/vantor/recovery/`): an ordinary board file, written (atomically, like every
 // save) a short while after the board changed and removed once nothing is unsaved any more,
 // with a lock beside it that names the running process and a record of the board's own file.
+// When to write is the document's to say (RecoverySchedule); this is where and how.
 // A copy whose lock no running process holds was left by a run that did not end cleanly; the
 // next start finds it and offers it, whichever Brickwright left it.
 class RecoveryCopy {
   public:
-    static constexpr std::chrono::milliseconds kDefaultDelay{10000};
-
     // A copy that a run which did not end cleanly left behind. While this object lives, its lock
     // is held, so no other Brickwright offers the same copy.
     struct Orphan {
@@ -47,21 +43,22 @@ class RecoveryCopy {
     // Whether this run's copy is on disk.
     bool Exists() const;
 
-    // At most `delay` after the first change that is not yet in the copy, `board` is written,
-    // with `boardFile` (the board's own file, empty for none) in its record. Later changes
-    // before that moment go into the same write.
-    void Schedule(const core::Board& board, const std::string& boardFile);
-    void SetDelay(std::chrono::milliseconds delay) { delay_ = delay; }
-    // Writes now. A folder that cannot be written is reported once on stderr and never stops
-    // the editor. Returns whether the copy was written.
+    // The board the next write puts in the copy, with `boardFile` (the board's own file, empty
+    // for none) in its record.
+    void Keep(const core::Board& board, const std::string& boardFile) {
+        board_ = &board;
+        boardFile_ = boardFile;
+    }
+    // Writes the kept board now. A folder that cannot be written is reported once on stderr and
+    // never stops the editor. Returns whether the copy was written.
     bool WriteNow();
-    // No unsaved work any more: this run's copy goes, and so does a pending write.
+    // No unsaved work any more: this run's copy goes.
     void Remove();
 
     // The copies no running Brickwright keeps, newest first: those in the recovery folder, and
     // the one an older Brickwright kept in its own data folder.
     std::vector<Orphan> FindOrphans() const;
-    // The user restored `orphan`: once this run's copy holds the board (scheduled when it was
+    // The user restored `orphan`: once this run's copy holds the board (kept when it was
     // restored), the orphan goes. Should this run's copy fail, the orphan stays for a later start.
     void Adopt(const Orphan& orphan);
     // The user discarded `orphan`.
@@ -75,8 +72,6 @@ class RecoveryCopy {
     std::string boardFile_;
     std::string problem_;
     const core::Board* board_ = nullptr;
-    std::chrono::milliseconds delay_ = kDefaultDelay;
-    QTimer timer_;
     bool reported_ = false;  // a failure is reported once a run
     std::unique_ptr<QLockFile> lock_;
 };

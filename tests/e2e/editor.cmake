@@ -9,7 +9,8 @@ set_tests_properties(e2e.editor_caption PROPERTIES
   TIMEOUT 300
   ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/editor_lsan.supp:print_suppressions=0")
 
-# A whole session with the real keys and mouse: paint, Ctrl+Z, Ctrl+Y, Shift-drag fill, Ctrl+S
+# A whole session with the real keys and mouse: paint, Ctrl+Z, Ctrl+Y, Mirror, F5 into the game,
+# Shift-drag fill, Ctrl+S
 # to the board's file, closing with and without unsaved changes, kill -9 and the recovery copy.
 add_test(NAME e2e.editor_session
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/editor_session_e2e.py

@@ -1,6 +1,8 @@
 """End-to-end check of a Brickwright session under a private X server, with the keys and the
 mouse a user has: the sheet given on the command line is imported; a click paints, Ctrl+Z takes
-it back and Ctrl+Y brings it again; a Shift-drag fills a rectangle; Ctrl+S asks for a name the
+it back and Ctrl+Y brings it again; with Mirror (M) a click paints the mirrored cell too; F5 plays
+the unsaved board in Vantor, whose window shows the painted bricks, and closing the game removes
+the file it was given; a Shift-drag fills a rectangle; Ctrl+S asks for a name the
 first time and then saves to the board's file without asking; a clean window closes at once.
 Then a board given on the command line is painted and the editor is killed (kill -9): the next
 start offers the recovery copy and Return restores it. Quit asks about the unsaved board, a close
@@ -24,6 +26,7 @@ from road_e2e import erased_cell, sheet_bricks  # noqa: E402
 
 VIEW = (8, 8)  # the board view in the client area
 PREVIEW = (192, 312)  # the selected brick's preview in the client area
+GAME_PLAYFIELD = (8, 8)  # the playfield in the game's window
 CELL_W, CELL_H = 30, 15
 CELL_BYTES = 6
 CELLS_AT = 14
@@ -38,7 +41,9 @@ class Session:
         self.env = dict(os.environ, QT_QPA_PLATFORM="xcb", HOME=work,
                         XDG_CONFIG_HOME=os.path.join(work, "config"),
                         XDG_DATA_HOME=os.path.join(work, "data"),
-                        XDG_CACHE_HOME=os.path.join(work, "cache"))
+                        XDG_CACHE_HOME=os.path.join(work, "cache"),
+                        TMPDIR=os.path.join(work, "tmp"))
+        os.makedirs(self.env["TMPDIR"])
         self.env.pop("SDL_VIDEODRIVER", None)
         # Each running editor keeps its own copy here, beside the game's board.
         self.recovery = os.path.join(work, "data", "vantor", "recovery")
@@ -62,6 +67,16 @@ class Session:
         time.sleep(0.05)
         x.xdotool("click", button)
         time.sleep(0.05)
+
+    def play_files(self):
+        return glob.glob(os.path.join(self.env["TMPDIR"], "brickwright-play-*"))
+
+    def game_shows(self, game, cells):
+        shot = x.screenshot(game)
+        wrong = [cell for cell, pixels in cells.items()
+                 if shot.region(GAME_PLAYFIELD[0] + CELL_W * cell[0],
+                                GAME_PLAYFIELD[1] + CELL_H * cell[1], CELL_W, CELL_H) != pixels]
+        return f"the game's cells {wrong} do not show their bricks" if wrong else None
 
     def recovery_copies(self):
         return glob.glob(os.path.join(self.recovery, "*.brd"))
@@ -157,6 +172,18 @@ def run(s):
     s.until(lambda: s.shows({(2, 2): erased_cell()}), "Ctrl+Z undoes the click")
     s.key("ctrl+y")
     s.until(lambda: s.shows({(2, 2): brick}), "Ctrl+Y redoes it")
+    s.key("m")
+    s.click(3, 8)
+    s.until(lambda: s.shows({(3, 8): brick, (16, 8): brick}), "with Mirror on, a click paints two")
+    s.key("m")
+
+    # F5 plays the unsaved board in Vantor, through a file that goes when the game ends.
+    s.key("F5")
+    game = x.find_window("(Form1|Fps: [0-9]+)")
+    s.until(lambda: s.game_shows(game, {(2, 2): brick, (3, 8): brick, (16, 8): brick}),
+            "the game plays the board as painted")
+    x.close_window(game)
+    s.until(lambda: "; ".join(s.play_files()) or None, "the game's board file goes with it")
     rectangle = {(c, r) for c in range(4, 8) for r in range(4, 7)}
     x.xdotool("mousemove", "--window", s.window, *s.point(4, 4))
     x.xdotool("keydown", "shift")
@@ -170,7 +197,7 @@ def run(s):
     s.key("ctrl+s")  # no file yet: the save dialog asks for one
     s.type_into("Save Board", first)
     s.until(lambda: None if os.path.exists(first) else "no file", "Ctrl+S saves")
-    if used_cells(first) != {(2, 2)} | rectangle:
+    if used_cells(first) != {(2, 2), (3, 8), (16, 8)} | rectangle:
         raise AssertionError(f"{first} holds the cells {sorted(used_cells(first))}")
     s.click(10, 10)
     s.key("ctrl+s")  # now straight to the board's file
@@ -209,7 +236,7 @@ def run(s):
     x.xdotool("key", "Escape")
     s.still_open()
     x.close_window(s.window)
-    question = x.find_window("Brickwright")
+    question = x.find_window("Brickwright", besides=(question,))
     x.xdotool("windowfocus", "--sync", question)
     time.sleep(0.3)
     x.xdotool("key", "Return")

@@ -26,13 +26,18 @@ def _start_server(screen, timeout):
     The display number is drawn at random far above those other tools probe (Xvfb's own
     -displayfd search starts at 0, xvfb-run -a at 99): a server elsewhere on the machine that
     probes a number in use unlinks that server's socket, and Xvfb started with -displayfd
-    leaves no lock file to warn it. A number in use makes this server end at once."""
+    leaves no lock file to warn it. A number in use makes this server end at once.
+
+    -noreset: an X server resets when its last client leaves and refuses a client that connects
+    meanwhile, so a check that starts one program after another (or after the probe below) would
+    lose the next one now and then on a busy machine."""
     number = str(random.randrange(400, 4000))
     display = ":" + number
     read_fd, write_fd = os.pipe()
     log = tempfile.TemporaryFile()
     server = subprocess.Popen(
-        ["Xvfb", display, "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp"],
+        ["Xvfb", display, "-displayfd", str(write_fd), "-screen", "0", screen, "-nolisten", "tcp",
+         "-noreset"],
         pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=log)
     os.close(write_fd)
     try:
@@ -98,17 +103,18 @@ def xdotool(*args, timeout=PATIENCE):
     return result.stdout.strip()
 
 
-def find_window(title, timeout=PATIENCE):
-    """The id of the visible window whose title is exactly `title`. Polled, not xdotool's own
-    --sync: a search fails outright when another window goes while it looks (a dialog closing,
-    a program ending), and the next search does not."""
+def find_window(title, timeout=PATIENCE, besides=()):
+    """The id of a visible window whose title is exactly `title`, other than those in `besides`
+    (a dialog that was answered may still be on the screen for a while on a busy machine).
+    Polled, not xdotool's own --sync: a search fails outright when another window goes while it
+    looks (a dialog closing, a program ending), and the next search does not."""
     deadline = time.monotonic() + timeout
     while True:
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                               capture_output=True, text=True, timeout=timeout,
-                               check=False).stdout.split()
+        found = [int(w) for w in subprocess.run(
+            ["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], capture_output=True,
+            text=True, timeout=timeout, check=False).stdout.split() if int(w) not in besides]
         if found:
-            return int(found[0])
+            return found[0]
         if time.monotonic() > deadline:
             raise RuntimeError(f"no visible window titled {title!r} within {timeout} s")
         time.sleep(0.1)

@@ -9,7 +9,6 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUndoStack>
 #include <QWindow>
 #include <array>
 #include <filesystem>
@@ -198,7 +197,7 @@ TEST_F(Form1Test, AFastDragPaintsEveryCellOnItsWayAsOneStep) {
     for (int c = 0; c < 20; ++c) {
         EXPECT_EQ(board_.Cells(c, 1), (core::BoardCell{core::kTrue, 0})) << c;
     }
-    EXPECT_EQ(form_->History().count(), 2);  // the import and the stroke
+    EXPECT_EQ(form_->Document().StepCount(), 2u);  // the import and the stroke
     form_->Undo();
     EXPECT_EQ(board_.Cells, core::BoardCells{});
 }

@@ -7,16 +7,17 @@
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
-#include <QUndoStack>
 #include <QUrl>
 #include <chrono>
 #include <sstream>
 
 #include "editor/command_line.h"
+#include "editor/play_board.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace editor {
@@ -83,6 +84,7 @@ TEST_F(MainWindowTest, TheClientAreaSitsBetweenMenuBarAndStatusBar) {
         {"Save Board", QKeySequence(Qt::CTRL | Qt::Key_S)},
         {"Save Board As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {"Load Bricks...", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {"Play Board", QKeySequence(Qt::Key_F5)},
         {"Quit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {"Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
         {"Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
@@ -141,7 +143,7 @@ TEST_F(MainWindowTest, EveryStepUndoesAndRedoesPixelForPixel) {
     first.caption = start.caption;
     first.state = start.state;
     EXPECT_EQ(first, start);
-    EXPECT_FALSE(form_->History().canUndo());
+    EXPECT_FALSE(form_->Document().CanUndo());
 
     Key(QKeySequence(Qt::CTRL | Qt::Key_Y));
     EXPECT_EQ(Take().board, imported.board);
@@ -167,17 +169,17 @@ TEST_F(MainWindowTest, StaleCellsAfterASmallerSheetComeBackAsTheyWereShown) {
 
 TEST_F(MainWindowTest, FailedCommandsAndLoadsLeaveTheHistoryAsItWas) {
     MakeBusyEditor();
-    const int steps = form_->History().count();
+    const std::size_t steps = form_->Document().StepCount();
     ImportSheet(Path("missing.bmp"));
     TakeMessage();
     LoadBoardFile(Path("missing.brd"));
     TakeMessage();
-    EXPECT_EQ(form_->History().count(), steps);
+    EXPECT_EQ(form_->Document().StepCount(), steps);
     EXPECT_EQ(Action(QStringLiteral("Undo Paint")) != nullptr, true);
 
     // A load starts a new history and is clean.
     LoadBoardFile(TwoBrickBoard("two.brd"));
-    EXPECT_EQ(form_->History().count(), 0);
+    EXPECT_EQ(form_->Document().StepCount(), 0u);
     EXPECT_FALSE(form_->IsModified());
     EXPECT_EQ(Status("statusFile"), "two.brd");
     EXPECT_EQ(Status("statusBricks"), "2 bricks");
@@ -302,8 +304,12 @@ TEST_F(MainWindowTest, TheStatusBarCountsCellsDuringADragAndKeepsTheMarkerOfALon
     WindowMove(65, 5);
     EXPECT_EQ(Status("statusCells"), "3 cells used");
     WindowRelease(Qt::LeftButton, 65, 5);
+    EXPECT_EQ(Status("statusToClear"), "3 bricks to clear");
 
     const int width = window_->width();
+    ClickOption(2);  // the painted brick becomes unbreakable
+    EXPECT_EQ(Status("statusToClear"), "No breakable brick: the board can never be finished");
+    EXPECT_EQ(window_->width(), width);
     SaveBoardFile(Path(std::string(200, 'n') + ".brd"));
     Drag(Qt::LeftButton, {5, 35}, {5, 35});
     auto* label = window_->findChild<QLabel*>(QStringLiteral("statusFile"));
@@ -315,7 +321,7 @@ TEST_F(MainWindowTest, TheStatusBarCountsCellsDuringADragAndKeepsTheMarkerOfALon
 TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     using namespace std::chrono_literals;
     RecoveryCopy& recovery = window_->Recovery();
-    recovery.SetDelay(1ms);
+    form_->Document().Recovery().SetDelay(1ms);
     MakeBusyEditor();
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return ReadBytes(recovery.Path()) == testing::BoardBytes(board_); },
@@ -358,7 +364,7 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
         auto second = std::make_unique<MainWindow>(other, answers);
         second->OfferRecovery();
         EXPECT_TRUE(answers.questions.empty());
-        second->Recovery().Schedule(other, "");
+        second->Recovery().Keep(other, "");
         EXPECT_TRUE(second->Recovery().WriteNow());
         second.reset();
         core::Board third;
@@ -399,6 +405,57 @@ TEST_F(MainWindowTest, TheRecoveryCopyFollowsUnsavedWorkAndIsOfferedAtStart) {
     std::filesystem::remove_all(legacy.parent_path().parent_path());
 }
 
+TEST_F(MainWindowTest, PlayBoardGivesTheGameACopyOfTheBoardAsItStandsAndRemovesItAfterwards) {
+    const QByteArray path = qgetenv("PATH");
+    MakeBusyEditor();
+    qputenv("PATH", "");
+    Key(QKeySequence(Qt::Key_F5));
+    EXPECT_NE(TakeMessage().find("Vantor was found neither beside Brickwright"), std::string::npos);
+
+    // A stand-in for the game that keeps the name and the bytes it was given.
+    const std::filesystem::path bin = Folder() / "bin";
+    std::filesystem::create_directory(bin);
+    const std::string script =
+        "#!/bin/sh\nprintf %s \"$2\" > \"$0.name\"; /bin/cp \"$2\" \"$0.brd\"\n";
+    testing::WriteBytes(bin / "Vantor", {script.begin(), script.end()});
+    std::filesystem::permissions(bin / "Vantor", std::filesystem::perms::owner_all);
+    qputenv("PATH", QByteArray::fromStdString(bin.string()));
+    Key(QKeySequence(Qt::Key_F5));
+    qputenv("PATH", path);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<char> name = ReadBytes(bin / "Vantor.name");
+            return !name.empty() && std::filesystem::exists(bin / "Vantor.brd") &&
+                   !std::filesystem::exists(std::string(name.begin(), name.end()));
+        },
+        kPatienceMilliseconds));
+    EXPECT_EQ(ReadBytes(bin / "Vantor.brd"), testing::BoardBytes(board_));
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_TRUE(form_->IsModified());
+}
+
+TEST(FindGame, LooksBesideTheProgramThenOnThePathThenInTheBuildFolder) {
+    QTemporaryDir dir;
+    const std::filesystem::path root = dir.path().toStdString();
+    const auto game = [&](const char* folder, std::filesystem::perms perms) {
+        std::filesystem::create_directories(root / folder);
+        testing::WriteBytes(root / folder / "Vantor", {'#', '!'});
+        std::filesystem::permissions(root / folder / "Vantor", perms);
+        return (root / folder / "Vantor").string();
+    };
+    const std::string beside = game("bin", std::filesystem::perms::owner_all);
+    const std::string onPath = game("tools", std::filesystem::perms::owner_all);
+    game("data", std::filesystem::perms::owner_read);  // not a program
+    const std::string built = game("game", std::filesystem::perms::owner_all);
+    const std::string path = (root / "data").string() + "::" + (root / "tools").string();
+    EXPECT_EQ(FindGame(root / "bin", path), beside);
+    std::filesystem::remove(beside);
+    EXPECT_EQ(FindGame(root / "bin", path), onPath);
+    EXPECT_EQ(FindGame(root / "bin", ""), built);
+    std::filesystem::remove(built);
+    EXPECT_EQ(FindGame(root / "bin", ""), "");
+}
+
 TEST_F(MainWindowTest, AFolderForTheCopiesThatCannotBeMadeIsReportedAsThat) {
     const std::filesystem::path data =
         std::filesystem::path(RecoveryCopy::StandardFolder()).parent_path();
@@ -411,7 +468,7 @@ TEST_F(MainWindowTest, AFolderForTheCopiesThatCannotBeMadeIsReportedAsThat) {
     std::filesystem::remove(data);
 }
 
-TEST_F(MainWindowTest, MiddleClickPicksACellsBrickAndDigitKeysPickFromThePalette) {
+TEST_F(MainWindowTest, MiddleClickDigitKeysAndTheBricksPanelPickBricks) {
     MakeBusyEditor();  // brick 3 at (1, 1) and (3, 3)
     Pick(0);
     WindowMove(45, 20);
@@ -428,6 +485,17 @@ TEST_F(MainWindowTest, MiddleClickPicksACellsBrickAndDigitKeysPickFromThePalette
     Key(QKeySequence(Qt::Key_9));  // there is no brick 9
     EXPECT_EQ(Palette().currentIndex(), 1);
     EXPECT_EQ(Preview().Picture().PixelAt(3, 4), testing::SheetColour(30 + 3, 4));
+
+    // The Bricks panel lists every brick with its flags and use, and a click there picks too.
+    auto* list = window_->findChild<QListWidget*>(QStringLiteral("bricksList"));
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(list->item(2)->text(), "Brick 3\nUnbreakable, 2 cells");
+    EXPECT_EQ(list->item(0)->text(), "Brick 1\nNone, 0 cells");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(2)).center());
+    EXPECT_EQ(Palette().currentIndex(), 2);
+    EXPECT_EQ(form_->size(), QSize(664, 585));
 }
 
 TEST_F(MainWindowTest, AShiftDragOutlinesItsRectangleAndFillsItOnRelease) {
@@ -445,8 +513,15 @@ TEST_F(MainWindowTest, AShiftDragOutlinesItsRectangleAndFillsItOnRelease) {
         }
     }
     EXPECT_EQ(board_.Cells(4, 2).Used, core::kFalse);
-    EXPECT_EQ(form_->History().count(), 2);  // the import and the rectangle
-    EXPECT_EQ(form_->History().undoText(), "Fill Rectangle");
+    EXPECT_EQ(form_->Document().StepCount(), 2u);  // the import and the rectangle
+    EXPECT_EQ(form_->Document().UndoText(), "Fill Rectangle");
+
+    // Ctrl+click fills the empty cells around with brick 2, and the drag after it paints nothing.
+    Pick(1);
+    Drag(Qt::LeftButton, {200, 200}, {5, 5}, Qt::ControlModifier);
+    EXPECT_EQ(board_.Cells(19, 19), (core::BoardCell{core::kTrue, 1}));
+    EXPECT_EQ(board_.Cells(0, 2), (core::BoardCell{core::kTrue, 0}));
+    EXPECT_EQ(form_->Document().UndoText(), "Fill");
 }
 
 TEST_F(MainWindowTest, FilesFromTheCommandLineOrADropOpenByWhatTheyHold) {
@@ -470,7 +545,7 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineOrADropOpenByWhatTheyHold) {
     EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.org/board.brd"))}));
     EXPECT_EQ(Take(), loaded);
     EXPECT_TRUE(Drop({QUrl::fromLocalFile(QString::fromStdString(sheet))}));
-    EXPECT_EQ(form_->History().undoText(), "Import Bricks");
+    EXPECT_EQ(form_->Document().UndoText(), "Import Bricks");
 }
 
 TEST_F(MainWindowTest, FileNamesThatAreNotUtf8KeepTheirBytes) {

@@ -36,6 +36,14 @@ core::ColorRef BrickColour(int i) {
                               static_cast<std::uint8_t>(30 + i));
 }
 
+// The painting rule as the view shows it: the model, then the cell drawn from it.
+bool ApplyPaintingRule(core::Board& board, core::PictureBox& view, GridCell cell,
+                       std::int16_t button, std::int32_t selected) {
+    const bool applied = editor::ApplyPaintingRule(board, cell, button, selected);
+    DrawCell(view, board, cell);
+    return applied;
+}
+
 core::PictureBox GridView() {
     core::PictureBox view(kViewWidth, kViewHeight);
     DrawGrid(view);
