@@ -1,7 +1,8 @@
 # The README's commands. Each one installs what is missing and builds before it acts.
 #   make run     build and start the game on the bundled default board
 #   make editor  build and start the board editor
-#   make test    build the test configuration (warnings as errors, ASan + UBSan) and run every test
+#   make test    build the test configuration (warnings as errors, ASan + UBSan) and run every test,
+#                then the ball frame's threads under ThreadSanitizer (build/tsan)
 #   make bench   build optimised and run the benchmarks
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS (default 60)
 #   make soak    build optimised and play 200 000 frames with up to 50 000 balls, headless
@@ -19,6 +20,7 @@ TEST_DIR  := build/test
 REL_DIR   := build/release
 FUZZ_DIR  := build/fuzz
 SOAK_DIR  := build/soak
+TSAN_DIR  := build/tsan
 WEB_DIR   := build/web
 WEB_PORT  ?= 8000
 FUZZ_SECONDS ?= 60
@@ -30,7 +32,7 @@ GAME_ONLY := -DVANTOR_TOOLS=OFF -DVANTOR_EDITOR=OFF
 
 .PHONY: deps run editor test bench format format-check release test-build fuzz soak install \
         uninstall package \
-        web web-run web-if-available
+        web web-run web-if-available thread-check-build
 
 deps:
 	@scripts/install-deps.sh
@@ -72,9 +74,17 @@ test-build: deps
 
 # After the tests, each fuzz target runs briefly from the inputs collected so far. The browser
 # build comes first, when Emscripten is there, so that its tests run too.
-test: test-build web-if-available format-check
+test: test-build web-if-available format-check thread-check-build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(TSAN_DIR) && ctest --output-on-failure
 	@FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ_DIR) fuzz/run.sh 20
+
+# The ball frame's threads under ThreadSanitizer: the core, the game logic and the one test that
+# plays the frame on several threads.
+thread-check-build: deps
+	@cmake -S . -B $(TSAN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    $(GAME_ONLY) -DVANTOR_THREAD_CHECK=ON -DVANTOR_WERROR=ON >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS)
 
 fuzz: deps
 	@FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ_DIR) fuzz/run.sh $(FUZZ_SECONDS)

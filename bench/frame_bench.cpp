@@ -1,11 +1,14 @@
 // One frame of the game with many free balls over the default board (the background reset, the
 // ball update with its collision rules, the ball drawing and the paddle, as the frame loop draws
-// them), through the game's own ball code and through the plain rules of the test oracle. Every
-// iteration starts from the same state, taken after a few frames of play, so each measures the
-// same frame (and starts with caches emptied by the restore; a second set plays frames back to
-// back, as the game does). After the benchmarks a summary table compares the two and finds the
-// largest ball count whose frame fits in the game's 10 ms; it also gives the start-up time to
-// the first frame and the frame time of the windowless replay with 100 000 balls.
+// them), through the game's own ball code (on one thread or two) and through the plain rules of
+// the test oracle. Every iteration starts from the same state, taken after a few frames of play,
+// so each measures the same frame (and starts with caches emptied by the restore; a second set
+// plays frames back to back, as the game does). After the benchmarks a summary compares the game
+// with the oracle on one thread, then one thread with two at up to 4 000 000 balls (the two
+// taking turns, so that both meet the same load on a shared machine), finds the largest ball
+// count whose frame fits in the game's 10 ms on each, and the count from which two threads
+// pay; it also gives the start-up time to the first frame and the frame time of the windowless
+// replay with 100 000 balls.
 
 #include <benchmark/benchmark.h>
 
@@ -26,8 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "game/balls/ball_kernels.h"
 #include "game/balls/balls.h"
+#include "game/balls/internal/ball_kernels.h"
 #include "game/game.h"
 #include "game/random.h"
 #include "game/replay.h"
@@ -36,6 +39,11 @@
 #include "tests/game/oracle/oracle.h"
 
 namespace {
+
+double LoadAverage() {
+    double load = 0;
+    return getloadavg(&load, 1) == 1 ? load : -1;
+}
 
 core::Board BenchBoard() {
 #ifdef VANTOR_DEFAULT_BOARD
@@ -62,7 +70,7 @@ core::Board BenchBoard() {
 
 // A started game with `count` free balls spread over the playfield in every direction, played
 // for a few frames so that the bricks within the balls' first reach are gone. The oracle's side
-// is a copy of it with the balls in the oracle's vector.
+// is a copy of it with the balls in the oracle's vector, made when first asked for.
 struct Scene {
     explicit Scene(std::int64_t count)
         : game(platform, random, [](core::Board& board) { board = BenchBoard(); }) {
@@ -85,19 +93,22 @@ struct Scene {
         startBalls = game.Balls;
         startBoard = game.Board;
         startPicture = game.PicDisp;
-        startPlain.assign(game.Balls.begin(), game.Balls.end());
-        plain = std::make_unique<game::Game>(game);
-        plainBalls = startPlain;
     }
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
-    void RestoreGame() {
+    // The start again, with the list on `threads` threads.
+    void RestoreGame(unsigned threads) {
         game.Balls = startBalls;
+        game.Balls.SetThreads(threads);
         game.Board = startBoard;
         game.PicDisp = startPicture;
     }
     void RestorePlain() {
+        if (!plain) {
+            plain = std::make_unique<game::Game>(game);
+            startPlain.assign(startBalls.begin(), startBalls.end());
+        }
         plainBalls = startPlain;
         plain->Board = startBoard;
         plain->PicDisp = startPicture;
@@ -127,6 +138,11 @@ Scene& SceneOf(std::int64_t count) {
     return *scene;
 }
 
+// The thread count of a benchmark: its second argument.
+unsigned ThreadsOf(const benchmark::State& state) {
+    return static_cast<unsigned>(state.range(1));
+}
+
 void PerBall(benchmark::State& state) {
     state.counters["per_ball"] =
         benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)),
@@ -137,7 +153,7 @@ void BM_GameFrame(benchmark::State& state) {
     Scene& scene = SceneOf(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        scene.RestoreGame();
+        scene.RestoreGame(ThreadsOf(state));
         state.ResumeTiming();
         scene.GameFrame();
         benchmark::DoNotOptimize(scene.game.PicDisp.Image().data());
@@ -153,7 +169,7 @@ void BM_GameFrameRun(benchmark::State& state) {
     for (auto _ : state) {
         if (frames++ % 10 == 0) {
             state.PauseTiming();
-            scene.RestoreGame();
+            scene.RestoreGame(ThreadsOf(state));
             scene.GameFrame();
             state.ResumeTiming();
         }
@@ -172,7 +188,7 @@ void BM_FrameLeavingEventsUnused(benchmark::State& state) {
     game::Game& g = scene.game;
     for (auto _ : state) {
         state.PauseTiming();
-        scene.RestoreGame();
+        scene.RestoreGame(ThreadsOf(state));
         state.ResumeTiming();
         g.PicDisp.Cls();
         benchmark::DoNotOptimize(game::UpdateBalls(g.Balls, g.World(g.PicDisp)));
@@ -204,7 +220,7 @@ void BM_GameUpdateBalls(benchmark::State& state) {
     Scene& scene = SceneOf(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        scene.RestoreGame();
+        scene.RestoreGame(ThreadsOf(state));
         state.ResumeTiming();
         game::UpdateBalls(scene.game.Balls, scene.game.World(scene.game.PicDisp));
     }
@@ -213,7 +229,7 @@ void BM_GameUpdateBalls(benchmark::State& state) {
 
 void BM_GameDrawBalls(benchmark::State& state) {
     Scene& scene = SceneOf(state.range(0));
-    scene.RestoreGame();
+    scene.RestoreGame(ThreadsOf(state));
     game::Game& g = scene.game;
     for (auto _ : state) {
         game::DrawBalls(g.Balls, g.PicBall, g.PicBallMask, g.PicDisp);
@@ -271,8 +287,10 @@ void BM_ReplayFrame(benchmark::State& state) {
     state.counters["balls"] = static_cast<double>(replay.game().Balls.size());
 }
 
-// The ball counts of the summary table.
+// The ball counts of the summary's tables: the game against the oracle on one thread, and one
+// thread against two.
 constexpr std::int64_t kTableCounts[] = {1'000, 10'000, 100'000, 1'000'000};
+constexpr std::int64_t kThreadCounts[] = {100'000, 1'000'000, 2'000'000, 4'000'000};
 
 void TableCounts(benchmark::internal::Benchmark* b) {
     for (const std::int64_t n : kTableCounts) {
@@ -281,12 +299,41 @@ void TableCounts(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond);
 }
 
+void OneThread(benchmark::internal::Benchmark* b) {
+    for (const std::int64_t n : kTableCounts) {
+        b->Args({n, 1});
+    }
+    b->Unit(benchmark::kMillisecond);
+}
+
+// The one-thread counts below the two-thread table's, then both at each of those.
+void OneAndTwoThreads(benchmark::internal::Benchmark* b) {
+    for (const std::int64_t n : kTableCounts) {
+        if (n < kThreadCounts[0]) {
+            b->Args({n, 1});
+        }
+    }
+    for (const std::int64_t n : kThreadCounts) {
+        b->Args({n, 1});
+        b->Args({n, 2});
+    }
+    b->Unit(benchmark::kMillisecond);
+}
+
 BENCHMARK(BM_OracleFrame)->Apply(TableCounts);
-BENCHMARK(BM_GameFrame)->Apply(TableCounts);
-BENCHMARK(BM_GameFrameRun)->Apply(TableCounts);
-BENCHMARK(BM_FrameLeavingEventsUnused)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GameUpdateBalls)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GameDrawBalls)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameFrame)->Apply(OneThread);
+BENCHMARK(BM_GameFrameRun)->Apply(OneAndTwoThreads);
+BENCHMARK(BM_FrameLeavingEventsUnused)->Args({1'000'000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameUpdateBalls)
+    ->Args({100'000, 1})
+    ->Args({1'000'000, 1})
+    ->Args({1'000'000, 2})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameDrawBalls)
+    ->Args({100'000, 1})
+    ->Args({1'000'000, 1})
+    ->Args({1'000'000, 2})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpToFirstFrame)->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayFrame)->Arg(100'000)->Iterations(100)->Unit(benchmark::kMillisecond);
 
@@ -343,21 +390,22 @@ class Recorder : public benchmark::ConsoleReporter {
     std::set<std::string> medians;
 };
 
-// The median of `frames` frames played back to back from the scene's start, in milliseconds
-// of wall time.
-double MedianFrameMs(Scene& scene, bool plain, int frames) {
-    if (plain) {
+// Who plays a frame: the oracle, or the game on this many threads.
+constexpr unsigned kOracle = 0;
+
+// Frames played back to back from the scene's start after an untimed first one, as the game
+// plays them: their wall times in milliseconds, appended to times.
+void PlayFrames(Scene& scene, unsigned threads, int frames, std::vector<double>& times) {
+    if (threads == kOracle) {
         scene.RestorePlain();
         scene.PlainFrame();
     } else {
-        scene.RestoreGame();
+        scene.RestoreGame(threads);
         scene.GameFrame();
     }
-    // Frames back to back after the untimed first one, as the game plays them.
-    std::vector<double> times;
     for (int i = 0; i < frames; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        if (plain) {
+        if (threads == kOracle) {
             scene.PlainFrame();
         } else {
             scene.GameFrame();
@@ -365,30 +413,52 @@ double MedianFrameMs(Scene& scene, bool plain, int frames) {
         const auto end = std::chrono::steady_clock::now();
         times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }
+}
+
+double Median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
-double FrameMsAt(std::int64_t count, bool plain, int frames) {
+// The median frame of each thread count, the counts taking turns a few frames at a time so
+// that a busy neighbour slows them alike.
+std::vector<double> TakingTurns(Scene& scene, const std::vector<unsigned>& threads, int turns,
+                                int framesPerTurn) {
+    std::vector<std::vector<double>> times(threads.size());
+    for (int turn = 0; turn < turns; ++turn) {
+        for (std::size_t k = 0; k < threads.size(); ++k) {
+            PlayFrames(scene, threads[k], framesPerTurn, times[k]);
+        }
+    }
+    std::vector<double> medians;
+    for (const std::vector<double>& t : times) {
+        medians.push_back(Median(t));
+    }
+    return medians;
+}
+
+double FrameMsAt(std::int64_t count, unsigned threads, int frames) {
     Scene scene(count);
-    return MedianFrameMs(scene, plain, frames);
+    std::vector<double> times;
+    PlayFrames(scene, threads, frames, times);
+    return Median(times);
 }
 
 // The largest count (to within about 2 %) whose frame takes at most `budget` ms, searching
 // upward from `from` by doubling and then bisecting.
-std::int64_t LargestWithin(double budget, std::int64_t from, bool plain, int frames) {
+std::int64_t LargestWithin(double budget, std::int64_t from, unsigned threads, int frames) {
     std::int64_t fits = 0;
     std::int64_t fails = 0;
     std::int64_t n = from;
     while (fails == 0) {
-        if (FrameMsAt(n, plain, frames) <= budget) {
+        if (FrameMsAt(n, threads, frames) <= budget) {
             fits = n;
             n *= 2;
         } else {
             fails = n;
             if (fits == 0) {
                 fits = n / 2;
-                while (fits > 1 && FrameMsAt(fits, plain, frames) > budget) {
+                while (fits > 1 && FrameMsAt(fits, threads, frames) > budget) {
                     fails = fits;
                     fits /= 2;
                 }
@@ -397,7 +467,7 @@ std::int64_t LargestWithin(double budget, std::int64_t from, bool plain, int fra
     }
     while (fails - fits > fits / 50 && fails - fits > 1) {
         const std::int64_t mid = fits + (fails - fits) / 2;
-        if (FrameMsAt(mid, plain, frames) <= budget) {
+        if (FrameMsAt(mid, threads, frames) <= budget) {
             fits = mid;
         } else {
             fails = mid;
@@ -406,10 +476,11 @@ std::int64_t LargestWithin(double budget, std::int64_t from, bool plain, int fra
     return fits;
 }
 
-// One frame from the same start through both; true when every ball field and pixel agree.
-bool SameFirstFrame(std::int64_t count) {
+// One frame from the same start through the oracle and the game on `threads` threads; true
+// when every ball field and pixel agree.
+bool SameFirstFrame(std::int64_t count, unsigned threads) {
     Scene& scene = SceneOf(count);
-    scene.RestoreGame();
+    scene.RestoreGame(threads);
     scene.RestorePlain();
     scene.GameFrame();
     scene.PlainFrame();
@@ -433,46 +504,82 @@ bool SameFirstFrame(std::int64_t count) {
            std::memcmp(fast.data(), slow.data(), fast.size_bytes()) == 0;
 }
 
-void PrintSummary(const Recorder& recorder) {
+void PrintOneCore(const Recorder& recorder) {
     std::printf(
         "\nOne frame (Cls, UpdateBalls, DrawBalls, paddle) with free balls over the "
-        "default board, one core, %s loops.\n",
+        "default board, one thread, %s loops.\n",
         game::detail::UsingAvx2() ? "AVX2" : "portable");
     std::printf(
         "Wall-clock ms per frame, the median of the repetitions (cpu in brackets). Oracle and "
         "game\nstart every frame from the same restored state, with caches cold after the "
         "restore; back to\nback: the median of 61 of the game's frames played in a row, as the "
-        "game "
-        "plays them.\n\n");
+        "game plays them.\n\n");
     std::printf("%10s  %22s  %22s  %8s  %14s  %s\n", "balls", "oracle ms", "game ms", "ratio",
                 "back to back", "identical");
     for (const std::int64_t n : kTableCounts) {
-        std::string oracleName = "BM_OracleFrame/";
-        std::string gameName = "BM_GameFrame/";
-        oracleName += std::to_string(n);
-        gameName += std::to_string(n);
-        const Recorder::Times* o = recorder.Find(oracleName);
-        const Recorder::Times* g = recorder.Find(gameName);
+        const std::string count = std::to_string(n);
+        const Recorder::Times* o = recorder.Find("BM_OracleFrame/" + count);
+        const Recorder::Times* g = recorder.Find("BM_GameFrame/" + count + "/1");
         if (o == nullptr || g == nullptr) {
             continue;
         }
-        char runText[32];
-        std::snprintf(runText, sizeof runText, "%.3f", MedianFrameMs(SceneOf(n), false, 61));
+        std::vector<double> run;
+        PlayFrames(SceneOf(n), 1, 61, run);
         char oracleText[64];
         char gameText[64];
         std::snprintf(oracleText, sizeof oracleText, "%.3f (%.3f)", o->real, o->cpu);
         std::snprintf(gameText, sizeof gameText, "%.3f (%.3f)", g->real, g->cpu);
-        std::printf("%10lld  %22s  %22s  %8.1f  %14s  %s\n", static_cast<long long>(n), oracleText,
-                    gameText, o->real / g->real, runText, SameFirstFrame(n) ? "yes" : "NO");
+        std::printf("%10lld  %22s  %22s  %8.1f  %14.3f  %s\n", static_cast<long long>(n),
+                    oracleText, gameText, o->real / g->real, Median(run),
+                    SameFirstFrame(n, 1) ? "yes" : "NO");
     }
     std::fflush(stdout);
+}
 
-    const std::int64_t gameLargest = LargestWithin(10.0, 1'000'000, false, 7);
-    const std::int64_t plainLargest = LargestWithin(10.0, 16'000, true, 3);
+void PrintThreads() {
     std::printf(
-        "\nLargest ball count whose frame (back to back) fits in 10 ms: game %lld, "
-        "oracle %lld\n",
-        static_cast<long long>(gameLargest), static_cast<long long>(plainLargest));
+        "\nOne thread and two: wall-clock ms per frame played back to back, the median of 60 "
+        "frames each,\nthe two taking turns four frames at a time (load average %.2f at the "
+        "start).\n\n",
+        LoadAverage());
+    std::printf("%10s  %12s  %12s  %8s  %s\n", "balls", "1 thread", "2 threads", "ratio",
+                "identical");
+    for (const std::int64_t n : kThreadCounts) {
+        const std::vector<double> ms = TakingTurns(SceneOf(n), {1, 2}, 15, 4);
+        std::printf("%10lld  %12.3f  %12.3f  %8.2f  %s\n", static_cast<long long>(n), ms[0], ms[1],
+                    ms[0] / ms[1], SameFirstFrame(n, 2) ? "yes" : "NO");
+        std::fflush(stdout);
+    }
+
+    // Where a second thread starts to pay: the same comparison with the threads forced on
+    // for any count.
+    const std::size_t threadsFrom = game::detail::Options().threadsFrom;
+    game::detail::Options().threadsFrom = 0;
+    std::printf("\nTwo threads against one, forced on below the game's threshold (%zu balls):",
+                threadsFrom);
+    for (const std::int64_t n : {5'000, 10'000, 20'000, 40'000, 80'000}) {
+        Scene scene(n);
+        const std::vector<double> ms = TakingTurns(scene, {1, 2}, 25, 4);
+        std::printf(" %lld: %.2fx", static_cast<long long>(n), ms[0] / ms[1]);
+        std::fflush(stdout);
+    }
+    game::detail::Options().threadsFrom = threadsFrom;
+    std::printf("\n");
+
+    const std::int64_t one = LargestWithin(10.0, 1'000'000, 1, 7);
+    const std::int64_t two = LargestWithin(10.0, 2'000'000, 2, 7);
+    std::printf(
+        "\nLargest ball count whose frame (back to back) fits in 10 ms: one thread %lld, "
+        "two threads %lld\n",
+        static_cast<long long>(one), static_cast<long long>(two));
+}
+
+void PrintSummary(const Recorder& recorder) {
+    PrintOneCore(recorder);
+    const std::int64_t plainLargest = LargestWithin(10.0, 16'000, kOracle, 3);
+    std::printf("Largest ball count whose frame fits in 10 ms through the oracle: %lld\n",
+                static_cast<long long>(plainLargest));
+    PrintThreads();
     if (const Recorder::Times* s = recorder.Find("BM_StartUpToFirstFrame/iterations:10")) {
         std::printf("Start-up to the first frame (SDL dummy video, board from disk): %.2f ms\n",
                     s->real);
@@ -488,13 +595,28 @@ void PrintSummary(const Recorder& recorder) {
 int main(int argc, char** argv) {
     // The start-up benchmark opens no real window.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
+    // --summary prints the summary after a run of chosen benchmarks too (which goes without it
+    // otherwise: it belongs to the whole set).
+    bool summary = false;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--summary") == 0) {
+            summary = true;
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
     Recorder recorder;
     benchmark::RunSpecifiedBenchmarks(&recorder);
-    PrintSummary(recorder);
+    const std::string filter = benchmark::GetBenchmarkFilter();
+    if (summary || filter.empty() || filter == "." || filter == "all") {
+        PrintSummary(recorder);
+    }
     benchmark::Shutdown();
     return 0;
 }

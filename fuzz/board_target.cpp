@@ -13,7 +13,7 @@
 
 #include "fuzz/targets.h"
 #include "game/balls/balls.h"
-#include "game/balls/collisions.h"
+#include "game/balls/internal/collisions.h"
 #include "game/game.h"
 #include "game/random.h"
 #include "game/replay.h"

@@ -1,6 +1,23 @@
 #include "game/command_line.h"
 
+#include <charconv>
+#include <string>
+
 namespace game {
+
+std::optional<unsigned> ParseThreadCount(std::string_view text) {
+    unsigned n = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (error != std::errc() || end != text.data() + text.size() || n < 1 || n > kMostThreads) {
+        return std::nullopt;
+    }
+    return n;
+}
+
+std::string ThreadCountError(std::string_view text) {
+    return "--threads needs a whole number from 1 to " + std::to_string(kMostThreads) + ", got '" +
+           std::string(text) + "'";
+}
 
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
     CommandLine result;
@@ -23,10 +40,10 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
         }
         // Help and version win over anything else on the line, as users expect of them.
         if (argument == "--help" || argument == "-h") {
-            return {CommandLine::Action::ShowHelp, {}, {}, {}, false, false, {}};
+            return {CommandLine::Action::ShowHelp, {}, {}, {}, false, false, {}, {}};
         }
         if (argument == "--version") {
-            return {CommandLine::Action::ShowVersion, {}, {}, {}, false, false, {}};
+            return {CommandLine::Action::ShowVersion, {}, {}, {}, false, false, {}, {}};
         }
         const std::string_view name = argument.substr(0, argument.find('='));
         const bool hasValue = name.size() < argument.size();
@@ -42,6 +59,17 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
             }
             if (file && file->empty()) {
                 fail(std::string(name) + " needs a FILE");
+            }
+        } else if (name == "--threads") {
+            if (!hasValue && i + 1 == arguments.size()) {
+                fail("--threads needs a number");
+                continue;
+            }
+            const std::string_view value =
+                hasValue ? argument.substr(name.size() + 1) : arguments[++i];
+            result.threads = ParseThreadCount(value);
+            if (!result.threads) {
+                fail(ThreadCountError(value));
             }
         } else if (argument == "--dump") {
             result.dump = true;
@@ -65,7 +93,7 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
 
 std::string UsageText() {
     return "Usage: Vantor [BOARD.brd]... [FOLDER] [--mute] [--record FILE | --replay FILE] "
-           "[--dump]\n";
+           "[--dump] [--threads N]\n";
 }
 
 std::string HelpText() {
@@ -89,6 +117,8 @@ std::string HelpText() {
            "  --record FILE    write the game as it is played to FILE, a replay script\n"
            "  --replay FILE    play a recorded game back in the window\n"
            "  --dump           print the balls and cells at exit, as vantor-replay's dump does\n"
+           "  --threads N      move and draw the balls on N threads (1 to 256; by default one\n"
+           "                   for each core the game may run on)\n"
            "  -h, --help       show this help and exit\n"
            "  --version        show the version and exit\n";
 }

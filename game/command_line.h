@@ -1,8 +1,8 @@
 #pragma once
 
 // Vantor's command line: `Vantor [BOARD.brd | FOLDER]... [--mute] [--record FILE | --replay
-// FILE] [--dump]`, plus --help and --version. Parsed here, with no toolkit, so that the rules are
-// tested without a window; the program only acts on the result.
+// FILE] [--dump] [--threads N]`, plus --help and --version. Parsed here, with no toolkit, so that
+// the rules are tested without a window; the program only acts on the result.
 
 #include <filesystem>
 #include <optional>
@@ -27,12 +27,18 @@ struct CommandLine {
     std::optional<std::filesystem::path> replay;  // play a replay script back in the window
     bool dump = false;                            // print the game's state at exit
     bool mute = false;                            // start with the sound off
+    std::optional<unsigned> threads;  // the threads the balls' frames may use (unset: all cores)
     std::string error;
 };
 
+// The value of --threads, here and in vantor-replay: a whole number from 1 to kMostThreads.
+inline constexpr unsigned kMostThreads = 256;
+std::optional<unsigned> ParseThreadCount(std::string_view text);
+std::string ThreadCountError(std::string_view text);
+
 // The arguments after the program's name. "--" ends the options, so a board whose name starts
-// with "-" can still be named; a lone "-" is a file name too. --record and --replay take the
-// next argument, or the value after "=".
+// with "-" can still be named; a lone "-" is a file name too. --record, --replay and --threads
+// take the next argument, or the value after "=".
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments);
 
 // The one-line usage, the full help and the version line.

@@ -28,9 +28,10 @@ void DumpGame(const Game& game, std::ostream& out) {
     }
 }
 
-Replay::Replay(std::vector<core::Board> boards, Random& random)
+Replay::Replay(std::vector<core::Board> boards, Random& random, unsigned threads)
     : game_(platform_, random, [first = boards.at(0)](core::Board& target) { target = first; }) {
     game_.Set = std::move(boards);
+    game_.Balls.SetThreads(threads);
     game_.StartUp();
 }
 

@@ -40,8 +40,9 @@ void DumpGame(const Game& game, std::ostream& out);
 class Replay {
   public:
     // Starts the game on boards (played in turn; one board never ends) as the window's
-    // start-up does, with the tick counter at 0.
-    Replay(std::vector<core::Board> boards, Random& random);
+    // start-up does, with the tick counter at 0. The balls' frames use `threads` threads (0:
+    // one per core); every count gives the same run.
+    Replay(std::vector<core::Board> boards, Random& random, unsigned threads = 0);
     Replay(const core::Board& board, Random& random)
         : Replay(std::vector<core::Board>{board}, random) {}
     Replay(const Replay&) = delete;

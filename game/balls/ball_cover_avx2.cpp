@@ -1,4 +1,5 @@
-// Drawing many balls last slot first, with AVX2 (the idea is described in ball_draw.cpp).
+// Drawing many balls last slot first, with AVX2 (compiled for AVX2; the idea is described in
+// ball_draw.cpp).
 //
 // The bookkeeping here is laid out for the shape of a ball rather than for the picture's rows.
 // The picture, with a margin of kPinMargin pixels on every side, is cut into bands of eight
@@ -11,21 +12,22 @@
 // block back into rows. Balls that cross the picture's edge need no special case: their
 // pixels outside the picture fall in the margin, which the final pass leaves out.
 
-#include <algorithm>
-#include <bit>
+#include <immintrin.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "game/balls/ball_kernels.h"
 #include "game/balls/balls.h"
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
+#include "game/balls/internal/ball_kernels.h"
 
 namespace game::detail {
 
 namespace {
+
+// std::min is shared inline code, which this file may not copy out (see ball_kernels.h).
+int Least(int a, int b) {
+    return a < b ? a : b;
+}
 
 constexpr int kSize = BallSize;
 constexpr int kBand = 8;
@@ -75,7 +77,7 @@ BandShape BandShapeOf(const SpriteShape& shape) {
 // Per 16-bit lane w (a band's column in the low byte, the next band's in the high one): bit
 // k set when rows k to k + 9 are all set, for k = 0 to 6; bit 7 when rows 7 to 15 are (row 16
 // lies in a third band).
-__attribute__((target("avx2"))) inline __m256i TenDown(__m256i w) {
+inline __m256i TenDown(__m256i w) {
     const __m256i r2 = _mm256_and_si256(w, _mm256_srli_epi16(w, 1));
     const __m256i r4 = _mm256_and_si256(r2, _mm256_srli_epi16(r2, 2));
     const __m256i r8 = _mm256_and_si256(r4, _mm256_srli_epi16(r4, 4));
@@ -86,8 +88,8 @@ __attribute__((target("avx2"))) inline __m256i TenDown(__m256i w) {
 }
 
 // out[x] = in[x] & in[x + shift] for x in [0, count), count a multiple of 32.
-__attribute__((target("avx2"))) inline void AndShifted(std::uint8_t* out, const std::uint8_t* in,
-                                                       std::size_t shift, std::size_t count) {
+inline void AndShifted(std::uint8_t* out, const std::uint8_t* in, std::size_t shift,
+                       std::size_t count) {
     for (std::size_t x = 0; x < count; x += 32) {
         _mm256_storeu_si256(
             reinterpret_cast<__m256i*>(out + x),
@@ -97,24 +99,30 @@ __attribute__((target("avx2"))) inline void AndShifted(std::uint8_t* out, const 
 }
 
 struct BandCoverage {
-    BandCoverage(int widthIn, int heightIn)
-        : width(widthIn),
-          height(heightIn),
-          // Columns of ball corners run from 0 to width + 2 * margin; a ball reaches 9 further
-          // and a load 15. Whole 32-byte chunks keep the hidden-position search simple.
-          pitch((static_cast<std::size_t>(widthIn) + 2 * kPinMargin + 16 + 31) / 32 * 32),
-          // Corner rows run to height + 2 * margin, and a ball reaches into two more bands.
-          bands(static_cast<std::size_t>(heightIn + 2 * kPinMargin) / kBand + 3) {
-        static thread_local std::vector<std::uint8_t> bitStore;
-        static thread_local std::vector<std::uint8_t> markStore;
+    BandCoverage(int widthIn, int heightIn, Cover cover)
+        : width(widthIn), height(heightIn), pitch(PitchOf(widthIn)), bands(BandsOf(heightIn)) {
         const std::size_t plane = bands * pitch + kSlack;
-        bitStore.assign(3 * plane + 4 * (pitch + kSlack), 0);
-        markStore.assign(bands * pitch * kBand + kSlack, 0);
-        decided = bitStore.data();
+        decided = reinterpret_cast<std::uint8_t*>(cover.bits);
         anded = decided + plane;
         done = anded + plane;
         runs = done + plane;
-        marks = markStore.data();
+        marks = cover.marks;
+    }
+
+    // Columns of ball corners run from 0 to width + 2 * margin; a ball reaches 9 further and a
+    // load 15. Whole 32-byte chunks keep the hidden-position search simple.
+    static std::size_t PitchOf(int width) {
+        return (static_cast<std::size_t>(width) + 2 * kPinMargin + 16 + 31) / 32 * 32;
+    }
+    // Corner rows run to height + 2 * margin, and a ball reaches into two more bands.
+    static std::size_t BandsOf(int height) {
+        return static_cast<std::size_t>(height + 2 * kPinMargin) / kBand + 3;
+    }
+    static CoverSize SizeOf(int width, int height) {
+        const std::size_t pitch = PitchOf(width);
+        const std::size_t bands = BandsOf(height);
+        const std::size_t bitBytes = 3 * (bands * pitch + kSlack) + 4 * (pitch + kSlack);
+        return {bands * pitch * kBand + kSlack, (bitBytes + 7) / 8};
     }
 
     // Where a ball with its top-left pixel at (x, y) starts in the bitmaps, and its first row
@@ -129,7 +137,7 @@ struct BandCoverage {
     // columns with ten decided rows from each of the band's rows (16-bit lanes over two bands,
     // with the third band's first row for the last start row), then the positions followed by
     // ten such columns.
-    __attribute__((target("avx2"))) void FindHidden() {
+    void FindHidden() {
         std::uint8_t* column = runs;
         std::uint8_t* two = column + pitch + kSlack;
         std::uint8_t* four = two + pitch + kSlack;
@@ -178,7 +186,7 @@ struct BandCoverage {
 };
 
 // Per 32-bit lane, b where the lane's top bit is set, else a.
-__attribute__((target("avx2"))) inline __m256i Select(__m256i a, __m256i b, __m256i top) {
+inline __m256i Select(__m256i a, __m256i b, __m256i top) {
     return _mm256_castps_si256(
         _mm256_blendv_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), _mm256_castsi256_ps(top)));
 }
@@ -187,8 +195,8 @@ __attribute__((target("avx2"))) inline __m256i Select(__m256i a, __m256i b, __m2
 // the transparent mask, the rest stay. Palettes of up to 32 colours are looked up with four
 // permutes, larger ones with a gather.
 struct Resolver {
-    __attribute__((target("avx2"))) explicit Resolver(const SpriteShape& shape)
-        : table(reinterpret_cast<const int*>(shape.palette.data())),
+    explicit Resolver(const SpriteShape& shape)
+        : table(reinterpret_cast<const int*>(shape.palette)),
           permutes(shape.paletteSize <= 32),
           p0(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(table))),
           p1(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 8))),
@@ -196,7 +204,7 @@ struct Resolver {
           p3(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + 24))),
           outsideMask(_mm256_set1_epi32(static_cast<int>(~shape.transparentMask))) {}
 
-    __attribute__((target("avx2"))) void Eight(core::Rgb32* pixels, __m128i marks) const {
+    void Eight(core::Rgb32* pixels, __m128i marks) const {
         if (_mm_testz_si128(marks, marks) != 0) {
             return;
         }
@@ -240,7 +248,7 @@ struct Resolver {
 };
 
 // The marks of eight columns of a band (column-major) as eight rows of eight.
-__attribute__((target("avx2"))) inline void Transpose8x8(const std::uint8_t* in, __m128i rows[4]) {
+inline void Transpose8x8(const std::uint8_t* in, __m128i rows[4]) {
     const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
     const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
     const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
@@ -261,9 +269,8 @@ __attribute__((target("avx2"))) inline void Transpose8x8(const std::uint8_t* in,
 
 // Replaces the marks of four columns (32 bytes) where `columns` (a byte per column, a bit per
 // row) is set.
-__attribute__((target("avx2"))) inline void BlendFour(std::uint8_t* marks,
-                                                      const std::uint8_t* values, int columns,
-                                                      __m256i spreadFour, __m256i bitOfByte) {
+inline void BlendFour(std::uint8_t* marks, const std::uint8_t* values, int columns,
+                      __m256i spreadFour, __m256i bitOfByte) {
     const __m256i mask = _mm256_cmpeq_epi8(
         _mm256_and_si256(_mm256_shuffle_epi8(_mm256_set1_epi32(columns), spreadFour), bitOfByte),
         bitOfByte);
@@ -275,11 +282,10 @@ __attribute__((target("avx2"))) inline void BlendFour(std::uint8_t* marks,
 
 // Marks balls one at a time, last slot first, on a BandCoverage.
 struct BandMarker {
-    __attribute__((target("avx2")))
     BandMarker(BandCoverage& coverageIn, const SpriteShape& shape, int width)
         : coverage(coverageIn),
           bands(BandShapeOf(shape)),
-          findHiddenAfter(std::max<std::size_t>(Options().findHiddenAfter, 1)),
+          findHiddenAfter(Options().findHiddenAfter > 0 ? Options().findHiddenAfter : 1),
           columnBits(ColumnBits(width)),
           columnMask((1u << columnBits) - 1),
           // Open bits to byte masks, eight bytes per column: 32 bytes take four columns (two
@@ -290,7 +296,7 @@ struct BandMarker {
                                      2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128)),
           spreadTwo(_mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1)) {}
 
-    __attribute__((target("avx2"))) void Mark(PackedPosition p) {
+    void Mark(PackedPosition p) {
         std::int32_t x = 0;
         std::int32_t y = 0;
         if ((p & kClippedBall) != 0) {
@@ -362,7 +368,7 @@ struct BandMarker {
     // Of eight balls, bit i set when the one at packed[i] is not known to be hidden: its done
     // bit, fetched for all eight at once. Most balls of a crowd are hidden, and testing them
     // one by one costs more than the marking of the few that show.
-    __attribute__((target("avx2"))) int Open8(const PackedPosition* packed) const {
+    int Open8(const PackedPosition* packed) const {
         const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(packed));
         const __m256i margin = _mm256_set1_epi32(kPinMargin);
         const __m256i field = _mm256_set1_epi32(0x7FFF);
@@ -400,12 +406,13 @@ struct BandMarker {
 
 }  // namespace
 
-__attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* positions,
-                                                         std::size_t n, const SpriteShape& shape,
-                                                         core::PictureBox& destination) {
-    const int width = destination.Width();
-    const int height = destination.Height();
-    BandCoverage coverage(width, height);
+CoverSize avx2::CoverSizeOf(int width, int height) {
+    return BandCoverage::SizeOf(width, height);
+}
+
+void avx2::Mark(const PackedPosition* positions, std::size_t n, const SpriteShape& shape, int width,
+                int height, Cover cover) {
+    BandCoverage coverage(width, height, cover);
     BandMarker marker(coverage, shape, width);
     // Eight balls at a time, last first; within the eight, last first too. The next eight
     // are tested before these are marked, so that the test's fetches overlap the marking; a
@@ -416,7 +423,7 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
         const unsigned next =
             i >= 16 ? static_cast<unsigned>(marker.Open8(positions + i - 16)) : 0u;
         while (open != 0) {
-            const int lane = 31 - std::countl_zero(open);
+            const int lane = 31 - __builtin_clz(open);
             open &= ~(1u << lane);
             marker.Mark(positions[i - 8 + static_cast<std::size_t>(lane)]);
         }
@@ -425,17 +432,35 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
     while (i-- > 0) {
         marker.Mark(positions[i]);
     }
+}
 
-    // The picture, band by band, eight columns at a time; the margin is left out.
+void avx2::Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas) {
+    // Only the bands' layout is needed here, not their bitmaps.
+    const BandCoverage coverage(canvas.width, canvas.height, covers[count - 1]);
     const Resolver resolve(shape);
-    core::Rgb32* pixels = destination.Image().data();
-    const auto w = static_cast<std::size_t>(width);
-    const int wide = width - width % 8;
-    for (int top = 0; top < height; top += kBand) {
+    const auto w = static_cast<std::size_t>(canvas.width);
+    const int wide = canvas.width - canvas.width % 8;
+    const std::size_t bandBytes = coverage.pitch * kBand;
+    const __m256i one = _mm256_set1_epi8(1);
+    // The picture, band by band, eight columns at a time; the margin is left out.
+    for (int top = 0; top < canvas.height; top += kBand) {
         const std::size_t band =
             static_cast<std::size_t>(top / kBand + kMarginBands) * coverage.pitch;
-        const int rows = std::min(kBand, height - top);
-        core::Rgb32* first = pixels + static_cast<std::size_t>(top) * w;
+        // The marks of earlier runs of slots count where the later ones decided nothing: a
+        // decided mark (2 and up) stands, otherwise the larger of the two.
+        std::uint8_t* merged = coverage.marks + band * kBand;
+        for (std::size_t k = count - 1; k-- > 0;) {
+            const std::uint8_t* below = covers[k].marks + band * kBand;
+            for (std::size_t at = 0; at < bandBytes; at += 32) {
+                auto* to = reinterpret_cast<__m256i*>(merged + at);
+                const __m256i a = _mm256_loadu_si256(to);
+                const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(below + at));
+                _mm256_storeu_si256(
+                    to, _mm256_blendv_epi8(_mm256_max_epu8(a, b), a, _mm256_cmpgt_epi8(a, one)));
+            }
+        }
+        const int rows = Least(kBand, canvas.height - top);
+        core::Rgb32* first = canvas.pixels + static_cast<std::size_t>(top) * w;
         for (int x = 0; x < wide; x += 8) {
             const std::uint8_t* in =
                 coverage.marks + (band + static_cast<std::size_t>(x + kPinMargin)) * kBand;
@@ -453,7 +478,7 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
                               (r % 2) == 0 ? pair : _mm_srli_si128(pair, 8));
             }
         }
-        for (int x = wide; x < width; ++x) {
+        for (int x = wide; x < canvas.width; ++x) {
             const std::uint8_t* in =
                 coverage.marks + (band + static_cast<std::size_t>(x + kPinMargin)) * kBand;
             for (int r = 0; r < rows; ++r) {
@@ -471,5 +496,3 @@ __attribute__((target("avx2"))) void DrawBackToFrontAvx2(const PackedPosition* p
 }
 
 }  // namespace game::detail
-
-#endif

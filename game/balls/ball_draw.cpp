@@ -18,6 +18,13 @@
 // test (see Coverage::done), which is how a million balls cost little more than the few
 // thousand that show. Below some tens of thousands of balls the marks and the pass over the
 // whole picture cost more than they save, so DrawBalls draws first slot first there.
+//
+// The same marks split the work between threads: the balls of each run of slots are marked
+// into a cover of their own, and a pixel's marks combine from the latest run down (a decision
+// of a later run stands; otherwise the earlier runs' decision, or an AND by any of them).
+//
+// This file holds the portable kernels and the parts the AVX2 ones share; ball_draw_avx2.cpp
+// and ball_cover_avx2.cpp hold those.
 
 #include <algorithm>
 #include <bit>
@@ -28,15 +35,15 @@
 #include <utility>
 #include <vector>
 
-#include "game/balls/ball_kernels.h"
 #include "game/balls/balls.h"
+#include "game/balls/internal/ball_kernels.h"
 #include "shared/rounding.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VANTOR_X86_KERNELS 1
 #include <immintrin.h>
 
-#include "game/balls/ball_pack_avx2.h"
+#include "game/balls/internal/ball_pack_avx2.h"
 #endif
 
 namespace game::detail {
@@ -64,25 +71,31 @@ constexpr std::uint8_t kTransparent = kTransparentPixel;
 // Rows of the bitmaps are read and written 64 bits at a time at the byte holding a pixel, so
 // each has a spare word at its end.
 struct Coverage {
-    Coverage(int widthIn, int heightIn)
+    Coverage(int widthIn, int heightIn, Cover cover)
         : width(widthIn),
           height(heightIn),
-          stride(static_cast<std::size_t>(widthIn) + 32),
-          words(static_cast<std::size_t>(widthIn + 63) / 64 + 1) {
-        static thread_local std::vector<std::uint8_t> markStore;
-        static thread_local std::vector<std::uint64_t> bitStore;
-        markStore.assign(stride * static_cast<std::size_t>(heightIn), 0);
+          stride(StrideOf(widthIn)),
+          words(WordsOf(widthIn)),
+          clippedWide(static_cast<std::size_t>(widthIn) + 2 * kPinMargin + 1) {
         const std::size_t plane = words * static_cast<std::size_t>(heightIn);
-        clippedWide = static_cast<std::size_t>(widthIn) + 2 * kPinMargin + 1;
-        const std::size_t clippedWords =
-            (clippedWide * (static_cast<std::size_t>(heightIn) + 2 * kPinMargin + 1) + 63) / 64;
-        bitStore.assign(3 * plane + kScratchRows * words + clippedWords, 0);
-        marks = markStore.data();
-        decided = bitStore.data();
+        marks = cover.marks;
+        decided = cover.bits;
         anded = decided + plane;
         done = anded + plane;
         scratch = done + plane;
         clippedDone = scratch + kScratchRows * words;
+    }
+
+    static std::size_t StrideOf(int width) { return static_cast<std::size_t>(width) + 32; }
+    static std::size_t WordsOf(int width) { return static_cast<std::size_t>(width + 63) / 64 + 1; }
+    static CoverSize SizeOf(int width, int height) {
+        const auto h = static_cast<std::size_t>(height);
+        const std::size_t words = WordsOf(width);
+        const std::size_t clippedWords =
+            ((static_cast<std::size_t>(width) + 2 * kPinMargin + 1) * (h + 2 * kPinMargin + 1) +
+             63) /
+            64;
+        return {StrideOf(width) * h, 3 * words * h + kScratchRows * words + clippedWords};
     }
 
     std::uint8_t* MarksAt(std::int32_t x, std::int32_t y) const {
@@ -236,8 +249,7 @@ void MarkClipped(std::int32_t x, std::int32_t y, const SpriteShape& shape, const
         Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
         Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
         std::uint8_t* m = coverage.MarksAt(px, y + r);
-        const std::uint8_t* mark =
-            shape.mark.data() + static_cast<std::size_t>(r) * kRowPad + first;
+        const std::uint8_t* mark = shape.mark + static_cast<std::size_t>(r) * kRowPad + first;
         for (unsigned open = opaque | transparent; open != 0; open &= open - 1) {
             const int c = std::countr_zero(open);
             m[c] = mark[c];
@@ -268,7 +280,7 @@ bool MarkInside(std::int32_t x, std::int32_t y, const SpriteShape& shape, const 
         Coverage::Store(d, dw | (static_cast<std::uint64_t>(opaque) << shift));
         Coverage::Store(a, aw | (static_cast<std::uint64_t>(transparent) << shift));
         std::uint8_t* m = coverage.MarksAt(x, y + r);
-        const std::uint8_t* mark = shape.mark.data() + static_cast<std::size_t>(r) * kRowPad;
+        const std::uint8_t* mark = shape.mark + static_cast<std::size_t>(r) * kRowPad;
         for (unsigned left = open; left != 0; left &= left - 1) {
             const int c = std::countr_zero(left);
             m[c] = mark[c];
@@ -313,32 +325,6 @@ bool RoundPosition(float v, std::int32_t& out) {
     }
     out = static_cast<std::int32_t>(r);
     return true;
-}
-
-// The two blits of one ball, by the picture's own clipped BitBlt.
-void BlitPlain(std::int32_t x, std::int32_t y, const core::PictureBox& sprite,
-               const core::PictureBox& mask, core::PictureBox& destination) {
-    destination.BitBlt(x, y, BallSize, BallSize, mask, 0, 0, core::RasterOp::SrcAnd);
-    destination.BitBlt(x, y, BallSize, BallSize, sprite, 0, 0, core::RasterOp::SrcPaint);
-}
-
-// Writes the marked pixels into the picture, from column `from` of every row on.
-void ResolveFrom(int from, const SpriteShape& shape, const Coverage& coverage,
-                 core::PictureBox& destination) {
-    core::Rgb32* pixels = destination.Image().data();
-    for (int y = 0; y < coverage.height; ++y) {
-        const std::uint8_t* st = coverage.MarksAt(0, y);
-        core::Rgb32* v =
-            pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(coverage.width);
-        for (int x = from; x < coverage.width; ++x) {
-            const std::uint8_t mark = st[x];
-            if (mark >= 2) {
-                v[x] = shape.palette[mark - 2u];
-            } else if (mark == 1) {
-                v[x] &= shape.transparentMask;
-            }
-        }
-    }
 }
 
 // The index of colour v in the shape's palette, which it joins if new.
@@ -416,9 +402,18 @@ bool PackBall(float x, float y, int width, int height, PackedPosition& out) {
     return true;
 }
 
-bool PositionsPortable(const BallList& balls, int width, int height, PackedPosition* out) {
-    const BallList::ConstColumns b = balls.Raw();
-    for (std::size_t i = 0; i < balls.size(); ++i) {
+void DrawOnePlain(const BallList::ConstColumns& b, std::size_t i, const core::PictureBox& sprite,
+                  const core::PictureBox& mask, core::PictureBox& destination) {
+    // RoundToInt32 raises the conversion error at this ball, as the rules do.
+    const std::int32_t x = core::RoundToInt32(static_cast<double>(b.X[i]) - kHalf);
+    const std::int32_t y = core::RoundToInt32(static_cast<double>(b.Y[i]) - kHalf);
+    destination.BitBlt(x, y, BallSize, BallSize, mask, 0, 0, core::RasterOp::SrcAnd);
+    destination.BitBlt(x, y, BallSize, BallSize, sprite, 0, 0, core::RasterOp::SrcPaint);
+}
+
+bool portable::Positions(const BallList::ConstColumns& b, std::size_t n, int width, int height,
+                         PackedPosition* out) {
+    for (std::size_t i = 0; i < n; ++i) {
         if (!PackBall(b.X[i], b.Y[i], width, height, out[i])) {
             return false;
         }
@@ -426,22 +421,17 @@ bool PositionsPortable(const BallList& balls, int width, int height, PackedPosit
     return true;
 }
 
-void DrawForwardPortable(const BallList& balls, const SpriteShape& shape,
-                         const core::PictureBox& sprite, const core::PictureBox& mask,
-                         core::PictureBox& destination) {
-    const BallList::ConstColumns b = balls.Raw();
+void portable::DrawForward(const BallList::ConstColumns& b, std::size_t n, const SpriteShape& shape,
+                           const core::PictureBox& sprite, const core::PictureBox& mask,
+                           core::PictureBox& destination) {
     const int width = destination.Width();
     const int height = destination.Height();
-    for (std::size_t i = 0; i < balls.size(); ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         std::int32_t x = 0;
         std::int32_t y = 0;
-        if (!RoundPosition(b.X[i], x) || !RoundPosition(b.Y[i], y)) {
-            // Raises the conversion error at this ball, as the rules do.
-            x = core::RoundToInt32(static_cast<double>(b.X[i]) - kHalf);
-            y = core::RoundToInt32(static_cast<double>(b.Y[i]) - kHalf);
-        }
-        if (!shape.blittable || !FullyInside(x, y, width, height)) {
-            BlitPlain(x, y, sprite, mask, destination);
+        if (!shape.blittable || !RoundPosition(b.X[i], x) || !RoundPosition(b.Y[i], y) ||
+            !FullyInside(x, y, width, height)) {
+            DrawOnePlain(b, i, sprite, mask, destination);
             continue;
         }
         core::Rgb32* row = destination.Image().data() +
@@ -455,126 +445,41 @@ void DrawForwardPortable(const BallList& balls, const SpriteShape& shape,
     }
 }
 
-void DrawBackToFrontPortable(const PackedPosition* positions, std::size_t n,
-                             const SpriteShape& shape, core::PictureBox& destination) {
-    Coverage coverage(destination.Width(), destination.Height());
+CoverSize portable::CoverSizeOf(int width, int height) {
+    return Coverage::SizeOf(width, height);
+}
+
+void portable::Mark(const PackedPosition* positions, std::size_t n, const SpriteShape& shape,
+                    int width, int height, Cover cover) {
+    Coverage coverage(width, height, cover);
     MarkAll(positions, n, shape, coverage);
-    ResolveFrom(0, shape, coverage, destination);
 }
 
-#ifdef VANTOR_X86_KERNELS
-
-namespace {
-
-__attribute__((target("avx2"))) inline bool RoundPositionAvx2(float v, std::int32_t& out) {
-    // Rounding in the current direction is what nearbyint, and so RoundToInt32, does.
-    const __m128d d = _mm_sub_sd(_mm_set_sd(static_cast<double>(v)), _mm_set_sd(kHalf));
-    const double r =
-        _mm_cvtsd_f64(_mm_round_sd(d, d, _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC));
-    if (!(r >= -2147483648.0 && r <= 2147483647.0)) {
-        return false;
-    }
-    out = static_cast<std::int32_t>(r);
-    return true;
-}
-
-}  // namespace
-
-__attribute__((target("avx2"))) bool PositionsAvx2(const BallList& balls, int width, int height,
-                                                   PackedPosition* out) {
-    const BallList::ConstColumns b = balls.Raw();
-    const std::size_t n = balls.size();
-    PackFour k;
-    MakePackFour(k, width, height);
-    std::size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        int ok = 0;
-        const __m128i packed = PackFourBalls(k, _mm_loadu_ps(b.X + i), _mm_loadu_ps(b.Y + i), ok);
-        if (ok != 0xF) {
-            return false;
+void portable::Resolve(Cover* covers, std::size_t count, const SpriteShape& shape, Canvas canvas) {
+    const std::size_t stride = Coverage::StrideOf(canvas.width);
+    for (int y = 0; y < canvas.height; ++y) {
+        const std::size_t at = static_cast<std::size_t>(y) * stride;
+        std::uint8_t* top = covers[count - 1].marks + at;
+        // The marks of earlier runs of slots count where the later ones decided nothing.
+        for (std::size_t k = count - 1; k-- > 0;) {
+            const std::uint8_t* below = covers[k].marks + at;
+            for (int x = 0; x < canvas.width; ++x) {
+                if (top[x] < 2) {
+                    top[x] = std::max(top[x], below[x]);
+                }
+            }
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
-    }
-    for (; i < n; ++i) {
-        if (!PackBall(b.X[i], b.Y[i], width, height, out[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-__attribute__((target("avx2"))) void DrawForwardAvx2(const BallList& balls,
-                                                     const SpriteShape& shape,
-                                                     const core::PictureBox& sprite,
-                                                     const core::PictureBox& mask,
-                                                     core::PictureBox& destination) {
-    if (!shape.blittable) {
-        DrawForwardPortable(balls, shape, sprite, mask, destination);
-        return;
-    }
-    const BallList::ConstColumns b = balls.Raw();
-    const int width = destination.Width();
-    const int height = destination.Height();
-    core::Rgb32* pixels = destination.Image().data();
-    // Each row of ten pixels is two overlapping runs of eight, 0-7 and 2-9, both computed from
-    // the pixels as they were, so the middle six get the same values from either.
-    __m256i andA[kSize];
-    __m256i orA[kSize];
-    __m256i andB[kSize];
-    __m256i orB[kSize];
-    for (std::size_t r = 0; r < kSize; ++r) {
-        andA[r] =
-            _mm256_load_si256(reinterpret_cast<const __m256i*>(shape.andBits.data() + r * kRowPad));
-        orA[r] =
-            _mm256_load_si256(reinterpret_cast<const __m256i*>(shape.orBits.data() + r * kRowPad));
-        andB[r] = _mm256_loadu_si256(
-            reinterpret_cast<const __m256i*>(shape.andBits.data() + r * kRowPad + 2));
-        orB[r] = _mm256_loadu_si256(
-            reinterpret_cast<const __m256i*>(shape.orBits.data() + r * kRowPad + 2));
-    }
-    for (std::size_t i = 0; i < balls.size(); ++i) {
-        std::int32_t x = 0;
-        std::int32_t y = 0;
-        if (!RoundPositionAvx2(b.X[i], x) || !RoundPositionAvx2(b.Y[i], y)) {
-            x = core::RoundToInt32(static_cast<double>(b.X[i]) - kHalf);
-            y = core::RoundToInt32(static_cast<double>(b.Y[i]) - kHalf);
-        }
-        if (!FullyInside(x, y, width, height)) {
-            BlitPlain(x, y, sprite, mask, destination);
-            continue;
-        }
-        core::Rgb32* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                           static_cast<std::size_t>(x);
-        for (std::size_t r = 0; r < kSize; ++r, row += width) {
-            // Both runs are loaded before either is stored: a load that half overlaps a store
-            // just made waits for it to reach the cache.
-            auto* a = reinterpret_cast<__m256i*>(row);
-            auto* c = reinterpret_cast<__m256i*>(row + 2);
-            const __m256i va = _mm256_loadu_si256(a);
-            const __m256i vc = _mm256_loadu_si256(c);
-            _mm256_storeu_si256(a, _mm256_or_si256(_mm256_and_si256(va, andA[r]), orA[r]));
-            _mm256_storeu_si256(c, _mm256_or_si256(_mm256_and_si256(vc, andB[r]), orB[r]));
+        core::Rgb32* v =
+            canvas.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.width);
+        for (int x = 0; x < canvas.width; ++x) {
+            const std::uint8_t mark = top[x];
+            if (mark >= 2) {
+                v[x] = shape.palette[mark - 2u];
+            } else if (mark == 1) {
+                v[x] &= shape.transparentMask;
+            }
         }
     }
 }
-
-#else
-
-bool PositionsAvx2(const BallList& balls, int width, int height, PackedPosition* out) {
-    return PositionsPortable(balls, width, height, out);
-}
-
-void DrawForwardAvx2(const BallList& balls, const SpriteShape& shape,
-                     const core::PictureBox& sprite, const core::PictureBox& mask,
-                     core::PictureBox& destination) {
-    DrawForwardPortable(balls, shape, sprite, mask, destination);
-}
-
-void DrawBackToFrontAvx2(const PackedPosition* positions, std::size_t n, const SpriteShape& shape,
-                         core::PictureBox& destination) {
-    DrawBackToFrontPortable(positions, n, shape, destination);
-}
-
-#endif
 
 }  // namespace game::detail

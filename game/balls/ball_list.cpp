@@ -1,5 +1,8 @@
 #include "game/balls/ball_list.h"
 
+#include "game/balls/internal/ball_frame.h"
+
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -24,26 +27,93 @@ void* AllocateBallArray(std::size_t bytes) {
         return ::operator new(bytes);
     }
     const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* p = std::aligned_alloc(kHugePage, rounded);
-    if (p == nullptr) {
+#if defined(__linux__)
+    // Mapped directly rather than from the heap: an array a growing list leaves behind goes
+    // back to the system at once, where the heap would keep it (a list of four million balls
+    // leaves arrays of tens of megabytes behind on its way).
+    void* mapped = mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) {
         throw std::bad_alloc();
     }
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    // Aligned to a huge page, the rest given back.
+    auto* base = static_cast<char*>(mapped);
+    const std::size_t head =
+        (kHugePage - reinterpret_cast<std::uintptr_t>(base) % kHugePage) % kHugePage;
+    if (head > 0) {
+        munmap(base, head);
+    }
+    munmap(base + head + rounded, kHugePage - head);
+    void* p = base + head;
+#if defined(MADV_HUGEPAGE)
     // Only advice: without huge pages the arrays work the same, a little slower.
     static_cast<void>(madvise(p, rounded, MADV_HUGEPAGE));
 #endif
     return p;
+#else
+    void* p = std::aligned_alloc(kHugePage, rounded);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    return p;
+#endif
 }
 
 void FreeBallArray(void* p, std::size_t bytes) {
     if (bytes < kHugePage) {
         ::operator delete(p);
-    } else {
-        std::free(p);
+        return;
     }
+#if defined(__linux__)
+    munmap(p, (bytes + kHugePage - 1) / kHugePage * kHugePage);
+#else
+    std::free(p);
+#endif
+}
+
+FrameHolder::FrameHolder() = default;
+FrameHolder::~FrameHolder() = default;
+
+FrameHolder::FrameHolder(const FrameHolder& other) : threads_(other.threads_) {}
+
+FrameHolder& FrameHolder::operator=(const FrameHolder& other) {
+    threads_ = other.threads_;
+    return *this;
+}
+
+FrameHolder::FrameHolder(FrameHolder&& other) noexcept : threads_(other.threads_) {
+    const std::lock_guard lock(other.mutex_);
+    frame_ = std::move(other.frame_);
+}
+
+FrameHolder& FrameHolder::operator=(FrameHolder&& other) noexcept {
+    if (this != &other) {
+        const std::scoped_lock lock(mutex_, other.mutex_);
+        threads_ = other.threads_;
+        frame_ = std::move(other.frame_);
+    }
+    return *this;
+}
+
+void FrameHolder::SetThreads(unsigned threads) {
+    const std::lock_guard lock(mutex_);
+    threads_ = threads;
+}
+
+BallFrame& FrameHolder::Acquire(std::unique_lock<std::mutex>& lock) const {
+    lock = std::unique_lock(mutex_);
+    const unsigned threads = ThreadsFor(threads_);
+    if (!frame_ || frame_->Threads() != threads) {
+        frame_ = std::make_unique<BallFrame>(threads);
+    }
+    return *frame_;
 }
 
 }  // namespace detail
+
+unsigned BallList::Threads() const {
+    return detail::ThreadsFor(frame_.Setting());
+}
 
 void BallList::reserve(std::size_t n) {
     x_.reserve(n);

@@ -10,9 +10,13 @@
 // Alongside the fields the list caches, per ball, cos and sin of (2 pi - Angle), computed with
 // the same library calls as the rules use; a frame reuses them while the angle is unchanged.
 // It also keeps where the last UpdateBalls put each ball for drawing (DrawBalls reads those
-// instead of converting every position again) and whether no ball can be stuck. Any write
-// access (a BallRef, push_back, resize, assign, Raw) marks these stale, so a BallRef is a
-// short-lived handle: like an iterator, it is not meant to be kept across ball operations.
+// instead of converting every position again), whether no ball can be stuck and whether every
+// ball lies within the bounds where the collision rules cannot fail. Any write access (a
+// BallRef, push_back, resize, assign, Raw) marks these stale, so a BallRef is a short-lived
+// handle: like an iterator, it is not meant to be kept across ball operations.
+//
+// Its frames (UpdateBalls, DrawBalls) may spread over several threads (SetThreads), with the
+// results of one to the last bit; the threads and the frames' scratch belong to the list.
 
 #include <compare>
 #include <cstddef>
@@ -20,6 +24,8 @@
 #include <initializer_list>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "shared/vb_types.h"
@@ -54,6 +60,30 @@ struct BallArrayAllocator {
 
 template <typename T>
 using BallArray = std::vector<T, BallArrayAllocator<T>>;
+
+class BallFrame;
+
+// Holds a list's frame object (threads and scratch, see ball_frame.h), made on first use.
+// Copying a list copies its thread setting, never its threads or scratch.
+class FrameHolder {
+  public:
+    FrameHolder();
+    ~FrameHolder();
+    FrameHolder(const FrameHolder& other);
+    FrameHolder& operator=(const FrameHolder& other);
+    FrameHolder(FrameHolder&& other) noexcept;
+    FrameHolder& operator=(FrameHolder&& other) noexcept;
+
+    void SetThreads(unsigned threads);
+    unsigned Setting() const { return threads_; }
+    // The frame object for threads_ threads, locked for the caller while `lock` holds.
+    BallFrame& Acquire(std::unique_lock<std::mutex>& lock) const;
+
+  private:
+    unsigned threads_ = 0;
+    mutable std::mutex mutex_;
+    mutable std::unique_ptr<BallFrame> frame_;
+};
 
 }  // namespace detail
 
@@ -241,6 +271,20 @@ class BallList {
     // No ball is stuck (until the next write access).
     void SetNoneStuck() { noneStuck_ = true; }
     bool NoneStuck() const { return noneStuck_; }
+    // Every ball lies within rules::WithinBounds (until the next write access).
+    void SetBounded() { bounded_ = true; }
+    bool Bounded() const { return bounded_; }
+
+    // The threads its frames may use: 0, the default, is one for each core the process may run
+    // on; 1 is the plain single-threaded frame. A frame of few balls takes one thread whatever
+    // the setting, and so does one after a change that may have put a ball out of bounds.
+    void SetThreads(unsigned threads) { frame_.SetThreads(threads); }
+    // The count in effect, the default worked out.
+    unsigned Threads() const;
+    // The frame object, locked for the caller while `lock` holds.
+    detail::BallFrame& Frame(std::unique_lock<std::mutex>& lock) const {
+        return frame_.Acquire(lock);
+    }
 
     bool operator==(const BallList& o) const {
         return x_ == o.x_ && y_ == o.y_ && speed_ == o.speed_ && angle_ == o.angle_ &&
@@ -256,6 +300,7 @@ class BallList {
         packedWidth_ = 0;
         packedHeight_ = 0;
         noneStuck_ = false;
+        bounded_ = false;
     }
 
     detail::BallArray<float> x_;
@@ -270,6 +315,8 @@ class BallList {
     int packedWidth_ = 0;
     int packedHeight_ = 0;
     bool noneStuck_ = false;
+    bool bounded_ = false;
+    detail::FrameHolder frame_;
 };
 
 }  // namespace game

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstddef>
+#include <mutex>
 #include <utility>
 #include <vector>
 
-#include "game/balls/ball_kernels.h"
-#include "game/balls/ball_rules.h"
+#include "game/balls/internal/ball_frame.h"
+#include "game/balls/internal/ball_kernels.h"
+#include "game/balls/internal/ball_rules.h"
 
 namespace game {
 
@@ -29,20 +31,33 @@ void SpawnInLastSlot(BallList& balls, const Paddle& paddle, Random& random) {
 void ResetBalls(BallList& balls, const Paddle& paddle, Random& random) {
     balls.resize(1);
     SpawnInLastSlot(balls, paddle, random);
+    if (rules::WithinBounds(std::as_const(balls).back().X, std::as_const(balls).back().Y)) {
+        balls.SetBounded();
+    }
 }
 
 void AddBall(BallList& balls, const Paddle& paddle, Random& random) {
+    const bool bounded = balls.Bounded();
     balls.resize(balls.size() + 1);
     SpawnInLastSlot(balls, paddle, random);
+    // A hundred balls added between two frames leave the next one free to use every thread.
+    if (bounded &&
+        rules::WithinBounds(std::as_const(balls).back().X, std::as_const(balls).back().Y)) {
+        balls.SetBounded();
+    }
 }
 
 void ReleaseBalls(BallList& balls) {
-    // Only Stuck changes, so the cached cos and sin stay good.
+    // Only Stuck changes, so the cached cos and sin, and the bounds, stay good.
+    const bool bounded = balls.Bounded();
     const BallList::Columns b = balls.Raw();
     for (std::size_t i = 0; i < balls.size(); ++i) {
         b.Stuck[i] = core::kFalse;
     }
     balls.SetNoneStuck();
+    if (bounded) {
+        balls.SetBounded();
+    }
 }
 
 void RemoveBall(BallList& balls, std::int32_t index, const Paddle& paddle, Random& random) {
@@ -61,17 +76,17 @@ void RemoveBall(BallList& balls, std::int32_t index, const Paddle& paddle, Rando
 }
 
 FrameEvents UpdateBalls(BallList& balls, const BallWorld& world) {
+    std::unique_lock<std::mutex> lock;
+    detail::BallFrame& frame = balls.Frame(lock);
     core::PictureBox& playfield = world.playfield;
-    static thread_local std::vector<std::uint32_t> lost;
-    lost.clear();
     const bool noneStuck = balls.NoneStuck();
+    const bool bounded = balls.Bounded();
     // Every ball is stepped first: the bound is read once, before any removal.
     const std::size_t n = balls.size();
     const BallList::Columns b = balls.Raw();
     const std::uint64_t touches = balls.Touches();
     detail::MoveContext m = detail::MakeMoveContext(world);
     m.noneStuck = noneStuck;
-    m.lost = &lost;
     if (playfield.Width() >= BallSize && playfield.Height() >= BallSize &&
         playfield.Width() <= detail::kMostPackedSize &&
         playfield.Height() <= detail::kMostPackedSize) {
@@ -79,11 +94,7 @@ FrameEvents UpdateBalls(BallList& balls, const BallWorld& world) {
         m.width = playfield.Width();
         m.height = playfield.Height();
     }
-    if (detail::UsingAvx2()) {
-        detail::MoveBallsAvx2(m, b, n);
-    } else {
-        detail::MoveBallsPortable(m, b, n);
-    }
+    frame.Move(m, b, n, bounded);
 
     // Removal pass. Scanning again from the first slot after every removal, as the rules put
     // it, finds the same balls in the same order as going on from the freed slot: the slots
@@ -92,7 +103,7 @@ FrameEvents UpdateBalls(BallList& balls, const BallWorld& world) {
     // increasing order, each until the ball in it stays; a slot beyond the shrunken list has
     // been dealt with when its ball was moved.
     FrameEvents events = m.collisions.events;
-    for (const std::uint32_t slot : lost) {
+    for (const std::uint32_t slot : frame.Lost()) {
         while (slot < balls.size() && rules::IsLost(std::as_const(balls).Raw().Y[slot])) {
             RemoveBall(balls, static_cast<std::int32_t>(slot), world.paddle, world.random);
             ++events.BallsLost;
@@ -104,9 +115,12 @@ FrameEvents UpdateBalls(BallList& balls, const BallWorld& world) {
         if (m.packed != nullptr && m.packedAll) {
             balls.SetPacked(m.width, m.height);
         }
-        // Every stuck ball goes through StepBall, which notes it.
+        // Every stuck ball goes through the rules' step, which notes it.
         if (noneStuck || !m.sawStuck) {
             balls.SetNoneStuck();
+        }
+        if (m.bounded) {
+            balls.SetBounded();
         }
     }
     return events;
@@ -114,8 +128,11 @@ FrameEvents UpdateBalls(BallList& balls, const BallWorld& world) {
 
 void DrawBalls(const BallList& balls, const core::PictureBox& sprite, const core::PictureBox& mask,
                core::PictureBox& destination) {
+    std::unique_lock<std::mutex> lock;
+    detail::BallFrame& frame = balls.Frame(lock);
+    const detail::BallKernels& kernels = detail::ActiveKernels();
     const detail::SpriteShape shape = detail::ShapeOf(sprite, mask, destination);
-    const bool avx2 = detail::UsingAvx2();
+    const BallList::ConstColumns b = balls.Raw();
     const int width = destination.Width();
     const int height = destination.Height();
     // Drawing back to front pays once many balls overlap; it needs every pixel of the ball to
@@ -124,30 +141,21 @@ void DrawBalls(const BallList& balls, const core::PictureBox& sprite, const core
         height >= BallSize && width <= detail::kMostPackedSize &&
         height <= detail::kMostPackedSize) {
         // The positions the last UpdateBalls noted, unless the list changed since.
-        const detail::PackedPosition* positions = balls.Raw().Packed;
+        const detail::PackedPosition* positions = b.Packed;
         bool converted = true;
         if (!balls.PackedFor(width, height)) {
-            static thread_local std::vector<detail::PackedPosition> scratch;
+            std::vector<detail::PackedPosition>& scratch = frame.Positions();
             scratch.resize(balls.size());
-            converted = avx2 ? detail::PositionsAvx2(balls, width, height, scratch.data())
-                             : detail::PositionsPortable(balls, width, height, scratch.data());
+            converted = kernels.positions(b, balls.size(), width, height, scratch.data());
             positions = scratch.data();
         }
         if (converted) {
-            if (avx2) {
-                detail::DrawBackToFrontAvx2(positions, balls.size(), shape, destination);
-            } else {
-                detail::DrawBackToFrontPortable(positions, balls.size(), shape, destination);
-            }
+            frame.DrawBackToFront(positions, balls.size(), shape, destination);
             return;
         }
         // A position that cannot be converted: the forward path reports it at its ball.
     }
-    if (avx2) {
-        detail::DrawForwardAvx2(balls, shape, sprite, mask, destination);
-    } else {
-        detail::DrawForwardPortable(balls, shape, sprite, mask, destination);
-    }
+    kernels.drawForward(b, balls.size(), shape, sprite, mask, destination);
 }
 
 namespace {

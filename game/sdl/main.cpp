@@ -162,6 +162,9 @@ int main(int argc, char** argv) {
         board = form.Set.front();
     };
     form.sound = &sound;
+    if (commandLine.threads) {
+        form.Balls.SetThreads(*commandLine.threads);
+    }
     if (player) {
         player->Attach(form);
     } else {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "game/balls/balls.h"
-#include "game/balls/collisions.h"
+#include "game/balls/internal/collisions.h"
 #include "game/game.h"
 #include "tests/game/game_fakes.h"
 

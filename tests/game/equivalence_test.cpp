@@ -15,11 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "game/balls/ball_kernels.h"
-#include "game/balls/ball_rules.h"
 #include "game/balls/balls.h"
+#include "game/balls/internal/ball_kernels.h"
+#include "game/balls/internal/ball_rules.h"
 #include "game/game.h"
 #include "game/random.h"
+#include "shared/board_file.h"
 #include "shared/board_model.h"
 #include "shared/rounding.h"
 #include "tests/game/game_fakes.h"
@@ -45,11 +46,22 @@ void PrintTo(const Variant& variant, std::ostream* out) {
     *out << variant.name;
 }
 
+// Puts the options back as they were when the test ends, however it ends.
+class OptionsForThisTest {
+  public:
+    OptionsForThisTest() : saved_(detail::Options()) {}
+    ~OptionsForThisTest() { detail::Options() = saved_; }
+    OptionsForThisTest(const OptionsForThisTest&) = delete;
+    OptionsForThisTest& operator=(const OptionsForThisTest&) = delete;
+
+  private:
+    detail::BallKernelOptions saved_;
+};
+
 // Every test runs with the loops and the drawing order of its variant, and leaves the defaults.
 class Equivalence : public ::testing::TestWithParam<Variant> {
   protected:
     void SetUp() override {
-        saved_ = detail::Options();
         detail::Options().kernels = GetParam().kernels;
         if (GetParam().kernels == detail::Kernels::Auto && !detail::UsingAvx2()) {
             GTEST_SKIP() << "this processor has no AVX2: " << GetParam().name << " cannot run";
@@ -58,10 +70,9 @@ class Equivalence : public ::testing::TestWithParam<Variant> {
         // Look for wholly covered positions often, so that small scenes use it too.
         detail::Options().findHiddenAfter = 3;
     }
-    void TearDown() override { detail::Options() = saved_; }
 
   private:
-    detail::BallKernelOptions saved_;
+    OptionsForThisTest options_;
 };
 
 constexpr std::size_t kNever = std::numeric_limits<std::size_t>::max();
@@ -305,18 +316,51 @@ TEST(EquivalenceCrowd, TenThousandAndThreeHundredThousandAndOneBalls) {
     }
 }
 
-TEST(EquivalenceCrowd, PortableLoopsWithTenThousandBalls) {
-    const detail::BallKernelOptions saved = detail::Options();
-    detail::Options().kernels = detail::Kernels::Portable;
-    TwinGames t(BrickBoard(), 3);
-    t.SetBalls(Scatter(10'000, 99, true));
-    for (int frame = 0; frame < 20; ++frame) {
-        t.Frame(frame % 5 == 0);
-        if (HasFatalFailure()) {
-            break;
-        }
+// The frame on several threads: the default board, 100 000 balls released from the paddle into
+// the bricks, the first 300 frames at 1, 2, 3 and 8 threads, every game compared with the plain
+// rules on every frame. An unoptimised build, where the plain rules take a hundred times
+// longer, plays 10 000 balls.
+TEST(EquivalenceThreads, OneTwoThreeAndEightThreadsWhileBricksBreak) {
+#ifndef VANTOR_DEFAULT_BOARD
+    GTEST_SKIP() << "this build has no default board";
+#else
+#ifdef NDEBUG
+    constexpr int kClicks = 1000;
+#else
+    constexpr int kClicks = 100;
+#endif
+    core::Board board;
+    core::LoadBoard(VANTOR_DEFAULT_BOARD, board);
+    const OptionsForThisTest options;
+    // Threads, and drawing last slot first, for the smaller crowd too.
+    detail::Options().threadsFrom = 0;
+    detail::Options().backToFrontFrom = 0;
+    TwinGames t(board, 7, {1, 2, 3, 8});
+    t.MoveMouse(300);
+    for (int click = 0; click < kClicks; ++click) {
+        t.AddHundred();
     }
-    detail::Options() = saved;
+    t.Release();
+    for (int frame = 0; frame < 300 && !HasFatalFailure(); ++frame) {
+        t.Frame();
+    }
+    EXPECT_GT(t.totals().BricksDestroyed, 50u);
+    EXPECT_GT(t.totals().WallBounces, 0u);
+#endif
+}
+
+// The portable loops on threads too (at the default count and at three), drawing last slot
+// first.
+TEST(EquivalenceCrowd, PortableLoopsWithTenThousandBalls) {
+    const OptionsForThisTest options;
+    detail::Options().kernels = detail::Kernels::Portable;
+    detail::Options().threadsFrom = 0;
+    detail::Options().backToFrontFrom = 0;
+    TwinGames t(BrickBoard(), 3, {0, 3});
+    t.SetBalls(Scatter(10'000, 99, true));
+    for (int frame = 0; frame < 20 && !HasFatalFailure(); ++frame) {
+        t.Frame(frame % 5 == 0);
+    }
 }
 
 // DrawBalls alone, on pictures the frame never produces.
@@ -374,7 +418,7 @@ TEST_P(DrawEquivalence, SpritesThatAreNotJustOpaqueAndTransparent) {
     // A sprite bit outside the transparent mask value.
     core::PictureBox sprite = MakeBallSprite();
     std::vector<core::Rgb32> spritePixels(sprite.Image().begin(), sprite.Image().end());
-    spritePixels[22] |= 0x01000000u;
+    spritePixels.at(22) |= 0x01000000u;
     sprite.SetPicture(10, 10, spritePixels);
     ExpectSameDrawing(balls, sprite, MakeBallMask(), background);
     // Pictures larger or smaller than the 10 x 10 block.
@@ -446,34 +490,39 @@ TEST_P(DrawEquivalence, APositionThatCannotBeConvertedFailsAtItsBallAfterTheOnes
 }
 
 // NaN and far-away positions: the floor helper refuses some of them (the failing ball has gone
-// through its walls by then, the balls before it have moved); others are put back by a wall.
+// through its walls by then, the balls before it have moved, the ones after it have not, also
+// when the list may use two threads and spans two of their blocks); others are put back by a
+// wall.
 TEST_P(Equivalence, PositionsTheFloorHelperRefusesFailTheSameWay) {
+    detail::Options().threadsFrom = 0;
     int failures = 0;
-    for (float bad : {std::numeric_limits<float>::quiet_NaN(), 1.0e30f, -1.0e30f}) {
-        for (int field = 0; field < 2; ++field) {
-            TwinGames t(MakeBoard({}));
-            std::vector<BallState> balls = Scatter(40, 9, false);
-            (field == 0 ? balls[17].X : balls[17].Y) = bad;
-            t.SetBalls(balls);
-            Game& fast = t.fast();
-            bool fastFailed = false;
-            bool plainFailed = false;
-            try {
-                UpdateBalls(fast.Balls, fast.World(fast.PicDisp));
-            } catch (const std::overflow_error&) {
-                fastFailed = true;
+    for (const unsigned threads : {1u, 2u}) {
+        for (float bad : {std::numeric_limits<float>::quiet_NaN(), 1.0e30f, -1.0e30f}) {
+            for (int field = 0; field < 2; ++field) {
+                TwinGames t(MakeBoard({}), 7, {threads});
+                std::vector<BallState> balls = Scatter(threads == 1 ? 40 : 20'000, 9, false);
+                (field == 0 ? balls[17].X : balls[17].Y) = bad;
+                t.SetBalls(balls);
+                Game& fast = t.fast();
+                bool fastFailed = false;
+                bool plainFailed = false;
+                try {
+                    UpdateBalls(fast.Balls, fast.World(fast.PicDisp));
+                } catch (const std::overflow_error&) {
+                    fastFailed = true;
+                }
+                try {
+                    oracle::UpdateBalls(t.plain(), t.plainBalls(), t.plain().PicDisp);
+                } catch (const std::overflow_error&) {
+                    plainFailed = true;
+                }
+                EXPECT_EQ(fastFailed, plainFailed) << bad << " in field " << field;
+                failures += plainFailed ? 1 : 0;
+                EXPECT_EQ(testing::FirstBallDifference(fast.Balls, t.plainBalls()), "");
             }
-            try {
-                oracle::UpdateBalls(t.plain(), t.plainBalls(), t.plain().PicDisp);
-            } catch (const std::overflow_error&) {
-                plainFailed = true;
-            }
-            EXPECT_EQ(fastFailed, plainFailed) << bad << " in field " << field;
-            failures += plainFailed ? 1 : 0;
-            EXPECT_EQ(testing::FirstBallDifference(fast.Balls, t.plainBalls()), "");
         }
     }
-    EXPECT_EQ(failures, 3);  // NaN in X or Y, and 1e30 in Y
+    EXPECT_EQ(failures, 6);  // NaN in X or Y, and 1e30 in Y, at each thread count
 }
 
 TEST(FloorOf, IsTheFloorHelperOverItsWholeRangeAndFailsBeyondIt) {

@@ -63,6 +63,8 @@ expect_error 2 "--png writes a PNG picture, so its name must end in .png, got '$
 [ ! -e "$work/out.bmp" ] || fail "--png wrote a picture under another extension"
 expect_error 1 "out.png: cannot write the picture: No such file or directory" \
     "$work/board.brd" "$work/play.txt" --png "$work/no/out.png"
+expect_error 2 "--threads needs a whole number from 1 to 256, got '0'" \
+    "$work/board.brd" "$work/play.txt" --threads 0
 
 "$replay" "$work/board.brd" "$work/play.txt" --seed 9 --png "$work/out.png" >"$work/first.txt"
 "$replay" "$work/board.brd" - --seed 9 <"$work/play.txt" >"$work/second.txt"

@@ -221,6 +221,14 @@ TEST(CommandLine, BoardOptionsAndUsageErrors) {
     EXPECT_EQ(parse({"--replay="}).error, "--replay needs a FILE");
     EXPECT_EQ(parse({"--record", "a", "--replay", "b"}).error,
               "--record and --replay cannot be used together");
+    const CommandLine threads = parse({"--threads", "3", "x.brd"});
+    EXPECT_EQ(threads.threads, 3u);
+    EXPECT_EQ(threads.boards, (Paths{"x.brd"}));
+    EXPECT_EQ(parse({"--threads=256"}).threads, 256u);
+    for (const char* bad : {"0", "257", "2x", "-1", ""}) {
+        EXPECT_EQ(parse({"--threads", bad}).error, ThreadCountError(bad)) << bad;
+    }
+    EXPECT_EQ(parse({"--threads"}).error, "--threads needs a number");
 }
 
 }  // namespace

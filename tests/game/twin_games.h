@@ -1,15 +1,17 @@
 #pragma once
 
-// Two copies of one started game, played side by side: `fast` through the game's own frame,
-// `plain` through the oracle's plain rules on its own ball vector. After every frame the two
-// must agree on every ball field (bit for bit), every cell, every pixel of the working image and
-// of the background, and the number of times the playfield was shown.
+// Copies of one started game, played side by side: `fast` through the game's own frame (and
+// more fast copies where a test asks for other thread counts), `plain` through the oracle's
+// plain rules on its own ball vector. After every frame they must agree on every ball field
+// (bit for bit), every cell, every pixel of the working image and of the background, the number
+// of times the playfield was shown and the frame's events.
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <span>
 #include <sstream>
@@ -21,7 +23,6 @@
 #include "game/game.h"
 #include "game/random.h"
 #include "shared/board_model.h"
-#include "shared/colour.h"
 #include "shared/picture_box.h"
 #include "tests/game/game_fakes.h"
 #include "tests/game/oracle/oracle.h"
@@ -94,51 +95,55 @@ inline std::string FirstBallDifference(const BallList& fast, const oracle::BallV
 
 class TwinGames {
   public:
-    explicit TwinGames(const core::Board& board, std::uint64_t seed = 7)
-        : fastRandom_(seed),
-          plainRandom_(seed),
-          fast_(fastPlatform_, fastRandom_, LoaderOf(board)),
-          plain_(plainPlatform_, plainRandom_, LoaderOf(board)) {
-        fast_.StartUp();
+    // One fast game for every thread setting given (0: the list's default, one per core),
+    // each with the same input and compared with the plain game after every frame.
+    explicit TwinGames(const core::Board& board, std::uint64_t seed = 7,
+                       const std::vector<unsigned>& threads = {0})
+        : plainRandom_(seed), plain_(plainPlatform_, plainRandom_, LoaderOf(board)) {
+        for (const unsigned count : threads) {
+            fast_.push_back(std::make_unique<Side>(board, seed));
+            fast_.back()->game.Balls.SetThreads(count);
+        }
         plain_.StartUp();
         plainBalls_ = {plain_.Balls[0]};
     }
     TwinGames(const TwinGames&) = delete;
     TwinGames& operator=(const TwinGames&) = delete;
 
-    // Both lists become exactly these balls.
+    // Every list becomes exactly these balls.
     void SetBalls(const std::vector<BallState>& balls) {
-        fast_.Balls.assign(balls.begin(), balls.end());
+        for (auto& side : fast_) {
+            side->game.Balls.assign(balls.begin(), balls.end());
+        }
         plainBalls_ = balls;
     }
     void MoveMouse(float x) {
-        fast_.PicDisp_MouseMove(0, 0, x, 0);
+        for (auto& side : fast_) {
+            side->game.PicDisp_MouseMove(0, 0, x, 0);
+        }
         plain_.PicDisp_MouseMove(0, 0, x, 0);
     }
     void AddHundred() {
-        fast_.PicDisp_MouseUp(kRightButton, 0, 0, 0);
+        for (auto& side : fast_) {
+            side->game.PicDisp_MouseUp(kRightButton, 0, 0, 0);
+        }
         for (int i = 0; i < 100; ++i) {
             oracle::AddBall(plain_, plainBalls_);
         }
     }
     void Release() {
-        fast_.PicDisp_MouseUp(kLeftButton, 0, 0, 0);
+        for (auto& side : fast_) {
+            side->game.PicDisp_MouseUp(kLeftButton, 0, 0, 0);
+        }
         oracle::ReleaseBalls(plainBalls_);
     }
 
-    // One frame on both sides, the game's as its loop draws it (the caption aside). Balls, cells
-    // and the frame's events are compared always, pixels when asked.
+    // One frame on every side, the fast games' as their loop draws it (the caption aside).
+    // Balls, cells and the frame's events are compared always, pixels when asked.
     void Frame(bool comparePixels = true) {
-        core::PictureBox& p = fast_.PicDisp;
-        p.Cls();
-        fastEvents_ = UpdateBalls(fast_.Balls, fast_.World(p));
-        DrawBalls(fast_.Balls, fast_.PicBall, fast_.PicBallMask, p);
-        p.Line(static_cast<float>(fast_.PaddleX - fast_.PaddleWidth / 2.0),
-               static_cast<float>(fast_.PaddleY - fast_.PaddleHeight / 2.0),
-               static_cast<float>(fast_.PaddleX + fast_.PaddleWidth / 2.0),
-               static_cast<float>(fast_.PaddleY + fast_.PaddleHeight / 2.0), core::kBlack,
-               core::BoxStyle::Filled);
-        p.Refresh();
+        for (auto& side : fast_) {
+            side->Frame();
+        }
         plainEvents_ = oracle::DrawFrame(plain_, plainBalls_);
         totals_.WallBounces += plainEvents_.WallBounces;
         totals_.PaddleHits += plainEvents_.PaddleHits;
@@ -149,28 +154,13 @@ class TwinGames {
     }
 
     void Compare(bool comparePixels) {
-        ASSERT_EQ(fastEvents_, plainEvents_)
-            << "events, frame " << frames_ << ": bounces " << fastEvents_.WallBounces << " and "
-            << plainEvents_.WallBounces << ", paddle " << fastEvents_.PaddleHits << " and "
-            << plainEvents_.PaddleHits << ", bricks " << fastEvents_.BricksDestroyed << " and "
-            << plainEvents_.BricksDestroyed << ", lost " << fastEvents_.BallsLost << " and "
-            << plainEvents_.BallsLost;
-        ASSERT_EQ(FirstBallDifference(fast_.Balls, plainBalls_), "") << "frame " << frames_;
-        ASSERT_TRUE(fast_.Board == plain_.Board) << "cells differ, frame " << frames_;
-        ASSERT_EQ(fastPlatform_.presents, plainPlatform_.presents) << "frame " << frames_;
-        if (comparePixels) {
-            ASSERT_EQ(FirstPixelDifference(fast_.PicDisp.Image(), plain_.PicDisp.Image(),
-                                           fast_.PicDisp.Width()),
-                      "")
-                << "working image, frame " << frames_;
-            ASSERT_EQ(FirstPixelDifference(fast_.PicDisp.Picture(), plain_.PicDisp.Picture(),
-                                           fast_.PicDisp.Width()),
-                      "")
-                << "background, frame " << frames_;
+        for (std::size_t k = 0; k < fast_.size(); ++k) {
+            ASSERT_NO_FATAL_FAILURE(CompareSide(*fast_[k], comparePixels))
+                << "game " << k << ", " << fast_[k]->game.Balls.Threads() << " threads";
         }
     }
 
-    Game& fast() { return fast_; }
+    Game& fast() { return fast_[0]->game; }
     Game& plain() { return plain_; }
     oracle::BallVector& plainBalls() { return plainBalls_; }
     int frames() const { return frames_; }
@@ -178,14 +168,54 @@ class TwinGames {
     const FrameEvents& totals() const { return totals_; }
 
   private:
-    CountingPlatform fastPlatform_;
+    struct Side {
+        Side(const core::Board& board, std::uint64_t seed)
+            : random(seed), game(platform, random, LoaderOf(board)) {
+            game.StartUp();
+        }
+        void Frame() {
+            core::PictureBox& p = game.PicDisp;
+            p.Cls();
+            events = UpdateBalls(game.Balls, game.World(p));
+            DrawBalls(game.Balls, game.PicBall, game.PicBallMask, p);
+            oracle::DrawPaddle(game, p);
+            p.Refresh();
+        }
+
+        CountingPlatform platform;
+        SeededRandom random;
+        Game game;
+        FrameEvents events;
+    };
+
+    void CompareSide(Side& side, bool comparePixels) {
+        const FrameEvents& e = side.events;
+        const FrameEvents& p = plainEvents_;
+        ASSERT_EQ(e, p) << "events, frame " << frames_ << ": bounces " << e.WallBounces << " and "
+                        << p.WallBounces << ", paddle " << e.PaddleHits << " and " << p.PaddleHits
+                        << ", bricks " << e.BricksDestroyed << " and " << p.BricksDestroyed
+                        << ", lost " << e.BallsLost << " and " << p.BallsLost;
+        const Game& fast = side.game;
+        ASSERT_EQ(FirstBallDifference(fast.Balls, plainBalls_), "") << "frame " << frames_;
+        ASSERT_TRUE(fast.Board == plain_.Board) << "cells differ, frame " << frames_;
+        ASSERT_EQ(side.platform.presents, plainPlatform_.presents) << "frame " << frames_;
+        if (comparePixels) {
+            ASSERT_EQ(FirstPixelDifference(fast.PicDisp.Image(), plain_.PicDisp.Image(),
+                                           fast.PicDisp.Width()),
+                      "")
+                << "working image, frame " << frames_;
+            ASSERT_EQ(FirstPixelDifference(fast.PicDisp.Picture(), plain_.PicDisp.Picture(),
+                                           fast.PicDisp.Width()),
+                      "")
+                << "background, frame " << frames_;
+        }
+    }
+
+    std::vector<std::unique_ptr<Side>> fast_;
     CountingPlatform plainPlatform_;
-    SeededRandom fastRandom_;
     SeededRandom plainRandom_;
-    Game fast_;
     Game plain_;
     oracle::BallVector plainBalls_;
-    FrameEvents fastEvents_;
     FrameEvents plainEvents_;
     FrameEvents totals_;
     int frames_ = 0;

@@ -4,6 +4,8 @@
 - shared/ (the core) includes the C++ standard library and its own headers only; the POSIX
   headers of the board file reader and writer are allowed in shared/board_file.cpp alone.
 - game/balls/ includes nothing of game/ outside game/balls/: the rest of the game sits above it.
+- game/balls/internal/ holds the ball code's own headers: only game/balls/ and the tests,
+  benchmarks and fuzz targets (which pin its choices) include them; the rest sees balls.h.
 - SDL appears only in game/sdl/ (the adapter), its tests and bench/.
 - Qt Widgets appear only in editor/ and the editor's tests (and benchmarks).
 - Qt's picture codecs (QImage, QImageReader, QImageWriter) appear only in qt_picture/, the one
@@ -108,6 +110,9 @@ def breaches(root, widgets, gui):
             if rel.startswith("game/balls/") and quote == '"' and header.startswith("game/") \
                     and not header.startswith("game/balls/"):
                 breach(header, "game/balls/ sits below the rest of the game")
+            if quote == '"' and header.startswith("game/balls/internal/") and \
+                    not rel.startswith(("game/balls/", "tests/", "bench/", "fuzz/")):
+                breach(header, "game/balls/internal/ is the ball code's own")
             if is_sdl and not (rel.startswith(("game/sdl/", "bench/")) or sdl_test):
                 breach(header, "SDL belongs in game/sdl/, its tests and bench/")
             if rel.startswith("game/") and is_qt:
@@ -141,6 +146,9 @@ def self_test():
         "qt_picture/ok.cpp": "#include <QImageWriter>\n",
         "tests/tools/ok.cpp": "#include <QImage>\n",
         "fuzz/ok.cpp": "#include <QImageReader>\n",
+        "game/j.cpp": '#include "game/balls/balls.h"\n#include "game/balls/internal/collisions.h"\n',
+        "game/balls/ok.cpp": '#include "game/balls/internal/ball_rules.h"\n',
+        "tests/game/ok2.cpp": '#include "game/balls/internal/ball_kernels.h"\n',
     }
     expected = {
         "shared/a.cpp: includes unistd.h", "shared/b.h: includes game/game.h",
@@ -149,6 +157,7 @@ def self_test():
         "tools/e.cpp: includes QWidget", "tests/game/f.cpp: includes QtWidgets/QDialog",
         "tests/game/g.cpp: includes SDL.h", "tools/h.cpp: includes QImage",
         "tools/h.cpp: includes QPainter", "editor/i.cpp: includes QtGui/QImageReader",
+        "game/j.cpp: includes game/balls/internal/collisions.h",
     }
     with tempfile.TemporaryDirectory() as root:
         for rel, text in planted.items():

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "game/balls/balls.h"
-#include "game/balls/collisions.h"
+#include "game/balls/internal/collisions.h"
 #include "game/game.h"
 #include "shared/board_model.h"
 #include "shared/colour.h"

@@ -1,4 +1,4 @@
-// vantor-replay [BOARD.brd] SCRIPT [--seed N] [--png OUT.png]
+// vantor-replay [BOARD.brd] SCRIPT [--seed N] [--png OUT.png] [--threads N]
 // Plays the game without a window: the script's input, frames on a clock that advances 10 ms a
 // frame, and dumps of the balls and cells on standard output. A recording made with
 // `Vantor --record` brings its boards and seed and needs nothing else.
@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/command_line.h"
 #include "game/random.h"
 #include "game/replay.h"
 #include "qt_picture/picture_files.h"
@@ -117,8 +118,14 @@ int main(int argc, char** argv) {
     const QCommandLineOption pngOption(
         QStringLiteral("png"), QStringLiteral("write the final 600 x 480 playfield as a PNG"),
         QStringLiteral("OUT.png"));
+    const QCommandLineOption threadsOption(
+        QStringLiteral("threads"),
+        QStringLiteral("move and draw the balls on N threads, 1 to 256 (by default one for each "
+                       "core it may run on); every count gives the same output"),
+        QStringLiteral("N"));
     parser.addOption(seedOption);
     parser.addOption(pngOption);
+    parser.addOption(threadsOption);
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return UsageError(parser.errorText().toStdString());
@@ -150,6 +157,16 @@ int main(int argc, char** argv) {
         }
     }
 
+    unsigned threads = 0;
+    if (parser.isSet(threadsOption)) {
+        const std::string text = parser.value(threadsOption).toStdString();
+        const std::optional<unsigned> count = game::ParseThreadCount(text);
+        if (!count) {
+            return UsageError(game::ThreadCountError(text));
+        }
+        threads = *count;
+    }
+
     const std::filesystem::path scriptPath = ToPath(positional.back());
     try {
         std::optional<core::Board> board;
@@ -165,7 +182,7 @@ int main(int argc, char** argv) {
         } catch (const game::ReplayError& e) {
             throw std::runtime_error(scriptPath.string() + ": " + e.what());
         }
-        game::Replay replay(std::move(setup.boards), *setup.random);
+        game::Replay replay(std::move(setup.boards), *setup.random, threads);
         replay.Run(script, std::cout);
         std::cout.flush();
         if (parser.isSet(pngOption)) {

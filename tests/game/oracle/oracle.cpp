@@ -195,16 +195,20 @@ void DrawBalls(const BallVector& balls, const core::PictureBox& sprite,
     }
 }
 
+void DrawPaddle(const Game& game, core::PictureBox& playfield) {
+    playfield.Line(static_cast<float>(game.PaddleX - game.PaddleWidth / 2.0),
+                   static_cast<float>(game.PaddleY - game.PaddleHeight / 2.0),
+                   static_cast<float>(game.PaddleX + game.PaddleWidth / 2.0),
+                   static_cast<float>(game.PaddleY + game.PaddleHeight / 2.0), core::kBlack,
+                   core::BoxStyle::Filled);
+}
+
 FrameEvents DrawFrame(Game& game, BallVector& balls) {
     core::PictureBox& p = game.PicDisp;
     p.Cls();
     const FrameEvents events = UpdateBalls(game, balls, p);
     DrawBalls(balls, game.PicBall, game.PicBallMask, p);
-    p.Line(static_cast<float>(game.PaddleX - game.PaddleWidth / 2.0),
-           static_cast<float>(game.PaddleY - game.PaddleHeight / 2.0),
-           static_cast<float>(game.PaddleX + game.PaddleWidth / 2.0),
-           static_cast<float>(game.PaddleY + game.PaddleHeight / 2.0), core::kBlack,
-           core::BoxStyle::Filled);
+    DrawPaddle(game, p);
     p.Refresh();
     return events;
 }

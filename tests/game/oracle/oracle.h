@@ -32,6 +32,9 @@ void DestroyBrick(Game& game, core::PictureBox& playfield, std::int32_t column, 
 void DrawBalls(const BallVector& balls, const core::PictureBox& sprite,
                const core::PictureBox& mask, core::PictureBox& destination);
 
+// The paddle as the window draws it, over the balls.
+void DrawPaddle(const Game& game, core::PictureBox& playfield);
+
 // The drawing part of one frame as the window does it: background, balls, paddle, screen.
 // (The frame-rate caption is left out: it does not touch the balls or the picture.)
 FrameEvents DrawFrame(Game& game, BallVector& balls);

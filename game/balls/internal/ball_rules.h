@@ -2,10 +2,14 @@
 
 // The rules for one ball, each in one small pure function: where a ball spawns and at which
 // angle, the wall bounces, paddle contact and the angle it gives, the move step with the speed
-// and its cap, and which cells the four corners probe. Every scalar path of the ball code (the
-// collision test, the step of a ball that needs the rules, the quiet step of one that does not,
-// spawning) is written with these; the AVX2 loops mirror them lane by lane
-// (ball_rules_avx2.h), and a test holds the two together.
+// and its cap, which cells the four corners probe, and when a ball is quiet (the rules change
+// nothing for it but its move). Every scalar path of the ball code (the collision test, the
+// step of a ball that needs the rules, the quiet step of one that does not, spawning) is
+// written with these; the AVX2 loops mirror them lane by lane (ball_rules_avx2.h), and a test
+// holds the two together.
+//
+// The functions the AVX2 loops use are always inlined: those loops are compiled for AVX2, and an
+// out-of-line copy made there could be the one the linker keeps for every caller.
 //
 // Arithmetic is in double precision and a result is rounded to single precision where it is
 // stored into X, Y or Speed, exactly as the game always did: these functions are what fixes
@@ -13,6 +17,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "game/balls/balls.h"
@@ -137,6 +142,16 @@ inline double DirectionSin(double angle) {
     return y > kLostBelow;
 }
 
+// Beyond this, a position is never quiet: the probes of a ball far below the playfield (or at
+// a NaN) make the floor helper fail, and those failures stay where the rules raise them.
+inline constexpr double kQuietLimit = 10000.0;
+
+// Every ball of a list lies within the bounds where its probes cannot fail: neither coordinate
+// is NaN and Y is at most the quiet limit (X needs no bound: the side walls put it back).
+[[gnu::always_inline]] inline bool WithinBounds(float x, float y) {
+    return x == x && static_cast<double>(y) <= kQuietLimit;
+}
+
 // --- Brick probes ---
 
 // The corners probed, in this order: top-left, bottom-left, top-right, bottom-right.
@@ -182,6 +197,53 @@ inline bool BreakableBrick(const core::Board& board, std::int32_t brickIndex) {
 inline bool BreakableCell(const core::Board& board, std::int32_t column, std::int32_t row) {
     const core::BoardCell& cell = board.Cells(column, row);
     return cell.Used == core::kTrue && BreakableBrick(board, cell.BrickIndex);
+}
+
+// --- Quiet balls ---
+
+// Which breakable bricks the probes of a ball can reach, as two tables built once a frame: a
+// ball at x in [5, 595] and y in [5, kQuietLimit] has its probes in the columns (bit c)
+// columnSpan[floor(x)], and in rows whose breakable cells, as columns, are
+// dangerColumns[floor(min(y, 319))]. Both widen the probes' span by a pixel, far more than the
+// rounding of the quotients can move a probe, so a ball with no bit in common between them
+// cannot clear a brick. Bricks only ever disappear, so tables built at the start of a frame stay
+// true (if cautious) for the whole frame.
+inline constexpr int kSpanWidth = 600;
+inline constexpr int kDangerRows = 320;
+
+struct BrickReach {
+    const std::int32_t* columnSpan;     // kSpanWidth entries
+    const std::int32_t* dangerColumns;  // kDangerRows entries
+    // Where the tables can have a bit in common at all: x in [left, right) and y in
+    // [top, bottom), the tables' indexes being floor(x) and floor(min(y, 319)). Nothing when
+    // left == right.
+    double left;
+    double right;
+    double top;
+    double bottom;
+};
+
+// Whether a ball at x in [5, 595], y in [5, kQuietLimit] may have a probe in a breakable cell.
+[[gnu::always_inline]] inline bool ProbesMayClear(const BrickReach& reach, double x, double y) {
+    if (!(x >= reach.left && x < reach.right && y >= reach.top && y < reach.bottom)) {
+        return false;
+    }
+    const auto column = static_cast<std::size_t>(x);
+    const double last = kDangerRows - 1.0;
+    const auto row = static_cast<std::size_t>(last < y ? last : y);
+    return (reach.dangerColumns[row] & reach.columnSpan[column]) != 0;
+}
+
+// A free ball is quiet when the collision rules change nothing for it and its direction is
+// known: inside the walls, not touching the paddle, its probes unable to fail or (with bricks
+// left) to reach a breakable brick, and cos and sin cached for its angle (cachedCos is not
+// NaN). A quiet ball only moves: Advance and Accelerate.
+[[gnu::always_inline]] inline bool Quiet(const PaddleEdges& paddle, const BrickReach& reach,
+                                         bool bricksLeft, double x, double y, double cachedCos) {
+    if (!InsideWalls(x, y) || !(y <= kQuietLimit) || !(cachedCos == cachedCos)) {
+        return false;
+    }
+    return !TouchesPaddle(paddle, x, y) && !(bricksLeft && ProbesMayClear(reach, x, y));
 }
 
 }  // namespace game::rules

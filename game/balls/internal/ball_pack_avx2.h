@@ -1,11 +1,12 @@
 #pragma once
 
 // Four drawing positions at a time (see detail::PackedPosition), for the AVX2 loops of the
-// ball update and the ball drawing. Included only where those loops are compiled.
+// ball update and the ball drawing. Included only by files compiled for AVX2; everything here
+// is inlined into them.
 
 #include <immintrin.h>
 
-#include "game/balls/ball_kernels.h"
+#include "game/balls/internal/ball_kernels.h"
 
 namespace game::detail {
 
@@ -24,7 +25,7 @@ struct PackFour {
     __m128i clippedFlag;
 };
 
-__attribute__((target("avx2"))) inline void MakePackFour(PackFour& k, int width, int height) {
+[[gnu::always_inline]] inline void MakePackFour(PackFour& k, int width, int height) {
     k.half = _mm256_set1_pd(5.0);
     k.lowest = _mm256_set1_pd(-2147483648.0);
     k.highest = _mm256_set1_pd(2147483647.0);
@@ -42,8 +43,8 @@ __attribute__((target("avx2"))) inline void MakePackFour(PackFour& k, int width,
 // The packed positions of four balls centred at (xf, yf). Rounding in the current direction is
 // what nearbyint, and so RoundToInt32, does. okMask gets a bit for each lane whose position
 // converts.
-__attribute__((target("avx2"))) inline __m128i PackFourBalls(const PackFour& k, __m128 xf,
-                                                             __m128 yf, int& okMask) {
+[[gnu::always_inline]] inline __m128i PackFourBalls(const PackFour& k, __m128 xf, __m128 yf,
+                                                    int& okMask) {
     const __m256d x = _mm256_round_pd(_mm256_sub_pd(_mm256_cvtps_pd(xf), k.half),
                                       _MM_FROUND_CUR_DIRECTION | _MM_FROUND_NO_EXC);
     const __m256d y = _mm256_round_pd(_mm256_sub_pd(_mm256_cvtps_pd(yf), k.half),

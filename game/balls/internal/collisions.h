@@ -3,13 +3,13 @@
 // What one free ball touches in a frame: the side and top walls, the paddle, and the bricks its
 // corners lie in. Bricks never deflect a ball; breakable ones are erased as it passes.
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
-#include "game/balls/ball_rules.h"
 #include "game/balls/balls.h"
+#include "game/balls/internal/ball_rules.h"
 #include "shared/board_model.h"
 #include "shared/picture_box.h"
 
@@ -33,17 +33,8 @@ struct BreakableCells {
     }
 };
 
-// Rows of pixels the brick probes of a quiet ball can reach: a ball at x in [5, 595] and y in
-// [5, 10000] has its probes in the columns (bit c) columnSpan[floor(x)] and in rows whose
-// breakable cells, as columns, are dangerColumns[min(floor(y), 319)]. Both widen the probe
-// span by a pixel, far more than the rounding of the quotients can move a probe, so a ball
-// with no bit in common between them cannot clear a brick.
-inline constexpr int kSpanWidth = 600;
-inline constexpr int kDangerRows = 320;
-const std::array<std::int32_t, kSpanWidth>& ColumnSpan();
-
-// Positions beyond this are never quiet: their probes keep the floor helper's failures.
-inline constexpr double kQuietLimit = 10000.0;
+// The columns a ball's probes can reach from each pixel column (see rules::BrickReach).
+const std::int32_t* ColumnSpan();
 
 }  // namespace detail
 
@@ -54,31 +45,48 @@ struct CollisionWorld {
     static CollisionWorld For(const Paddle& paddle, core::Board& board,
                               core::PictureBox& playfield);
 
-    // Whether a ball at x in [5, 595], y in [5, 10000] may have a probe in a breakable cell.
-    [[gnu::always_inline]] bool ProbesMayClear(double x, double y) const {
-        if (cells.count == 0) {
-            return false;
-        }
-        const auto column = static_cast<std::size_t>(x);
-        const auto row = static_cast<std::size_t>(std::min(y, detail::kDangerRows - 1.0));
-        return (dangerColumns[row] & detail::ColumnSpan()[column]) != 0;
+    rules::BrickReach Reach() const {
+        return {detail::ColumnSpan(), dangerColumns, reachBox[0],
+                reachBox[1],          reachBox[2],   reachBox[3]};
     }
 
     core::Board* board;
     core::PictureBox* playfield;
+    // The breakable cells as they are now: a destroyed brick leaves them at once.
     detail::BreakableCells cells;
     // Breakable columns near each pixel row, as at the start of the frame. Bricks destroyed
     // since only make it cautious.
-    std::array<std::int32_t, detail::kDangerRows> dangerColumns;
+    alignas(32) std::int32_t dangerColumns[rules::kDangerRows];
+    // Left, right, top and bottom of where the tables can say yes (see rules::BrickReach).
+    double reachBox[4];
     rules::PaddleEdges edges;
     // What CheckCollisions did so far: bounces, paddle hits, bricks destroyed.
     FrameEvents events;
 };
 
-// Reflects a free ball at (x, y) travelling at angle off the walls, sends it up from the
-// paddle, and destroys every breakable brick one of its four corners lies in (each with its own
-// refresh of the playfield), counting each in world.events. Changes x, y and angle, never the
-// speed.
+// Reflects a free ball at (x, y) travelling at angle off the walls and sends it up from the
+// paddle, counting both into events. Returns whether its probes may clear a brick, judged on the
+// breakable cells as they stood at the start of the frame, or may fail: only then does
+// ProbeBricks have anything to do.
+bool BounceAndCatch(const CollisionWorld& world, FrameEvents& events, float& x, float& y,
+                    double& angle);
+
+// Destroys every breakable brick one of the four corners of a ball at (x, y) lies in, each with
+// its own refresh of the playfield, counting them in world.events.
+void ProbeBricks(CollisionWorld& world, float x, float y);
+
+// The probes of ProbeBricks without the board: the cells of `cells` the corners of a ball at
+// (x, y) lie in, in probe order, each appended to `taken` (as 20 row + column) and taken out of
+// `cells`, so that a later ball does not take it again.
+void TakeCornerCells(detail::BreakableCells& cells, float x, float y,
+                     std::vector<std::uint16_t>& taken);
+
+// Destroys the brick in (column, row) if it is still breakable, with its own refresh of the
+// playfield, counting it in world.events: what a probe in that cell does.
+void DestroyIfBreakable(CollisionWorld& world, std::int32_t column, std::int32_t row);
+
+// The whole collision rule for one free ball: BounceAndCatch, then ProbeBricks where it may
+// matter. Changes x, y and angle, never the speed.
 void CheckCollisions(CollisionWorld& world, float& x, float& y, double& angle);
 
 // Erases the brick in (column, row) unless it is unbreakable: the cell is painted white in the
