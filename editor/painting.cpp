@@ -69,8 +69,8 @@ std::string CellCaption(GridCell cell) {
 }
 
 void DrawGrid(core::PictureBox& box) {
-    const std::int32_t width = core::RoundToInt32(box.ScaleWidth());
-    const std::int32_t height = core::RoundToInt32(box.ScaleHeight());
+    const std::int32_t width = core::RoundToInt32(static_cast<double>(box.ScaleWidth()));
+    const std::int32_t height = core::RoundToInt32(static_cast<double>(box.ScaleHeight()));
     for (std::int32_t x = 0; x <= width; ++x) {
         if (x % core::kCellWidth != 0) {
             continue;
