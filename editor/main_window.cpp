@@ -26,8 +26,8 @@
 #include "editor/dialogs.h"
 #include "editor/form1.h"
 #include "editor/play_board.h"
+#include "editor/status_texts.h"
 #include "qt_picture/picture_files.h"
-#include "shared/bricks_to_clear.h"
 
 #ifndef VANTOR_VERSION
 #define VANTOR_VERSION "0"
@@ -42,10 +42,6 @@ constexpr const char* kRecoveryQuestion =
 
 // Long enough to be read, short enough not to stay once it no longer applies.
 constexpr int kHintMilliseconds = 8000;
-
-QString Counted(std::size_t n, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
-}
 
 // The one local file a drop carries, as the bytes the system uses; nothing for several files,
 // a folder or anything that is not a local file.
@@ -223,25 +219,14 @@ void MainWindow::BoardChanged() {
                          ? QStringLiteral("Untitled")
                          : QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).fileName(),
                      modified ? QStringLiteral(" *") : QString());
-    bricksLabel_->setText(Counted(board_.Bricks.size(), "brick", "bricks"));
+    bricksLabel_->setText(QString::fromStdString(Counted(board_.Bricks.size(), "brick", "bricks")));
     std::size_t used = 0;
-    std::size_t shown = 0;  // used cells whose brick the table has
     ForEachCell(kFirstCell, kLastCell, [&](GridCell cell) {
-        const core::BoardCell& model = board_.Cells(cell.Column, cell.Row);
-        if (model.Used == core::kTrue) {
-            ++used;
-            shown += board_.FindBrick(model.BrickIndex) != nullptr ? 1u : 0u;
-        }
+        used += board_.Cells(cell.Column, cell.Row).Used == core::kTrue ? 1u : 0u;
     });
-    cellsLabel_->setText(Counted(used, "cell used", "cells used"));
+    cellsLabel_->setText(QString::fromStdString(Counted(used, "cell used", "cells used")));
     bricks_->Show(document);
-    // Balls fly through every brick, so every breakable one is cleared sooner or later; a board
-    // whose bricks are all unbreakable can never be finished.
-    const auto toClear = static_cast<std::size_t>(core::CountBricksToClear(board_));
-    toClearLabel_->setText(
-        toClear == 0 && shown > 0
-            ? QStringLiteral("No breakable brick: the board can never be finished")
-            : Counted(toClear, "brick to clear", "bricks to clear"));
+    toClearLabel_->setText(QString::fromStdString(BricksToClearText(board_)));
     if (form_->State().BricksLoaded != core::kFalse) {
         statusBar()->clearMessage();  // a hint to load bricks is done with
     }

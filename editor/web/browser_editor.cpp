@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "editor/status_texts.h"
 #include "shared/board_codec.h"
 #include "shared/brick_drawing.h"
 #include "shared/brick_sheet.h"
-#include "shared/bricks_to_clear.h"
 #include "shared/colour.h"
 
 namespace editor {
@@ -53,10 +53,6 @@ void Quote(std::string& out, const std::string& value) {
         }
     }
     out += '"';
-}
-
-std::string Counted(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 const char* Bool(bool value) {
@@ -220,18 +216,7 @@ const std::vector<std::uint8_t>& BrowserEditor::Brick(int index) {
 }
 
 std::string BrowserEditor::ToClearText() const {
-    // Balls fly through every brick, so every breakable one is cleared sooner or later, and a
-    // board whose bricks are all unbreakable never is.
-    std::size_t shown = 0;  // used cells whose brick the table has
-    ForEachCell(kFirstCell, kLastCell, [&](GridCell cell) {
-        const core::BoardCell& model = board_.Cells(cell.Column, cell.Row);
-        if (model.Used == core::kTrue && board_.FindBrick(model.BrickIndex) != nullptr) {
-            ++shown;
-        }
-    });
-    const auto toClear = static_cast<std::size_t>(core::CountBricksToClear(board_));
-    return toClear == 0 && shown > 0 ? "No breakable brick: the board can never be finished"
-                                     : Counted(toClear, "brick to clear", "bricks to clear");
+    return BricksToClearText(board_);
 }
 
 std::string BrowserEditor::State() const {
